@@ -1,0 +1,33 @@
+#pragma once
+// Errors are exceptions below the front ends. Their messages are Windows-1252 text, as every text of
+// the engine: a step writes them into its "FILE/ligne N/message" log lines as they are.
+
+#include <stdexcept>
+#include <string>
+
+namespace clinova {
+
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A field that does not convert (a date, an integer, a number): fails the line it was read from.
+class ConversionError : public Error {
+public:
+    using Error::Error;
+};
+
+// An error of TIntegerList or another list ("Index hors borne !").
+class ListError : public Error {
+public:
+    using Error::Error;
+};
+
+// A file that cannot be read or written.
+class FileError : public Error {
+public:
+    using Error::Error;
+};
+
+} // namespace clinova
