@@ -1,0 +1,11 @@
+# Writes the schema scripts into a C++ source file, so that create-database needs no file beside the program.
+file(GLOB scripts "${SCHEMA_DIR}/*.sql")
+list(SORT scripts)
+set(body "")
+foreach(script IN LISTS scripts)
+    get_filename_component(name "${script}" NAME)
+    file(READ "${script}" text)
+    string(APPEND body "        {\"${name}\", R\"CLINOVA_SQL(${text})CLINOVA_SQL\"},\n")
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "#include \"database/SchemaScripts.h\"\n\nnamespace clinova {\n\nconst std::vector<std::pair<std::string, std::string>> &SchemaScripts() {\n    static const std::vector<std::pair<std::string, std::string>> scripts = {\n${body}    };\n    return scripts;\n}\n\n} // namespace clinova\n")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)

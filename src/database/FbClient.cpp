@@ -1,0 +1,31 @@
+#include "database/FbClient.h"
+
+namespace clinova::fb {
+
+Firebird::IMaster *Master() {
+    static Firebird::IMaster *master = Firebird::fb_get_master_interface();
+    return master;
+}
+
+Firebird::IUtil *Util() { return Master()->getUtilInterface(); }
+
+std::string FormatStatus(const Firebird::IStatus *status) {
+    char buffer[2048];
+    const unsigned len = Util()->formatStatus(buffer, sizeof buffer, const_cast<Firebird::IStatus *>(status));
+    std::string text(buffer, len < sizeof buffer ? len : sizeof buffer - 1);
+    for (auto &c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+DatabaseError ToDatabaseError(const Firebird::FbException &e) {
+    const Firebird::IStatus *status = e.getStatus();
+    const ISC_STATUS *errors = const_cast<Firebird::IStatus *>(status)->getErrors();
+    const long code = (errors && errors[0] == isc_arg_gds) ? static_cast<long>(errors[1]) : 0;
+    return DatabaseError(FormatStatus(status), code);
+}
+
+} // namespace clinova::fb

@@ -1,0 +1,624 @@
+#include "database/Statement.h"
+
+#include "database/FbClient.h"
+#include "database/TargetDatabase.h"
+#include "normalized/Win1252.h"
+
+#include <fmt/format.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace clinova {
+
+using namespace Firebird;
+
+struct Statement::Value {
+    enum class Kind { Null, Int, Double, Text, Date, DateTime, Blob };
+    Kind kind = Kind::Null;
+    std::int64_t i = 0;
+    double d = 0;
+    std::string s;
+    DateTime t;
+};
+
+// One parameter or column of the statement's messages.
+struct Statement::Slot {
+    std::string name;
+    unsigned type = 0;
+    int scale = 0;
+    unsigned length = 0;
+    unsigned offset = 0;
+    unsigned nullOffset = 0;
+    std::size_t value = 0; // parameters: index of the value they take
+};
+
+namespace {
+
+constexpr unsigned kTextType = SQL_TEXT;
+constexpr unsigned kVaryingType = SQL_VARYING;
+
+std::int64_t Pow10(int n) {
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+std::string NumberText(double d) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, r.ptr);
+}
+
+std::string ScaledText(std::int64_t v, int scale) {
+    if (scale >= 0)
+        return std::to_string(v);
+    const std::int64_t p = Pow10(-scale);
+    std::string sign = v < 0 ? "-" : "";
+    const std::uint64_t a = v < 0 ? static_cast<std::uint64_t>(-(v + 1)) + 1 : static_cast<std::uint64_t>(v);
+    std::string frac = std::to_string(a % static_cast<std::uint64_t>(p));
+    frac.insert(0, static_cast<std::size_t>(-scale) - frac.size(), '0');
+    return sign + std::to_string(a / static_cast<std::uint64_t>(p)) + "." + frac;
+}
+
+// A decimal text read by the engine when a number column gets a text value.
+double ParseNumber(const std::string &name, std::string_view text) {
+    std::string_view t = text;
+    while (!t.empty() && static_cast<unsigned char>(t.front()) <= 32)
+        t.remove_prefix(1);
+    while (!t.empty() && static_cast<unsigned char>(t.back()) <= 32)
+        t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+')
+        t.remove_prefix(1);
+    double d = 0;
+    auto r = std::from_chars(t.data(), t.data() + t.size(), d);
+    if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size())
+        throw DatabaseError(FromUtf8(fmt::format("conversion impossible du texte \"{}\" en nombre (paramètre {})",
+                                                 ToUtf8(text), name)));
+    return d;
+}
+
+ISC_DATE EncodeDate(const Date &d) {
+    return fb::Util()->encodeDate(static_cast<unsigned>(d.year), static_cast<unsigned>(d.month),
+                                  static_cast<unsigned>(d.day));
+}
+
+ISC_TIME EncodeTime(const DateTime &t) {
+    return fb::Util()->encodeTime(static_cast<unsigned>(t.hour), static_cast<unsigned>(t.minute),
+                                  static_cast<unsigned>(t.second), static_cast<unsigned>(t.millisecond) * 10);
+}
+
+Date DecodeDate(ISC_DATE value) {
+    unsigned y = 0, m = 0, d = 0;
+    fb::Util()->decodeDate(value, &y, &m, &d);
+    return Date{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
+}
+
+void DecodeTime(ISC_TIME value, DateTime &t) {
+    unsigned h = 0, mi = 0, s = 0, f = 0;
+    fb::Util()->decodeTime(value, &h, &mi, &s, &f);
+    t.hour = static_cast<int>(h);
+    t.minute = static_cast<int>(mi);
+    t.second = static_cast<int>(s);
+    t.millisecond = static_cast<int>(f / 10);
+}
+
+std::vector<Statement::Slot> ReadSlots(IMessageMetadata *meta) {
+    return fb::Call([&](ThrowStatusWrapper *st) {
+        std::vector<Statement::Slot> slots(meta->getCount(st));
+        for (unsigned i = 0; i < slots.size(); ++i) {
+            auto &s = slots[i];
+            const char *alias = meta->getAlias(st, i);
+            s.name = UpperCase1252(alias && *alias ? alias : meta->getField(st, i));
+            s.type = meta->getType(st, i);
+            s.scale = meta->getScale(st, i);
+            s.length = meta->getLength(st, i);
+            s.offset = meta->getOffset(st, i);
+            s.nullOffset = meta->getNullOffset(st, i);
+        }
+        return slots;
+    });
+}
+
+template <typename T> void Put(unsigned char *buf, const Statement::Slot &slot, T value) {
+    std::memcpy(buf + slot.offset, &value, sizeof value);
+}
+
+template <typename T> T Take(const unsigned char *buf, const Statement::Slot &slot) {
+    T value;
+    std::memcpy(&value, buf + slot.offset, sizeof value);
+    return value;
+}
+
+void PutNull(unsigned char *buf, const Statement::Slot &slot, bool isNull) {
+    const short flag = isNull ? -1 : 0;
+    std::memcpy(buf + slot.nullOffset, &flag, sizeof flag);
+}
+
+bool TakeNull(const unsigned char *buf, const Statement::Slot &slot) {
+    short flag;
+    std::memcpy(&flag, buf + slot.nullOffset, sizeof flag);
+    return flag != 0;
+}
+
+} // namespace
+
+Statement::Statement(TargetDatabase &db, std::string_view sql) : db_(db) {
+    db_.Register(this);
+    if (!sql.empty())
+        SetSQL(sql);
+}
+
+Statement::~Statement() {
+    Release();
+    db_.Unregister(this);
+}
+
+void Statement::SetSQL(std::string_view sql) {
+    if (sql == text_ && statement_)
+        return;
+    Release();
+    text_ = sql;
+    translated_ = TranslateNamedParameters(sql);
+    values_.clear();
+    nameIndex_.clear();
+    for (const auto &name : translated_.names)
+        if (nameIndex_.emplace(name, values_.size()).second)
+            values_.push_back(std::make_unique<Value>());
+}
+
+void Statement::Release() noexcept {
+    fb::Status status;
+    if (cursor_) {
+        try {
+            cursor_->close(status.get());
+        } catch (const FbException &) {
+            cursor_->release();
+        }
+        cursor_ = nullptr;
+    }
+    if (inMeta_)
+        inMeta_->release();
+    if (outMeta_)
+        outMeta_->release();
+    inMeta_ = outMeta_ = nullptr;
+    if (statement_) {
+        try {
+            statement_->free(status.get());
+        } catch (const FbException &) {
+            statement_->release();
+        }
+        statement_ = nullptr;
+    }
+    eof_ = true;
+}
+
+void Statement::Prepare() {
+    if (statement_)
+        return;
+    if (!db_.IsOpen())
+        throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));
+    fb::Call([&](ThrowStatusWrapper *st) {
+        statement_ = db_.Attachment()->prepare(st, db_.Transaction(), static_cast<unsigned>(translated_.sql.size()),
+                                               translated_.sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
+        statementType_ = statement_->getType(st);
+        inMeta_ = statement_->getInputMetadata(st);
+        outMeta_ = statement_->getOutputMetadata(st);
+        inBuffer_.assign(inMeta_->getMessageLength(st), 0);
+        outBuffer_.assign(outMeta_->getMessageLength(st), 0);
+    });
+    inSlots_ = ReadSlots(inMeta_);
+    outSlots_ = ReadSlots(outMeta_);
+    for (std::size_t i = 0; i < inSlots_.size() && i < translated_.names.size(); ++i) {
+        inSlots_[i].name = translated_.names[i];
+        inSlots_[i].value = nameIndex_.at(translated_.names[i]);
+    }
+}
+
+void Statement::Close() {
+    if (cursor_) {
+        IResultSet *cursor = cursor_;
+        cursor_ = nullptr;
+        fb::Call([&](ThrowStatusWrapper *st) { cursor->close(st); });
+    }
+    eof_ = true;
+}
+
+void Statement::ClearParameters() {
+    for (auto &v : values_)
+        *v = Value{};
+}
+
+bool Statement::HasParameter(std::string_view name) const { return nameIndex_.count(UpperCase1252(name)) != 0; }
+
+Statement::Value &Statement::Param(std::string_view name) {
+    auto it = nameIndex_.find(UpperCase1252(name));
+    if (it == nameIndex_.end())
+        throw Error(FromUtf8(fmt::format("paramètre inconnu : {}", ToUtf8(name))));
+    return *values_[it->second];
+}
+
+void Statement::SetAll(std::string_view name, const Value &value) { Param(name) = value; }
+
+void Statement::SetNull(std::string_view name) { Param(name) = Value{}; }
+
+void Statement::SetInt(std::string_view name, std::int32_t value) { SetInt64(name, value); }
+
+void Statement::SetInt64(std::string_view name, std::int64_t value) {
+    Value v;
+    v.kind = Value::Kind::Int;
+    v.i = value;
+    SetAll(name, v);
+}
+
+void Statement::SetDouble(std::string_view name, double value) {
+    Value v;
+    v.kind = Value::Kind::Double;
+    v.d = value;
+    SetAll(name, v);
+}
+
+void Statement::SetText(std::string_view name, std::string_view value) {
+    Value &v = Param(name);
+    v.kind = Value::Kind::Text;
+    v.s.assign(value);
+}
+
+void Statement::SetDate(std::string_view name, const Date &value) {
+    Value v;
+    v.kind = Value::Kind::Date;
+    v.t.date = value;
+    SetAll(name, v);
+}
+
+void Statement::SetDateTime(std::string_view name, const DateTime &value) {
+    Value v;
+    v.kind = Value::Kind::DateTime;
+    v.t = value;
+    SetAll(name, v);
+}
+
+void Statement::SetBlob(std::string_view name, std::string_view bytes) {
+    Value &v = Param(name);
+    v.kind = Value::Kind::Blob;
+    v.s.assign(bytes);
+}
+
+void Statement::BindInput() {
+    unsigned char *buf = inBuffer_.data();
+    for (const Slot &slot : inSlots_) {
+        const Value &v = *values_[slot.value];
+        const bool isNull = v.kind == Value::Kind::Null;
+        PutNull(buf, slot, isNull);
+        if (isNull)
+            continue;
+        const auto wrongType = [&]() {
+            return DatabaseError(FromUtf8(fmt::format("type de valeur incompatible avec le paramètre {}", slot.name)));
+        };
+        const auto asText = [&]() -> std::string {
+            switch (v.kind) {
+            case Value::Kind::Int:
+                return std::to_string(v.i);
+            case Value::Kind::Double:
+                return NumberText(v.d);
+            case Value::Kind::Date:
+                return fmt::format("{:04}-{:02}-{:02}", v.t.date.year, v.t.date.month, v.t.date.day);
+            case Value::Kind::DateTime:
+                return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", v.t.date.year, v.t.date.month,
+                                   v.t.date.day, v.t.hour, v.t.minute, v.t.second, v.t.millisecond);
+            default:
+                return v.s;
+            }
+        };
+        const auto asNumber = [&]() -> double {
+            switch (v.kind) {
+            case Value::Kind::Int:
+                return static_cast<double>(v.i);
+            case Value::Kind::Double:
+                return v.d;
+            case Value::Kind::Text:
+                return ParseNumber(slot.name, v.s);
+            default:
+                throw wrongType();
+            }
+        };
+        switch (slot.type) {
+        case kTextType:
+        case kVaryingType: {
+            const std::string text = asText();
+            if (text.size() > slot.length)
+                throw DatabaseError(FromUtf8(fmt::format(
+                    "troncature de texte : {} caractères pour {} au plus (paramètre {})", text.size(), slot.length,
+                    slot.name)));
+            if (slot.type == kVaryingType) {
+                Put<unsigned short>(buf, slot, static_cast<unsigned short>(text.size()));
+                std::memcpy(buf + slot.offset + 2, text.data(), text.size());
+            } else {
+                std::memset(buf + slot.offset, ' ', slot.length);
+                std::memcpy(buf + slot.offset, text.data(), text.size());
+            }
+            break;
+        }
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64: {
+            std::int64_t scaled;
+            if (v.kind == Value::Kind::Int && slot.scale == 0) {
+                scaled = v.i;
+            } else {
+                const double d = asNumber() * static_cast<double>(Pow10(-slot.scale));
+                if (!(std::fabs(d) < 9.2e18))
+                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
+                scaled = std::llround(d);
+            }
+            if (slot.type == SQL_SHORT) {
+                if (scaled < std::numeric_limits<short>::min() || scaled > std::numeric_limits<short>::max())
+                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
+                Put<short>(buf, slot, static_cast<short>(scaled));
+            } else if (slot.type == SQL_LONG) {
+                if (scaled < std::numeric_limits<std::int32_t>::min() ||
+                    scaled > std::numeric_limits<std::int32_t>::max())
+                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
+                Put<std::int32_t>(buf, slot, static_cast<std::int32_t>(scaled));
+            } else {
+                Put<std::int64_t>(buf, slot, scaled);
+            }
+            break;
+        }
+        case SQL_FLOAT:
+            Put<float>(buf, slot, static_cast<float>(asNumber()));
+            break;
+        case SQL_DOUBLE:
+            Put<double>(buf, slot, asNumber());
+            break;
+        case SQL_TYPE_DATE:
+            if (v.kind != Value::Kind::Date && v.kind != Value::Kind::DateTime)
+                throw wrongType();
+            Put<ISC_DATE>(buf, slot, EncodeDate(v.t.date));
+            break;
+        case SQL_TYPE_TIME:
+            if (v.kind != Value::Kind::DateTime)
+                throw wrongType();
+            Put<ISC_TIME>(buf, slot, EncodeTime(v.t));
+            break;
+        case SQL_TIMESTAMP: {
+            if (v.kind != Value::Kind::Date && v.kind != Value::Kind::DateTime)
+                throw wrongType();
+            ISC_TIMESTAMP ts{EncodeDate(v.t.date), EncodeTime(v.t)};
+            Put<ISC_TIMESTAMP>(buf, slot, ts);
+            break;
+        }
+        case SQL_BOOLEAN:
+            Put<FB_BOOLEAN>(buf, slot, asNumber() != 0 ? FB_TRUE : FB_FALSE);
+            break;
+        case SQL_BLOB: {
+            const std::string bytes = asText();
+            ISC_QUAD id{};
+            fb::Call([&](ThrowStatusWrapper *st) {
+                IBlob *blob = db_.Attachment()->createBlob(st, db_.Transaction(), &id, 0, nullptr);
+                try {
+                    constexpr std::size_t kSegment = 32768;
+                    for (std::size_t pos = 0; pos < bytes.size(); pos += kSegment) {
+                        const std::size_t n = std::min(kSegment, bytes.size() - pos);
+                        blob->putSegment(st, static_cast<unsigned>(n), bytes.data() + pos);
+                    }
+                    blob->close(st);
+                } catch (...) {
+                    blob->release();
+                    throw;
+                }
+            });
+            Put<ISC_QUAD>(buf, slot, id);
+            break;
+        }
+        case SQL_NULL:
+            break;
+        default:
+            throw wrongType();
+        }
+    }
+}
+
+void Statement::Execute() {
+    Close();
+    Prepare();
+    BindInput();
+    fb::Call([&](ThrowStatusWrapper *st) {
+        statement_->execute(st, db_.Transaction(), inMeta_, inBuffer_.data(), outMeta_,
+                            outSlots_.empty() ? nullptr : outBuffer_.data());
+        rowsAffected_ = statement_->getAffectedRecords(st);
+    });
+    eof_ = outSlots_.empty();
+}
+
+bool Statement::Open() {
+    Close();
+    Prepare();
+    BindInput();
+    fb::Call([&](ThrowStatusWrapper *st) {
+        cursor_ = statement_->openCursor(st, db_.Transaction(), inMeta_, inBuffer_.data(), outMeta_, 0);
+    });
+    eof_ = false;
+    return Next();
+}
+
+bool Statement::Next() {
+    if (!cursor_) {
+        eof_ = true;
+        return false;
+    }
+    const int result =
+        fb::Call([&](ThrowStatusWrapper *st) { return cursor_->fetchNext(st, outBuffer_.data()); });
+    eof_ = result != IStatus::RESULT_OK;
+    return !eof_;
+}
+
+int Statement::ColumnCount() const { return static_cast<int>(outSlots_.size()); }
+
+int Statement::ColumnIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < outSlots_.size(); ++i)
+        if (SameText1252(outSlots_[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+const std::string &Statement::ColumnName(int index) const { return outSlots_.at(static_cast<std::size_t>(index)).name; }
+
+const Statement::Slot &Statement::Column(std::string_view name) const {
+    const int i = ColumnIndex(name);
+    if (i < 0)
+        throw DatabaseError(FromUtf8(fmt::format("colonne inconnue : {}", ToUtf8(name))));
+    if (eof_)
+        throw DatabaseError(FromUtf8(fmt::format("aucune ligne courante pour lire la colonne {}", ToUtf8(name))));
+    return outSlots_[static_cast<std::size_t>(i)];
+}
+
+bool Statement::IsNull(std::string_view column) const {
+    const Slot &slot = Column(column);
+    return TakeNull(outBuffer_.data(), slot);
+}
+
+double Statement::GetDouble(std::string_view column) const {
+    const Slot &slot = Column(column);
+    if (IsNull(column))
+        return 0;
+    const unsigned char *buf = outBuffer_.data();
+    const double scale = std::pow(10.0, slot.scale);
+    switch (slot.type) {
+    case SQL_SHORT:
+        return Take<short>(buf, slot) * scale;
+    case SQL_LONG:
+        return Take<std::int32_t>(buf, slot) * scale;
+    case SQL_INT64:
+        return static_cast<double>(Take<std::int64_t>(buf, slot)) * scale;
+    case SQL_FLOAT:
+        return Take<float>(buf, slot);
+    case SQL_DOUBLE:
+        return Take<double>(buf, slot);
+    case SQL_BOOLEAN:
+        return Take<FB_BOOLEAN>(buf, slot) ? 1 : 0;
+    default:
+        return ParseNumber(slot.name, GetText(column));
+    }
+}
+
+std::int64_t Statement::GetInt64(std::string_view column) const {
+    const Slot &slot = Column(column);
+    if (IsNull(column))
+        return 0;
+    const unsigned char *buf = outBuffer_.data();
+    if (slot.scale == 0) {
+        switch (slot.type) {
+        case SQL_SHORT:
+            return Take<short>(buf, slot);
+        case SQL_LONG:
+            return Take<std::int32_t>(buf, slot);
+        case SQL_INT64:
+            return Take<std::int64_t>(buf, slot);
+        default:
+            break;
+        }
+    }
+    return std::llround(GetDouble(column));
+}
+
+std::int32_t Statement::GetInt(std::string_view column) const {
+    const std::int64_t v = GetInt64(column);
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (colonne {})", ToUtf8(column))));
+    return static_cast<std::int32_t>(v);
+}
+
+std::string Statement::GetText(std::string_view column) const {
+    const Slot &slot = Column(column);
+    if (IsNull(column))
+        return {};
+    const unsigned char *buf = outBuffer_.data();
+    switch (slot.type) {
+    case kVaryingType: {
+        const auto len = Take<unsigned short>(buf, slot);
+        return std::string(reinterpret_cast<const char *>(buf + slot.offset + 2), len);
+    }
+    case kTextType:
+        return std::string(reinterpret_cast<const char *>(buf + slot.offset), slot.length);
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        return slot.scale == 0 ? std::to_string(GetInt64(column))
+                               : ScaledText(slot.type == SQL_SHORT  ? Take<short>(buf, slot)
+                                            : slot.type == SQL_LONG ? Take<std::int32_t>(buf, slot)
+                                                                    : Take<std::int64_t>(buf, slot),
+                                            slot.scale);
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return NumberText(GetDouble(column));
+    case SQL_TYPE_DATE:
+        return FormatDMY(GetDate(column));
+    case SQL_TIMESTAMP: {
+        const DateTime t = GetDateTime(column);
+        return fmt::format("{} {:02}:{:02}:{:02}", FormatDMY(t.date), t.hour, t.minute, t.second);
+    }
+    case SQL_BLOB:
+        return GetBlob(column);
+    case SQL_BOOLEAN:
+        return Take<FB_BOOLEAN>(buf, slot) ? "True" : "False";
+    default:
+        throw DatabaseError(FromUtf8(fmt::format("type de colonne non lu : {}", slot.name)));
+    }
+}
+
+Date Statement::GetDate(std::string_view column) const { return GetDateTime(column).date; }
+
+DateTime Statement::GetDateTime(std::string_view column) const {
+    const Slot &slot = Column(column);
+    DateTime t;
+    if (IsNull(column))
+        return t;
+    const unsigned char *buf = outBuffer_.data();
+    switch (slot.type) {
+    case SQL_TYPE_DATE:
+        t.date = DecodeDate(Take<ISC_DATE>(buf, slot));
+        return t;
+    case SQL_TIMESTAMP: {
+        const auto ts = Take<ISC_TIMESTAMP>(buf, slot);
+        t.date = DecodeDate(ts.timestamp_date);
+        DecodeTime(ts.timestamp_time, t);
+        return t;
+    }
+    default:
+        throw DatabaseError(FromUtf8(fmt::format("la colonne {} n'est pas une date", slot.name)));
+    }
+}
+
+std::string Statement::GetBlob(std::string_view column) const {
+    const Slot &slot = Column(column);
+    if (IsNull(column))
+        return {};
+    if (slot.type != SQL_BLOB)
+        return GetText(column);
+    ISC_QUAD id = Take<ISC_QUAD>(outBuffer_.data(), slot);
+    return fb::Call([&](ThrowStatusWrapper *st) {
+        std::string bytes;
+        IBlob *blob = db_.Attachment()->openBlob(st, db_.Transaction(), &id, 0, nullptr);
+        try {
+            char chunk[32768];
+            for (;;) {
+                unsigned got = 0;
+                const int r = blob->getSegment(st, sizeof chunk, chunk, &got);
+                if (r == IStatus::RESULT_NO_DATA)
+                    break;
+                bytes.append(chunk, got);
+            }
+            blob->close(st);
+        } catch (...) {
+            blob->release();
+            throw;
+        }
+        return bytes;
+    });
+}
+
+} // namespace clinova

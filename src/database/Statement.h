@@ -1,0 +1,106 @@
+#pragma once
+// A prepared statement of the target database, written with :NAME parameters. It keeps its prepared
+// form across executions until its text changes or the connection closes, so that a step's loop
+// prepares each statement once.
+
+#include "database/NamedParameters.h"
+#include "normalized/DateTime.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Firebird {
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+} // namespace Firebird
+
+namespace clinova {
+
+class TargetDatabase;
+
+class Statement {
+public:
+    explicit Statement(TargetDatabase &db, std::string_view sql = {});
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    // A new text: the parameters are reset, the statement is prepared again at its next use.
+    void SetSQL(std::string_view sql);
+    const std::string &SQL() const { return text_; }
+
+    // Closes the open cursor, if any; the prepared form and the parameter values stay.
+    void Close();
+    // Sets every parameter to NULL.
+    void ClearParameters();
+    bool HasParameter(std::string_view name) const;
+
+    void SetNull(std::string_view name);
+    void SetInt(std::string_view name, std::int32_t value);
+    void SetInt64(std::string_view name, std::int64_t value);
+    void SetDouble(std::string_view name, double value);
+    void SetText(std::string_view name, std::string_view value);
+    void SetDate(std::string_view name, const Date &value);
+    void SetDateTime(std::string_view name, const DateTime &value);
+    void SetBlob(std::string_view name, std::string_view bytes);
+
+    // Runs a statement that returns no rows, or one row (EXECUTE PROCEDURE ... RETURNING).
+    void Execute();
+    // Runs a select; true when it returned a first row, which is then the current row.
+    bool Open();
+    // Moves to the next row; false (and Eof) at the end.
+    bool Next();
+    bool Eof() const { return eof_; }
+    std::uint64_t RowsAffected() const { return rowsAffected_; }
+
+    // Columns of the current row. Names are compared without regard to case.
+    int ColumnCount() const;
+    int ColumnIndex(std::string_view name) const; // -1 when absent
+    const std::string &ColumnName(int index) const;
+    bool IsNull(std::string_view column) const;
+    std::int32_t GetInt(std::string_view column) const;
+    std::int64_t GetInt64(std::string_view column) const;
+    double GetDouble(std::string_view column) const;
+    std::string GetText(std::string_view column) const; // NULL gives an empty text
+    Date GetDate(std::string_view column) const;
+    DateTime GetDateTime(std::string_view column) const;
+    std::string GetBlob(std::string_view column) const;
+
+    // Frees the prepared form (the connection is closing); the text and parameters stay.
+    void Release() noexcept;
+
+    struct Value;
+    struct Slot;
+
+private:
+    void Prepare();
+    void BindInput();
+    const Slot &Column(std::string_view name) const;
+    Value &Param(std::string_view name);
+    void SetAll(std::string_view name, const Value &value);
+
+    TargetDatabase &db_;
+    std::string text_;
+    NamedParameters translated_;
+    std::vector<std::unique_ptr<Value>> values_; // one per name, NULL at start
+    std::unordered_map<std::string, std::size_t> nameIndex_;
+
+    Firebird::IStatement *statement_ = nullptr;
+    Firebird::IResultSet *cursor_ = nullptr;
+    Firebird::IMessageMetadata *inMeta_ = nullptr;
+    Firebird::IMessageMetadata *outMeta_ = nullptr;
+    std::vector<Slot> inSlots_;
+    std::vector<Slot> outSlots_;
+    std::vector<unsigned char> inBuffer_;
+    std::vector<unsigned char> outBuffer_;
+    unsigned statementType_ = 0;
+    bool eof_ = true;
+    std::uint64_t rowsAffected_ = 0;
+};
+
+} // namespace clinova

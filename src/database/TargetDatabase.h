@@ -1,0 +1,84 @@
+#pragma once
+// The target database: one attachment and one transaction (read_committed, rec_version, nowait) that
+// every statement of every action runs on. Closing commits what the transaction still holds.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+} // namespace Firebird
+
+namespace clinova {
+
+class Statement;
+
+// Where the database is: a local file, or a file on a server given by its IPv4 address.
+struct ConnectionSettings {
+    bool useIP = false;
+    std::array<std::string, 4> ip;
+    std::string path;
+};
+
+// A local path unchanged; otherwise the four address parts trimmed, joined by ".", then ":" and the path.
+std::string DatabaseName(const ConnectionSettings &settings);
+
+// 75-77, 79-83 and 85-93: the schema builds the import was written against.
+bool IsSupportedBuild(int build);
+
+class TargetDatabase {
+public:
+    static constexpr const char *kUserName = "SYSDBA";
+
+    TargetDatabase();
+    ~TargetDatabase();
+    TargetDatabase(const TargetDatabase &) = delete;
+    TargetDatabase &operator=(const TargetDatabase &) = delete;
+
+    // Disconnects when connected, attaches as SYSDBA (dialect 3, WIN1252) and starts the transaction.
+    void Open(const std::string &databaseName);
+    // Commits the active transaction and detaches. The handles are released even when the commit fails;
+    // the failure is then thrown.
+    void Close();
+    bool IsOpen() const { return attachment_ != nullptr; }
+
+    // Makes every row written so far permanent and keeps the transaction open. The one place where the
+    // commits of a run are decided.
+    void CommitRetaining();
+    // Called after each row a step writes.
+    void RowWritten();
+    void RollbackRetaining();
+
+    // The next value of a generator; -1 on any failure, which is not reported.
+    int GetNewID(std::string_view generator);
+    int GetNewIDInTransaction(std::string_view generator);
+
+    // Runs one statement without parameters (DDL of the schema scripts, deletes of the cleaning).
+    void ExecuteImmediate(std::string_view sql);
+
+    // Creates an empty database file (page size 8 KB, WIN1252) and leaves it closed.
+    static void Create(const std::string &databaseName);
+
+    Firebird::IAttachment *Attachment() const { return attachment_; }
+    Firebird::ITransaction *Transaction() const { return transaction_; }
+
+private:
+    friend class Statement;
+    void Register(Statement *statement);
+    void Unregister(Statement *statement);
+    void ReleaseStatements();
+    void Detach() noexcept;
+
+    Firebird::IAttachment *attachment_ = nullptr;
+    Firebird::ITransaction *transaction_ = nullptr;
+    std::vector<Statement *> statements_;
+    std::unordered_map<std::string, std::unique_ptr<Statement>> generatorQueries_;
+};
+
+} // namespace clinova
