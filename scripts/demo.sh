@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, creates an embedded target database and imports the sample practice
+# of examples/practice/, printing the log.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+tool="${BUILD_DIR:-$root/build}/src/cli/clinova-import"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$root/examples/practice" "$work/practice"
+"$tool" create-database "$work/DEMO.FDB"
+echo "== Import of examples/practice into a new database ($work/DEMO.FDB)"
+status=0
+"$tool" import --database "$work/DEMO.FDB" --source "$work/practice" --yes || status=$?
+echo "== clinova-import exited with status $status"

@@ -1,0 +1,96 @@
+#include "app/DatabaseActions.h"
+
+#include "app/RunState.h"
+#include "database/Statement.h"
+#include "normalized/Conversions.h"
+#include "normalized/Errors.h"
+#include "normalized/Win1252.h"
+
+namespace clinova {
+
+namespace {
+
+const char *const kFirstVeterinarian = "select ID, LOGINUSER from ADMINISTRATION where (TYPE_USER=0) order by ID";
+
+void TakeFirstVeterinarian(RunState &state) {
+    Statement query(state.db, kFirstVeterinarian);
+    if (query.Open()) {
+        state.IDDefaultUser = query.GetInt("ID");
+        state.LoginDefaultUser = query.GetText("LOGINUSER");
+    }
+    query.Close();
+}
+
+} // namespace
+
+void OpenTargetDatabase(RunState &state) {
+    const ImportOptions &o = state.options;
+    ConnectionSettings settings;
+    settings.useIP = o.RadioButtonIP;
+    settings.ip = {o.edIP1, o.edIP2, o.edIP3, o.edIP4};
+    settings.path = o.edPathNameDatabase;
+    state.db.Open(DatabaseName(settings));
+    state.op.ProcessPendingMessages();
+}
+
+void CloseTargetDatabase(RunState &state) {
+    try {
+        state.db.Close();
+    } catch (const std::exception &e) {
+        state.op.ShowMessage(e.what());
+    }
+}
+
+void ResolveDefaultUser(RunState &state) {
+    const std::string &typed = state.options.edIDDefaultUser;
+    if (TrimView(typed).empty()) {
+        TakeFirstVeterinarian(state);
+        return;
+    }
+    // The typed identifier is read as a number and bound, never pasted into the statement.
+    const auto id = TryStrToInt(TrimView(typed));
+    try {
+        if (!id)
+            throw ConversionError(typed);
+        Statement query(state.db, "select ID, LOGINUSER from ADMINISTRATION where ID=:ID");
+        query.SetInt("ID", *id);
+        if (query.Open()) {
+            state.IDDefaultUser = query.GetInt("ID");
+            state.LoginDefaultUser = query.GetText("LOGINUSER");
+        } else {
+            state.op.ShowMessage("ID default USER inconnu dans la base");
+        }
+        query.Close();
+    } catch (const std::exception &) {
+        state.op.ShowMessage("ID default USER inconnu dans la base : exception");
+    }
+}
+
+bool btnTestClick(RunState &state) {
+    state.IDDefaultUser = -1;
+    state.LoginDefaultUser.clear();
+    try {
+        OpenTargetDatabase(state);
+        TakeFirstVeterinarian(state);
+        if (state.IDDefaultUser == -1)
+            state.op.ShowInfoMessage(
+                FromUtf8("Aucun vétérinaire n'existe#dans la base de données.#Il faut créer cet utilisateur"));
+        else
+            state.op.ShowInfoMessage(FromUtf8("##Accès à la base de données : OK"));
+        state.db.CommitRetaining();
+        state.op.ProcessPendingMessages();
+        state.db.Close();
+        state.op.ProcessPendingMessages();
+        return true;
+    } catch (const std::exception &e) {
+        try {
+            state.db.Close();
+        } catch (const std::exception &) {
+            // The first error is the one the operator needs to see.
+        }
+        state.op.ShowMessage(e.what());
+        return false;
+    }
+}
+
+} // namespace clinova

@@ -1,0 +1,111 @@
+#pragma once
+// Every setting the actions read, named by its control in the window, with its default. The window
+// fills it from its controls before an action; the command line fills it from --set NAME=VALUE. Both
+// go through the one table of control names below.
+
+#include "normalized/DateTime.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clinova {
+
+// A source file's check box: offered (enabled) by the folder scan, ticked by the operator.
+struct FileCheckBox {
+    bool enabled = false;
+    bool checked = false;
+    bool Ticked() const { return enabled && checked; }
+};
+
+// How the rows written by the import are committed.
+enum class CommitPolicy { Grouped, Strict };
+
+struct ImportOptions {
+    // 1- Base de données
+    bool RadioButtonLocal = true;
+    bool RadioButtonIP = false;
+    std::string edIP1, edIP2, edIP3, edIP4;
+    std::string edPathNameDatabase = "C:\\Program Files (x86)\\Clinova 2\\Database\\BASE.CN2";
+
+    // 3- Nettoyer
+    bool cbSaufRendezVous = false;
+    bool cbSaufCompta = false;
+
+    // 5- Importer
+    std::string edIDSite = "1";
+    FileCheckBox cbCLIENTS, cbANIMAUX, cbCONSULTATIONS, cbEVENEMENTS, cbRELANCES, cbCATEGORIES_ACTES,
+        cbTARIFS_ACTES, cbINVENTAIRE, cbPOIDS, cbNOTES, cbVILLES, cbRendezVous, cbCONTACTS, cbPOSOLOGIES;
+
+    // Log page
+    std::string MemoCorrespondancesUtilisateurs;
+
+    // Options 1
+    std::string edIDDefaultUser;
+    bool cbForceColor = false;
+    std::string panCouleur = "couleur";
+    bool cbDedoublonageClients = false;
+    bool cbDedoublonageAnimaux = false;
+    bool cbDedoublonageConsult = false;
+    bool cbAjout = false;
+    bool cbGarder_ID_CLIENT_du_logiciel_d_origine = false;
+    bool cbGarder_ID_ANIMAL_du_logiciel_d_origine = false;
+    bool cbNePasCreerModelesRelances = false;
+    bool cbNePasConserverModelesEvent = false;
+    bool cbSaufDataAvantLe = false;
+    Date dateSaufDataAvantLe{2019, 1, 1};
+    bool cbModeRatrapage = false;
+    std::string edPathIDPrecedentImport = "C:\\Temp\\aaaa\\";
+    bool cbPasToucheAuxClients = false;
+    bool cbInjectionAutresAnimaux = false;
+    bool cbInjectionAutresConsult = false;
+    bool cbInjectionAutresEvent = false;
+    bool cbRelancesQueDesNewAnimaux = false;
+    bool cbPoidsQuePourNewAnimaux = false;
+    Date DateTimePicker{2019, 1, 1};
+    bool cbCommitParLigne = false; // strict commit policy: one commit per row written
+
+    // Options 2
+    std::string edIDSITECompta = "1";
+
+    // Hidden settings
+    bool cbRichViewMode = true;
+    bool cdDeleteTropEspacesInConsult = true;
+    bool cbPourDemo = false;
+
+    CommitPolicy Commits() const { return cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped; }
+};
+
+// The fourteen source files, in the order the folder scan treats them.
+struct SourceFile {
+    const char *control;  // "cbCLIENTS"
+    const char *fileName; // "CLIENTS.TXT"
+    FileCheckBox ImportOptions::*box;
+};
+const std::vector<SourceFile> &SourceFiles();
+
+// One row of the table of control names.
+struct OptionControl {
+    enum class Kind { Bool, Text, Date, File };
+    const char *name;
+    Kind kind;
+    bool ImportOptions::*boolField = nullptr;
+    std::string ImportOptions::*textField = nullptr;
+    Date ImportOptions::*dateField = nullptr;
+    FileCheckBox ImportOptions::*fileField = nullptr;
+};
+const std::vector<OptionControl> &OptionControls();
+const OptionControl *FindOptionControl(std::string_view name);
+
+// Sets a setting from its text: check boxes "1"/"0", edits as they are, dates "dd/mm/yyyy"; a file check
+// box is ticked by "1" (it counts only once the folder scan offers the file), unticked by "0". Radio
+// buttons exclude each other. Returns false
+// with a French reason (Windows-1252) when the name is unknown or the value does not fit.
+bool SetOption(ImportOptions &options, std::string_view name, std::string_view value, std::string &error);
+// The setting as the same text.
+std::string OptionText(const ImportOptions &options, const OptionControl &control);
+
+// The site number typed in edIDSite; a text that is not an integer gives 0.
+int GetSiteID(const ImportOptions &options);
+
+} // namespace clinova

@@ -1,0 +1,103 @@
+#include "app/ImportRun.h"
+
+#include "app/CorrespondenceFiles.h"
+#include "app/DatabaseActions.h"
+#include "app/RunState.h"
+#include "app/UsersCorrespondence.h"
+#include "database/DatabaseSetup.h"
+#include "database/TargetDatabase.h"
+#include "normalized/Win1252.h"
+
+#include <fmt/format.h>
+
+namespace clinova {
+
+const std::vector<RunStep> &ImportRunSteps() {
+    static const std::vector<RunStep> steps = {
+        {"doImportationUsers", doImportationUsers},
+        {"doImportationContacts", nullptr},
+        {"doImportationClients", nullptr},
+        {"doImportationAnimaux", nullptr},
+        {"doImportationPoids", nullptr},
+        {"doImportationVilles", nullptr},
+        {"doImportationConsultations", nullptr},
+        {"doImpprtationNotes", nullptr},
+        {"doImportationEvenements", nullptr},
+        {"doImportationRelances", nullptr},
+        {"doImportationModelesEvenements", nullptr},
+        {"doImportationTarifsActes", nullptr},
+        {"doBuildSyntheseDossiersMedicaux", nullptr},
+        {"doImportationInventaires", nullptr},
+        {"doImportationRendezVous", nullptr},
+        {"doImportationPosologies", nullptr},
+    };
+    return steps;
+}
+
+RunOutcome btnImportationClick(RunState &state) {
+    Operator &op = state.op;
+    op.ClearLog();
+    state.DatabaseBuild = 0;
+    state.IDDefaultUser = -1;
+    state.LoginDefaultUser.clear();
+    state.lists.Clear();
+    state.summaries.clear();
+
+    if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
+        return RunOutcome::Refused;
+
+    RunOutcome outcome = RunOutcome::Refused;
+    try {
+        OpenTargetDatabase(state);
+        state.DatabaseBuild = ReadDatabaseBuild(state.db);
+        state.AnimalInsertWithIdealWeight = state.DatabaseBuild >= 85;
+        if (!IsSupportedBuild(state.DatabaseBuild)) {
+            op.ShowInfoMessage(FromUtf8(fmt::format("Version de la base de données incorrecte : base {}",
+                                                    state.DatabaseBuild)));
+        } else {
+            ResolveDefaultUser(state);
+            if (state.IDDefaultUser == -1) {
+                op.ShowInfoMessage(
+                    FromUtf8("Aucun vétérinaire n'existe#dans la base de données.#Il faut créer cet utilisateur"));
+            } else {
+                state.StopRequested = false;
+                try {
+                    for (const auto &step : ImportRunSteps()) {
+                        op.AddToLog(std::string("DEBUT import ") + step.name);
+                        if (step.work)
+                            step.work(state);
+                        op.AddToLog(std::string("FIN import ") + step.name);
+                    }
+                } catch (...) {
+                    SaveCorrespondenceLists(state);
+                    throw;
+                }
+                SaveCorrespondenceLists(state);
+                op.ProcessPendingMessages();
+                op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
+                outcome = RunOutcome::Completed;
+                for (const auto &summary : state.summaries)
+                    if (summary.failed > 0)
+                        outcome = RunOutcome::CompletedWithFailures;
+                if (state.StopRequested)
+                    outcome = RunOutcome::Interrupted;
+            }
+            state.db.CommitRetaining();
+            op.ProcessPendingMessages();
+        }
+        state.db.Close();
+        op.ProcessPendingMessages();
+    } catch (const std::exception &e) {
+        try {
+            state.db.Close();
+        } catch (const std::exception &) {
+            // The error that ended the run is the one shown.
+        }
+        op.ProcessPendingMessages();
+        op.ShowMessage(e.what());
+        return RunOutcome::Failed;
+    }
+    return outcome;
+}
+
+} // namespace clinova

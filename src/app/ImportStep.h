@@ -1,0 +1,83 @@
+#pragma once
+// The common shape of an import step, written once: the check box and StopRequested test, the wait
+// window, the header and its mandatory columns, the line loop with its per-line guard and log line, and
+// the interruption. A step gives its file, its texts, its mandatory columns and what it does with a line.
+
+#include "app/ImportOptions.h"
+#include "normalized/TColList.h"
+#include "normalized/TCut.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clinova {
+
+struct RunState;
+
+// What became of one data line that did not fail.
+enum class LineOutcome {
+    Imported, // rows written for it
+    Matched,  // found already in the database (a duplicate), nothing new written
+    Skipped,  // left aside by a stated rule (unknown owner, date filter...)
+};
+
+struct StepDefinition {
+    std::string fileName;                               // "VILLES.TXT"
+    FileCheckBox ImportOptions::*checkBox = nullptr;    // nullptr: the caller decided the step runs
+    std::string waitText;                               // "Importation des villes"
+    std::string progressText;                           // "Importation villes "
+    std::vector<std::string> mandatoryColumns;          // in the order their absence is logged
+    std::string interruptionKind;                       // "VILLES": "VILLES/interruption de la procédure"
+    std::string logPrefix;                              // the per-line log prefix; the file name when empty
+    bool logsInterruption = true;                       // a few steps write no interruption line
+};
+
+// The current data line, as the step's work sees it.
+class StepLine {
+public:
+    StepLine(const TColList &columns, const TCut &cut, int number, const std::string &raw)
+        : columns_(columns), cut_(cut), number_(number), raw_(raw) {}
+
+    // Data lines count from 1: line 1 is the first line after the header.
+    int Number() const { return number_; }
+    // The line exactly as read.
+    const std::string &Raw() const { return raw_; }
+    bool Has(std::string_view column) const { return columns_.FindColumn(column) != nullptr; }
+    // The trimmed field of the named column; empty when the header has no such column.
+    const std::string &Field(std::string_view column) const { return FieldOf(columns_, cut_, column); }
+    const TColList &Columns() const { return columns_; }
+
+private:
+    const TColList &columns_;
+    const TCut &cut_;
+    int number_;
+    const std::string &raw_;
+};
+
+// Counts of one run of a step, for the summary of the run.
+struct StepSummary {
+    std::string fileName;
+    int read = 0;
+    int imported = 0;
+    int matched = 0;
+    int skipped = 0;
+    int failed = 0;
+    double seconds = 0;
+    bool ran = false;          // false when the step did nothing (unticked, missing columns, stopped)
+    bool interrupted = false;
+};
+
+using LineWork = std::function<LineOutcome(const StepLine &)>;
+
+// Runs the common shape. beforeLines runs after the mandatory columns were found and before the line
+// loop (the steps' preparatory database work). Errors outside a line's work (an unreadable file) escape
+// to the run, after the wait window was hidden.
+StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
+                          const std::function<void()> &beforeLines = {});
+
+// "FILE/ligne N/" + message: the log line of a data line that failed.
+std::string LineFailureLog(const StepDefinition &step, int lineNumber, std::string_view message);
+
+} // namespace clinova

@@ -1,0 +1,72 @@
+#pragma once
+// What the actions share for the life of the program: the settings, the operator, the one connection to
+// the target database, and the lists an import run fills and later steps read.
+
+#include "app/IdentifierList.h"
+#include "app/ImportStep.h"
+#include "app/ImportOptions.h"
+#include "app/Operator.h"
+#include "app/TIntegerList.h"
+#include "database/TargetDatabase.h"
+
+#include <string>
+#include <vector>
+
+namespace clinova {
+
+struct CorrespondenceLists {
+    IdentifierList fSourceIDClientList;
+    TIntegerList fDatabaseIDClientList;
+    IdentifierList fSourceIDAnimalList;
+    TIntegerList fDatabaseIDAnimalList;
+    TIntegerList fDatabaseIDClientOfIDAnimalList;
+    IdentifierList fSourceIDConsultList;
+    TIntegerList fDatabaseIDConsultList;
+    IdentifierList fSourceIDEventList;
+    TIntegerList fDatabaseIDEventList;
+    IdentifierList fSourceIDRelanceList;
+    TIntegerList fDatabaseIDRelanceList;
+    IdentifierList fPreviousSourceIDAnimalList;
+    IdentifierList fSourceIDNewAnimalList;
+    std::vector<std::string> fEventModelLabelList;
+    std::vector<std::string> fEventModelCategoryList;
+
+    // Every per-run list, at the start of a run.
+    void Clear();
+};
+
+struct RunState {
+    RunState(Operator &op, ImportOptions opts = {}) : op(op), options(std::move(opts)) {}
+
+    Operator &op;
+    ImportOptions options;
+    TargetDatabase db;
+
+    std::string PathSources;
+    int DatabaseBuild = 0;
+    int IDDefaultUser = -1;
+    std::string LoginDefaultUser;
+    bool StopRequested = false;
+
+    CorrespondenceLists lists;
+
+    // Users correspondence, refilled by the users step of every run.
+    std::vector<std::string> fSourceIDUserList;
+    TIntegerList fDatabaseIDUserList;
+
+    // Contacts correspondence, emptied by the contacts step itself.
+    IdentifierList fSourceIDContactList;
+    TIntegerList fDatabaseIDContactList;
+    std::vector<std::string> fContactNameList;
+
+    // One entry per step that read its file in this run, in the order of the run.
+    std::vector<StepSummary> summaries;
+
+    // The animal insert writes POIDS_IDEAL1000 on databases of build 85 and later.
+    bool AnimalInsertWithIdealWeight = false;
+
+    // The folder of the source files joined with a file name.
+    std::string SourcePath(const std::string &fileName) const { return PathSources + fileName; }
+};
+
+} // namespace clinova

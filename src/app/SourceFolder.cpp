@@ -1,0 +1,26 @@
+#include "app/SourceFolder.h"
+
+#include "app/RunState.h"
+#include "normalized/Conversions.h"
+
+#include <filesystem>
+
+namespace clinova {
+
+void ScanSourceFolder(RunState &state, const std::string &folder) {
+    state.PathSources = AddTrailingBackslash(folder);
+    for (const auto &file : SourceFiles()) {
+        FileCheckBox &box = state.options.*(file.box);
+        box.checked = false;
+        box.enabled = false;
+    }
+    for (const auto &file : SourceFiles()) {
+        std::error_code ec;
+        FileCheckBox &box = state.options.*(file.box);
+        box.enabled = !state.PathSources.empty() &&
+                      std::filesystem::is_regular_file(state.SourcePath(file.fileName), ec);
+        box.checked = box.enabled;
+    }
+}
+
+} // namespace clinova

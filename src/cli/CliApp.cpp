@@ -1,0 +1,241 @@
+#include "cli/CliApp.h"
+
+#include "app/DatabaseActions.h"
+#include "app/ImportRun.h"
+#include "app/RunState.h"
+#include "app/SourceFolder.h"
+#include "cli/ConsoleOperator.h"
+#include "cli/Platform.h"
+#include "database/DatabaseSetup.h"
+#include "normalized/NormalizedFile.h"
+#include "normalized/TestFileGenerator.h"
+#include "normalized/Win1252.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <sstream>
+
+namespace clinova {
+
+namespace {
+
+// Options shared by the commands, filled by the parser.
+struct CommonOptions {
+    std::string database;
+    std::string server;
+    std::vector<std::string> settings;
+    std::string usersFile;
+    std::string logFile;
+    bool yes = false;
+};
+
+// A text given on the command line is UTF-8; the engine works in Windows-1252.
+std::string FromArgument(const std::string &text) { return LooksLikeUtf8(text) ? FromUtf8(text) : text; }
+
+class Cli {
+public:
+    Cli(std::ostream &out, std::ostream &err, bool interactive) : out_(out), err_(err), op_(out, err) {
+        op_.SetInteractive(interactive);
+    }
+
+    int Run(const std::vector<std::string> &args);
+
+private:
+    // Fills the settings from the common options; false (usage error reported) when one does not fit.
+    bool ApplyCommonOptions(RunState &state);
+    int Usage(const std::string &message) {
+        err_ << "clinova-import: " << message << "\n";
+        return kExitUsage;
+    }
+
+    int CreateDatabase();
+    int TestAccess();
+    int Import();
+    int GenerateTestFiles();
+
+    std::ostream &out_;
+    std::ostream &err_;
+    ConsoleOperator op_;
+    CommonOptions common_;
+    std::string createPath_;
+    int createBuild_ = 93;
+    std::string sourceDir_;
+    std::vector<std::string> skipped_;
+    std::string outputDir_;
+};
+
+bool Cli::ApplyCommonOptions(RunState &state) {
+    ImportOptions &o = state.options;
+    if (!common_.database.empty())
+        o.edPathNameDatabase = common_.database;
+    if (!common_.server.empty()) {
+        std::vector<std::string> parts;
+        std::stringstream in(common_.server);
+        for (std::string part; std::getline(in, part, '.');)
+            parts.push_back(part);
+        if (parts.size() != 4) {
+            Usage("--server attend une adresse IPv4 A.B.C.D");
+            return false;
+        }
+        o.RadioButtonIP = true;
+        o.RadioButtonLocal = false;
+        o.edIP1 = parts[0];
+        o.edIP2 = parts[1];
+        o.edIP3 = parts[2];
+        o.edIP4 = parts[3];
+    }
+    for (const auto &setting : common_.settings) {
+        const auto equal = setting.find('=');
+        std::string error;
+        if (equal == std::string::npos) {
+            Usage("--set attend NOM=VALEUR : " + setting);
+            return false;
+        }
+        if (!SetOption(o, setting.substr(0, equal), FromArgument(setting.substr(equal + 1)), error)) {
+            Usage(ToUtf8(error));
+            return false;
+        }
+    }
+    if (!common_.usersFile.empty()) {
+        try {
+            o.MemoCorrespondancesUtilisateurs = FromArgument(ReadWholeFile(common_.usersFile));
+        } catch (const std::exception &e) {
+            Usage(ToUtf8(e.what()));
+            return false;
+        }
+    }
+    return true;
+}
+
+int Cli::Run(const std::vector<std::string> &args) {
+    CLI::App app{"Importation normalisée dans Clinova", "clinova-import"};
+    app.require_subcommand(1);
+    app.add_option("--database", common_.database, "the database file as the server sees it");
+    app.add_option("--server", common_.server, "the IPv4 address of the database server");
+    app.add_option("--set", common_.settings, "a setting by its control name: NAME=VALUE")->take_all();
+    app.add_option("--users", common_.usersFile, "the users correspondence (IDUserClinova=IDUtilisateurSource)");
+    app.add_option("--log", common_.logFile, "also write the log lines to this file");
+    app.add_flag("--yes", common_.yes, "answer Oui to the questions");
+
+    std::function<int()> action;
+    auto *create = app.add_subcommand("create-database", "create an empty target database from the schema");
+    create->add_option("path", createPath_, "the new database file")->required();
+    create->add_option("--build", createBuild_, "the schema build written into VERSION");
+    create->callback([&] { action = [this] { return CreateDatabase(); }; });
+
+    auto *test = app.add_subcommand("test-access", "test the access to the database");
+    test->callback([&] { action = [this] { return TestAccess(); }; });
+
+    auto *import = app.add_subcommand("import", "import the normalized files of a folder");
+    import->add_option("--source", sourceDir_, "the folder of the normalized files")->required();
+    import->add_option("--skip", skipped_, "a file of the folder not to import (repeatable)");
+    import->callback([&] { action = [this] { return Import(); }; });
+
+    auto *generate = app.add_subcommand("generate-test-files", "write the three test files");
+    generate->add_option("--output", outputDir_, "the folder they are written to")->required();
+    generate->callback([&] { action = [this] { return GenerateTestFiles(); }; });
+
+    // Options of the whole program may also follow the command.
+    for (auto *sub : {create, test, import, generate})
+        sub->fallthrough();
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp &e) {
+        out_ << app.help();
+        return kExitOk;
+    } catch (const CLI::ParseError &e) {
+        return Usage(e.what());
+    }
+    op_.SetAnswerYes(common_.yes);
+    if (!common_.logFile.empty() && !op_.SetLogFile(common_.logFile))
+        return Usage("impossible d'écrire le journal " + common_.logFile);
+    return action ? action() : kExitUsage;
+}
+
+int Cli::CreateDatabase() {
+    if (std::filesystem::exists(createPath_)) {
+        op_.ShowMessage(FromUtf8("Le fichier existe déjà : ") + createPath_);
+        return kExitRefused;
+    }
+    try {
+        CreateTargetDatabase(createPath_, createBuild_);
+    } catch (const std::exception &e) {
+        op_.ShowMessage(e.what());
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+int Cli::TestAccess() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    const bool connected = btnTestClick(state);
+    return connected && state.IDDefaultUser != -1 ? kExitOk : kExitRefused;
+}
+
+int Cli::Import() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    if (!std::filesystem::is_directory(sourceDir_))
+        return Usage("--source n'est pas un dossier : " + sourceDir_);
+    ImportOptions settings = state.options;
+    ScanSourceFolder(state, sourceDir_);
+    // Settings given with --set untick offered files; they never offer a missing one.
+    for (const auto &file : SourceFiles()) {
+        FileCheckBox &box = state.options.*(file.box);
+        const FileCheckBox &asked = settings.*(file.box);
+        for (const auto &control : common_.settings)
+            if (control.rfind(std::string(file.control) + "=", 0) == 0)
+                box.checked = box.enabled && asked.checked;
+    }
+    for (const auto &skip : skipped_) {
+        bool known = false;
+        for (const auto &file : SourceFiles()) {
+            if (SameText1252(skip, file.fileName)) {
+                (state.options.*(file.box)).checked = false;
+                known = true;
+            }
+        }
+        if (!known)
+            return Usage("--skip : fichier inconnu " + skip);
+    }
+    InstallInterruptHandler(op_.InterruptFlag());
+    switch (btnImportationClick(state)) {
+    case RunOutcome::Completed:
+        return kExitOk;
+    case RunOutcome::CompletedWithFailures:
+        return kExitLinesFailed;
+    case RunOutcome::Interrupted:
+        return kExitInterrupted;
+    case RunOutcome::Refused:
+    case RunOutcome::Failed:
+        return kExitRefused;
+    }
+    return kExitRefused;
+}
+
+int Cli::GenerateTestFiles() {
+    try {
+        clinova::GenerateTestFiles(outputDir_);
+    } catch (const std::exception &e) {
+        op_.ShowMessage(e.what());
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err, bool interactive) {
+    Cli cli(out, err, interactive);
+    return cli.Run(args);
+}
+
+} // namespace clinova

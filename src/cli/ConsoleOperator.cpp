@@ -1,0 +1,73 @@
+#include "cli/ConsoleOperator.h"
+
+#include "normalized/Win1252.h"
+
+#include <iostream>
+#include <ostream>
+
+namespace clinova {
+
+namespace {
+
+// The box's text with its '#' breaks as new lines, without the blank lines that centre it in a window.
+std::string MessageLines(const std::string &text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out.push_back(text[i]);
+    }
+    const auto first = out.find_first_not_of('\n');
+    return first == std::string::npos ? std::string() : out.substr(first);
+}
+
+} // namespace
+
+ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
+
+bool ConsoleOperator::SetLogFile(const std::string &path) {
+    logFile_.open(path, std::ios::binary | std::ios::trunc);
+    return logFile_.is_open();
+}
+
+void ConsoleOperator::AddToLog(const std::string &line) {
+    const std::string text = ToUtf8(line);
+    out_ << text << '\n';
+    if (logFile_.is_open())
+        logFile_ << text << '\n';
+}
+
+void ConsoleOperator::PrintMessage(const std::string &text) {
+    err_ << "message: " << ToUtf8(MessageLines(text)) << std::endl;
+}
+
+int ConsoleOperator::ShowStyledBox(const StyledBox &box) {
+    PrintMessage(box.text);
+    if (!box.twoButtons())
+        return box.button1;
+    if (answerYes_)
+        return box.button1;
+    if (!interactive_)
+        return box.button2;
+    err_ << "[" << box.leftCaption() << "/" << box.rightCaption() << "] ? " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return box.button2;
+    const std::string folded = UpperCase1252(FromUtf8(answer));
+    const std::string left = UpperCase1252(box.leftCaption());
+    const bool yes = !folded.empty() && left.rfind(folded, 0) == 0;
+    return box.Result(yes);
+}
+
+int ConsoleOperator::ShowStandardDialog(const std::string &text, MessageKind, unsigned buttons, int) {
+    PrintMessage(text);
+    if (buttons & dbOK)
+        return mrOk;
+    if (buttons & dbYes)
+        return answerYes_ ? mrYes : mrNo;
+    return mrCancel;
+}
+
+void ConsoleOperator::ShowMessage(const std::string &text) { PrintMessage(text); }
+
+} // namespace clinova

@@ -1,0 +1,134 @@
+#include "app/ImportStep.h"
+#include "app/RunState.h"
+#include "normalized/Conversions.h"
+#include "support/ScriptedOperator.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace clinova;
+
+namespace {
+
+// A small step over VILLES.TXT: each line's N must be an integer; a line whose NOM is "skip" is skipped.
+struct FakeStep {
+    test::TempDir dir;
+    test::ScriptedOperator op;
+    RunState state{op};
+    std::vector<int> seen;
+    StepDefinition def{.fileName = "VILLES.TXT",
+                       .checkBox = &ImportOptions::cbVILLES,
+                       .waitText = "Importation des villes",
+                       .progressText = "Importation villes ",
+                       .mandatoryColumns = {"CODE_POSTAL", "VILLE", "N"},
+                       .interruptionKind = "VILLES",
+                       .logPrefix = {},
+                       .logsInterruption = true};
+
+    FakeStep() {
+        state.PathSources = dir.Folder();
+        state.options.cbVILLES = {true, true};
+    }
+
+    StepSummary Run() {
+        return RunImportStep(state, def, [this](const StepLine &line) {
+            if (line.Field("VILLE") == "skip")
+                return LineOutcome::Skipped;
+            seen.push_back(StrToInt(line.Field("N")));
+            return LineOutcome::Imported;
+        });
+    }
+};
+
+} // namespace
+
+TEST(ImportStep, MissingColumnsAreLoggedInTheStepsOrder) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "N\tAUTRE\r\n1\tx\r\n");
+    const auto summary = s.Run();
+    EXPECT_EQ(s.op.log, (std::vector<std::string>{"VILLES.TXT/manque colonne obligatoire \"CODE_POSTAL\"",
+                                                  "VILLES.TXT/manque colonne obligatoire \"VILLE\""}));
+    EXPECT_TRUE(s.seen.empty());
+    EXPECT_FALSE(summary.ran);
+    EXPECT_EQ(s.op.waitShown, 1);
+    EXPECT_EQ(s.op.waitHidden, 1);
+}
+
+TEST(ImportStep, MissingOrEmptyFileReportsEveryMandatoryColumn) {
+    for (bool create : {false, true}) {
+        FakeStep s;
+        if (create)
+            s.dir.Write("VILLES.TXT", "");
+        s.Run();
+        EXPECT_EQ(s.op.log.size(), 3u);
+    }
+}
+
+TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n"
+                              "17000\tLa Rochelle\t1\r\n"
+                              "\r\n"
+                              "17300\tRochefort\tdeux\r\n"
+                              "17100\tskip\t0\r\n"
+                              "  17200 \t Royan \t 4 \r\n");
+    const auto summary = s.Run();
+    EXPECT_EQ(s.seen, (std::vector<int>{1, 4}));
+    ASSERT_EQ(s.op.log.size(), 1u);
+    EXPECT_EQ(s.op.log[0], "VILLES.TXT/ligne 3/'deux' n'est pas une valeur entière correcte");
+    EXPECT_EQ(s.op.waitMessage, "Importation villes 5/5...");
+    EXPECT_EQ(summary.read, 4);
+    EXPECT_EQ(summary.imported, 2);
+    EXPECT_EQ(summary.skipped, 1);
+    EXPECT_EQ(summary.failed, 1);
+}
+
+TEST(ImportStep, InterruptionIsSeenAfterTheCurrentLine) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\n1\ta\t1\n2\tb\t2\n3\tc\t3\n4\td\t4\n");
+    s.op.interruptAtWaitMessage = "Importation villes 2/";
+    const auto summary = s.Run();
+    EXPECT_EQ(s.seen, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(s.state.StopRequested);
+    EXPECT_TRUE(summary.interrupted);
+    EXPECT_EQ(s.op.log, (std::vector<std::string>{"VILLES/interruption de la procédure"}));
+    EXPECT_EQ(s.op.waitHidden, 1);
+
+    // Every later step of the run does nothing.
+    s.seen.clear();
+    s.op.interruptAtWaitMessage.clear();
+    s.Run();
+    EXPECT_TRUE(s.seen.empty());
+}
+
+TEST(ImportStep, UntickedFileDoesNothing) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\n1\ta\t1\n");
+    s.state.options.cbVILLES.checked = false;
+    s.Run();
+    EXPECT_EQ(s.op.waitShown, 0);
+    EXPECT_TRUE(s.seen.empty());
+}
+
+TEST(ImportStep, NulByteIsReportedBeforeTheLinesAndEndsTheContent) {
+    FakeStep s;
+    std::string content = "CODE_POSTAL\tVILLE\tN\r\n1\ta\t1\r\n2\tb\tx\r\n3\tc";
+    content += '\0';
+    content += "\t3\r\n4\td\t4\r\n";
+    s.dir.Write("VILLES.TXT", content);
+    s.Run();
+    ASSERT_EQ(s.op.log.size(), 3u);
+    EXPECT_EQ(s.op.log[0], "VILLES.TXT/caractère NUL ligne 3 : la suite du fichier est ignorée");
+    EXPECT_EQ(s.op.log[1].rfind("VILLES.TXT/ligne 2/", 0), 0u);
+    EXPECT_EQ(s.op.log[2].rfind("VILLES.TXT/ligne 3/", 0), 0u); // "3\tc": N is empty
+    EXPECT_EQ(s.seen, (std::vector<int>{1}));
+}
+
+TEST(ImportStep, ErrorOutsideTheLinesEscapesAfterHidingTheWaitWindow) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\n1\ta\t1\n");
+    EXPECT_THROW(RunImportStep(s.state, s.def, [](const StepLine &) { return LineOutcome::Imported; },
+                               [] { throw std::runtime_error("base indisponible"); }),
+                 std::runtime_error);
+    EXPECT_EQ(s.op.waitHidden, 1);
+}

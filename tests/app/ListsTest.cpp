@@ -1,0 +1,117 @@
+#include "app/IdentifierList.h"
+#include "app/RunState.h"
+#include "app/SourceFolder.h"
+#include "app/TIntegerList.h"
+#include "app/UsersCorrespondence.h"
+#include "normalized/Errors.h"
+#include "support/ScriptedOperator.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace clinova;
+
+TEST(TIntegerList, GrowsByTheRuleAndChecksItsBounds) {
+    TIntegerList list;
+    std::vector<int> capacities;
+    for (int i = 0; i < 95; ++i) {
+        list.Add(i);
+        if (capacities.empty() || capacities.back() != list.Capacity())
+            capacities.push_back(list.Capacity());
+    }
+    EXPECT_EQ(capacities, (std::vector<int>{4, 8, 12, 28, 44, 60, 76, 95}));
+    EXPECT_EQ(list.Get(94), 94);
+    EXPECT_EQ(list.IndexOf(17), 17);
+    EXPECT_EQ(list.IndexOf(1000), -1);
+    EXPECT_THROW(list.Get(-1), ListError);
+    EXPECT_THROW(list.Get(list.Count()), ListError);
+    EXPECT_THROW(list.SetCapacity(10), ListError);
+    EXPECT_THROW(list.SetCount(-1), ListError);
+    list.SetCount(100);
+    EXPECT_EQ(list.Get(99), 0);
+    try {
+        list.Put(100, 1);
+        FAIL();
+    } catch (const ListError &e) {
+        EXPECT_STREQ(e.what(), "Index hors borne !");
+    }
+}
+
+TEST(CorrespondenceLists, FilesRoundTripAndBadLinesReadAsMinusOne) {
+    test::TempDir dir;
+    TIntegerList ints;
+    for (int v : {12, -3, 0})
+        ints.Add(v);
+    ints.SaveToFile(dir.File("ints.txt"));
+    EXPECT_EQ(dir.Read("ints.txt"), "12\r\n-3\r\n0\r\n");
+    dir.Write("bad.txt", "5\r\nabc\n7");
+    LoadIntegerList(dir.File("bad.txt"), ints);
+    ASSERT_EQ(ints.Count(), 3);
+    EXPECT_EQ(ints.Get(1), -1);
+    EXPECT_EQ(ints.Get(2), 7);
+    EXPECT_THROW(LoadIntegerList(dir.File("missing.txt"), ints), FileError);
+
+    IdentifierList ids;
+    ids.Add("A12");
+    ids.Add("a12");
+    ids.Add("B");
+    EXPECT_EQ(ids.IndexOf("a12"), 0); // the first of the two wins
+    EXPECT_EQ(ids.IndexOf("b"), 2);
+    EXPECT_EQ(ids.IndexOf("C"), -1);
+    ids.SaveToFile(dir.File("ids.txt"));
+    IdentifierList back;
+    back.LoadFromFile(dir.File("ids.txt"));
+    EXPECT_EQ(back.Items(), ids.Items());
+    EXPECT_EQ(back.IndexOf("A12"), 0);
+}
+
+TEST(UsersCorrespondence, MemoLines) {
+    test::ScriptedOperator op;
+    RunState state(op);
+    state.IDDefaultUser = 99;
+    state.options.MemoCorrespondancesUtilisateurs = "5 = DRX\r\n"
+                                                    "//6=DRY\r\n"
+                                                    "-1=DRZ\nabc=DRZ\n7=\n"
+                                                    "8=A=B\n"
+                                                    "6=DRX//ancien associé\n"
+                                                    "9=DRW // commentaire\n"
+                                                    "sans egal\n";
+    doImportationUsers(state);
+    EXPECT_EQ(state.fSourceIDUserList, (std::vector<std::string>{"DRX", "A=B", "DRX", "DRW"}));
+    EXPECT_EQ(GetTargetUserID(state, "DRX"), 5);
+    EXPECT_EQ(GetTargetUserID(state, "drx"), 99);
+    EXPECT_EQ(GetTargetUserID(state, "A=B"), 8);
+    EXPECT_EQ(GetTargetUserID(state, "DRY"), 99);
+    EXPECT_EQ(GetTargetUserID(state, " DRW"), 99);
+
+    state.options.MemoCorrespondancesUtilisateurs.clear();
+    doImportationUsers(state);
+    EXPECT_TRUE(state.fSourceIDUserList.empty());
+    EXPECT_EQ(state.fDatabaseIDUserList.Count(), 0);
+}
+
+TEST(SourceFolder, OffersExactlyTheFilesPresent) {
+    test::TempDir a, b;
+    a.Write("CLIENTS.TXT", "ID_CLIENT\n");
+    a.Write("ANIMAUX.TXT", "ID_ANIMAL\n");
+    b.Write("ANIMAUX.TXT", "ID_ANIMAL\n");
+    test::ScriptedOperator op;
+    RunState state(op);
+    ScanSourceFolder(state, a.path().string());
+    const std::string withSeparator = state.PathSources;
+    EXPECT_EQ(withSeparator, a.Folder());
+    EXPECT_TRUE(state.options.cbCLIENTS.Ticked());
+    EXPECT_TRUE(state.options.cbANIMAUX.Ticked());
+    EXPECT_FALSE(state.options.cbCONSULTATIONS.enabled);
+    ScanSourceFolder(state, a.Folder());
+    EXPECT_EQ(state.PathSources, withSeparator);
+
+    ScanSourceFolder(state, b.path().string());
+    EXPECT_FALSE(state.options.cbCLIENTS.enabled);
+    EXPECT_FALSE(state.options.cbCLIENTS.checked);
+    EXPECT_TRUE(state.options.cbANIMAUX.Ticked());
+
+    ScanSourceFolder(state, "");
+    EXPECT_EQ(state.PathSources, "");
+    EXPECT_FALSE(state.options.cbANIMAUX.enabled);
+}
