@@ -168,6 +168,13 @@ int TargetDatabase::GetNewID(std::string_view generator) {
 
 int TargetDatabase::GetNewIDInTransaction(std::string_view generator) { return GetNewID(generator); }
 
+int TargetDatabase::DrawNewID(std::string_view generator) {
+    const int id = GetNewID(generator);
+    if (id == -1)
+        throw DatabaseError(FromUtf8("générateur ") + std::string(generator) + " indisponible");
+    return id;
+}
+
 void TargetDatabase::ExecuteImmediate(std::string_view sql) {
     if (!attachment_)
         throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));

@@ -58,6 +58,9 @@ public:
     // The next value of a generator; -1 on any failure, which is not reported.
     int GetNewID(std::string_view generator);
     int GetNewIDInTransaction(std::string_view generator);
+    // The next value of a generator for the row of the current line: when the generator cannot be read
+    // the line fails ("générateur X indisponible") instead of writing a row with the identifier -1.
+    int DrawNewID(std::string_view generator);
 
     // Runs one statement without parameters (DDL of the schema scripts, deletes of the cleaning).
     void ExecuteImmediate(std::string_view sql);

@@ -2,6 +2,7 @@
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"
+#include "normalized/Win1252.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,13 @@ TEST(TargetDatabase, GeneratorsAndMissingGenerator) {
     EXPECT_EQ(db.GetNewID("G_TEST"), 2);
     EXPECT_EQ(db.GetNewID("NO_SUCH_GENERATOR"), -1);
     EXPECT_EQ(db.GetNewIDInTransaction("G_TEST"), 3);
+    EXPECT_EQ(db.DrawNewID("G_TEST"), 4);
+    try {
+        db.DrawNewID("NO_SUCH_GENERATOR");
+        FAIL() << "a missing generator must fail the line";
+    } catch (const DatabaseError &e) {
+        EXPECT_EQ(ToUtf8(e.what()), "générateur NO_SUCH_GENERATOR indisponible");
+    }
     db.Close();
 }
 
