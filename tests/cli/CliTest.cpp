@@ -1,0 +1,96 @@
+#include "cli/CliApp.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace clinova;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::vector<std::string> &args) {
+    std::ostringstream out, err;
+    CliRun r;
+    r.status = RunCli(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+int CountLines(const std::string &text) {
+    int n = 0;
+    for (char c : text)
+        n += c == '\n';
+    return n;
+}
+
+} // namespace
+
+TEST(Cli, ImportOfAnEmptyFolderRunsEveryStepAndEndsWithTheFinalMessage) {
+    test::TempDir dir;
+    const std::string db = dir.File("NEW.FDB");
+    std::filesystem::create_directory(dir.path() / "empty");
+    ASSERT_EQ(Cli({"create-database", db}).status, kExitOk);
+
+    const auto run = Cli({"import", "--database", db, "--source", dir.File("empty"), "--yes", "--log",
+                          dir.File("run.log")});
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    EXPECT_EQ(CountLines(run.out), 32);
+    EXPECT_EQ(run.out.rfind("DEBUT import doImportationUsers\n", 0), 0u);
+    EXPECT_NE(run.err.find("message: Fin de l'opération d'importation"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.Read("run.log"), run.out);
+
+    // Without --yes and without a terminal the question is answered "Non": nothing is done.
+    const auto refused = Cli({"import", "--database", db, "--source", dir.File("empty")});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("message: Avez-vous fermé Clinova ?"), std::string::npos);
+}
+
+TEST(Cli, UsageErrors) {
+    test::TempDir dir;
+    EXPECT_EQ(Cli({}).status, kExitUsage);
+    EXPECT_EQ(Cli({"frobnicate"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"import", "--database", "x.fdb"}).status, kExitUsage); // no --source
+    EXPECT_EQ(Cli({"import", "--source", dir.Folder(), "--set", "cbNoSuchBox=1"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"import", "--source", dir.Folder(), "--set", "cbAjout=oui"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"import", "--source", dir.Folder(), "--skip", "NOPE.TXT"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"test-access", "--server", "10.0.0"}).status, kExitUsage);
+}
+
+TEST(Cli, ConnectionFailuresEndTheActionWithTheClientMessage) {
+    test::TempDir dir;
+    for (const auto &args : std::vector<std::vector<std::string>>{
+             {"test-access", "--database", dir.File("NONE.FDB")},
+             {"test-access", "--server", "127.0.0.1/1", "--database", dir.File("NONE.FDB")},
+             {"import", "--database", dir.File("NONE.FDB"), "--source", dir.Folder(), "--yes"}}) {
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitRefused) << args[0];
+        EXPECT_EQ(run.out, "") << "no log line for a connection failure";
+        EXPECT_NE(run.err.find("message: "), std::string::npos);
+        EXPECT_EQ(run.err.find("qordimtex"), std::string::npos) << "the password is never shown";
+    }
+}
+
+TEST(Cli, CreateDatabaseNeverOverwritesAFile) {
+    test::TempDir dir;
+    dir.Write("BASE.FDB", "practice data");
+    EXPECT_EQ(Cli({"create-database", dir.File("BASE.FDB")}).status, kExitRefused);
+    EXPECT_EQ(dir.Read("BASE.FDB"), "practice data");
+}
+
+TEST(Cli, TestFilesAreWrittenIntoTheChosenFolder) {
+    test::TempDir dir;
+    EXPECT_EQ(Cli({"generate-test-files", "--output", dir.path().string()}).status, kExitOk);
+    for (const char *name : {"CLIENTS.TXT", "ANIMAUX.TXT", "CONSULTATIONS.TXT"})
+        EXPECT_EQ(CountLines(dir.Read(name)), 11) << name;
+    EXPECT_EQ(Cli({"generate-test-files", "--output", dir.File("missing/folder")}).status, kExitRefused);
+}
