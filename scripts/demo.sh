@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 tool="${BUILD_DIR:-$root/build}/src/cli/clinova-import"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r "$root/examples/practice" "$work/practice"
+mkdir -p "$work/practice"
+cp -r "$root/examples/practice/." "$work/practice/" 2>/dev/null || true
 "$tool" create-database "$work/DEMO.FDB"
 echo "== Import of examples/practice into a new database ($work/DEMO.FDB)"
 status=0

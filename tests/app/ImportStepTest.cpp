@@ -1,10 +1,13 @@
 #include "app/ImportStep.h"
 #include "app/RunState.h"
 #include "normalized/Conversions.h"
+#include "normalized/Errors.h"
 #include "support/ScriptedOperator.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace clinova;
 
@@ -131,4 +134,24 @@ TEST(ImportStep, ErrorOutsideTheLinesEscapesAfterHidingTheWaitWindow) {
                                [] { throw std::runtime_error("base indisponible"); }),
                  std::runtime_error);
     EXPECT_EQ(s.op.waitHidden, 1);
+}
+
+TEST(ImportStep, GarbageAndHugeLinesFailAloneAndAnUnreadableFileEndsTheStep) {
+    FakeStep s;
+    std::string garbage = "CODE_POSTAL\tVILLE\tN\r\n";
+    garbage += std::string(10 * 1024 * 1024, 'x') + "\t\t7\r\n"; // one 10 MB line
+    for (int c = 1; c < 256; ++c)
+        garbage.push_back(static_cast<char>(c == '\n' || c == '\r' ? ' ' : c));
+    garbage += "\r\n1\ta\t5\r\n";
+    s.dir.Write("VILLES.TXT", garbage);
+    const auto summary = s.Run();
+    EXPECT_EQ(s.seen, (std::vector<int>{7, 5}));
+    EXPECT_EQ(summary.failed, 1);
+    ASSERT_EQ(s.op.log.size(), 1u);
+    EXPECT_EQ(s.op.log[0].rfind("VILLES.TXT/ligne 2/", 0), 0u);
+
+    FakeStep unreadable;
+    std::filesystem::create_directory(unreadable.dir.path() / "VILLES.TXT");
+    EXPECT_THROW(unreadable.Run(), FileError);
+    EXPECT_EQ(unreadable.op.waitHidden, 1);
 }

@@ -1,0 +1,86 @@
+#include "document/RVFWriter.h"
+
+#include "document/RVStyle.h"
+#include "normalized/Errors.h"
+
+#include <cstdint>
+
+namespace clinova {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// Record type of the style sheet records; their last number tells which collection follows.
+constexpr int kDocProperty = -9;
+constexpr int kTextStyles = 1;
+constexpr int kParaStyles = 2;
+constexpr int kListStyles = 4;
+constexpr int kBRBit = 4;
+
+void AppendLine(std::string &out, std::string_view line) {
+    out += line;
+    out += kCrLf;
+}
+
+// A style sheet record: its header, the name of the style component, then the collection as a raw
+// block preceded by its length (unsigned, little-endian), with no line end after the block.
+void AppendStyleRecord(std::string &out, int which, const std::string &collection) {
+    AppendLine(out, std::to_string(kDocProperty) + " 2 0 0 2 0 " + std::to_string(which));
+    AppendLine(out, "RVStyle");
+    const auto size = static_cast<std::uint32_t>(collection.size());
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((size >> (8 * i)) & 0xFF));
+    out += collection;
+}
+
+void CheckSavable(const RVItem &item) {
+    if (item.kind != RVItemKind::Text)
+        throw Error("Only text items can be saved in a consultation document");
+    if (item.text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        throw Error("A text item holding a line break cannot be saved");
+}
+
+// The items after the first of a text record each start a new paragraph with the same styles, since
+// every line of a record is read back with the record's header.
+bool SharesRecord(const RVItem &first, const RVItem &next) {
+    return !first.sameAsPrev && !first.lineBreak && next.StartsNewParagraph() && next.styleNo == first.styleNo &&
+           next.paraNo == first.paraNo;
+}
+
+} // namespace
+
+std::string SaveDocumentRVF(const RichViewDocument &document) {
+    const auto &items = document.Items();
+    if (items.empty())
+        return {};
+    for (const auto &item : items)
+        CheckSavable(item);
+
+    std::string out;
+    AppendLine(out, "-8 1 3");
+    AppendStyleRecord(out, kTextStyles, TextStylesStream());
+    AppendStyleRecord(out, kParaStyles, ParaStylesStream());
+    AppendStyleRecord(out, kListStyles, ListStylesStream());
+
+    for (std::size_t first = 0; first < items.size();) {
+        std::size_t end = first + 1;
+        while (end < items.size() && SharesRecord(items[first], items[end]))
+            ++end;
+        const RVItem &head = items[first];
+        const int paraNo = head.sameAsPrev ? -1 : head.paraNo;
+        const int options = head.lineBreak ? kBRBit : 0;
+        AppendLine(out, std::to_string(head.styleNo) + ' ' + std::to_string(end - first) + ' ' +
+                            std::to_string(paraNo) + ' ' + std::to_string(options) + " 0 0");
+        for (std::size_t i = first; i < end; ++i)
+            AppendLine(out, items[i].text);
+        first = end;
+    }
+    return out;
+}
+
+std::string ConsultationDocumentRVF(const std::vector<std::string> &lines) {
+    return SaveDocumentRVF(RichViewDocument::FromLines(lines));
+}
+
+} // namespace clinova
