@@ -83,6 +83,8 @@ public:
     virtual void ShowMessage(const std::string &text) = 0;
     // Lets the window system handle what waits for the application (twice in a row).
     virtual void ProcessPendingMessages() = 0;
+    // Appends a trace line to the help memo (Memo2) of the window; front ends without it ignore them.
+    virtual void AddToMemo2(const std::string &line) { (void)line; }
 
     // Shared behaviour over the primitives above.
     int AskConfirmation(std::string_view text, int mode, int button1, int button2);
