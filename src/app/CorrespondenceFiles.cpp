@@ -8,6 +8,8 @@
 namespace clinova {
 
 void SaveCorrespondenceLists(RunState &state) {
+    // The lists name rows: those rows are made permanent before the lists that point at them are written.
+    CommitPendingRows(state.db, state.op);
     CorrespondenceLists &l = state.lists;
     const ImportOptions &o = state.options;
     struct File {

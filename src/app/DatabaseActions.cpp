@@ -30,6 +30,7 @@ void OpenTargetDatabase(RunState &state) {
     settings.ip = {o.edIP1, o.edIP2, o.edIP3, o.edIP4};
     settings.path = o.edPathNameDatabase;
     state.db.Open(DatabaseName(settings));
+    state.db.SetCommitPolicy(o.Commits());
     state.op.ProcessPendingMessages();
 }
 

@@ -3,6 +3,7 @@
 // fills it from its controls before an action; the command line fills it from --set NAME=VALUE. Both
 // go through the one table of control names below.
 
+#include "database/TargetDatabase.h"
 #include "normalized/DateTime.h"
 
 #include <string>
@@ -17,9 +18,6 @@ struct FileCheckBox {
     bool checked = false;
     bool Ticked() const { return enabled && checked; }
 };
-
-// How the rows written by the import are committed.
-enum class CommitPolicy { Grouped, Strict };
 
 struct ImportOptions {
     // 1- Base de données

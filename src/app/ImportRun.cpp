@@ -6,6 +6,7 @@
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
+#include "import/clients_animals/ClientImport.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -16,7 +17,7 @@ const std::vector<RunStep> &ImportRunSteps() {
     static const std::vector<RunStep> steps = {
         {"doImportationUsers", doImportationUsers},
         {"doImportationContacts", nullptr},
-        {"doImportationClients", nullptr},
+        {"doImportationClients", doImportationClients},
         {"doImportationAnimaux", nullptr},
         {"doImportationPoids", nullptr},
         {"doImportationVilles", nullptr},

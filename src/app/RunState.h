@@ -2,6 +2,7 @@
 // What the actions share for the life of the program: the settings, the operator, the one connection to
 // the target database, and the lists an import run fills and later steps read.
 
+#include "app/CommittingOperator.h"
 #include "app/IdentifierList.h"
 #include "app/ImportStep.h"
 #include "app/ImportOptions.h"
@@ -36,11 +37,20 @@ struct CorrespondenceLists {
 };
 
 struct RunState {
-    RunState(Operator &op, ImportOptions opts = {}) : op(op), options(std::move(opts)) {}
+    explicit RunState(Operator &front, ImportOptions opts = {})
+        : options(std::move(opts)), committing_(front, db), op(committing_) {}
+    RunState(const RunState &) = delete;
+    RunState &operator=(const RunState &) = delete;
 
-    Operator &op;
     ImportOptions options;
     TargetDatabase db;
+
+private:
+    CommittingOperator committing_;
+
+public:
+    // The front end's operator, seen through the commit of the pending rows before anything is shown.
+    Operator &op;
 
     std::string PathSources;
     int DatabaseBuild = 0;

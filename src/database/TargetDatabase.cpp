@@ -98,6 +98,8 @@ void TargetDatabase::Open(const std::string &databaseName) {
         }
         tpb->dispose();
     });
+    pendingRows_ = 0;
+    lastCommit_ = std::chrono::steady_clock::now();
 }
 
 void TargetDatabase::Detach() noexcept {
@@ -141,13 +143,21 @@ void TargetDatabase::Close() {
 void TargetDatabase::CommitRetaining() {
     if (transaction_)
         fb::Call([&](ThrowStatusWrapper *st) { transaction_->commitRetaining(st); });
+    pendingRows_ = 0;
+    lastCommit_ = std::chrono::steady_clock::now();
 }
 
-void TargetDatabase::RowWritten() { CommitRetaining(); }
+void TargetDatabase::RowWritten() {
+    ++pendingRows_;
+    if (policy_ == CommitPolicy::Strict || pendingRows_ >= kGroupRows ||
+        std::chrono::steady_clock::now() - lastCommit_ >= std::chrono::milliseconds(kGroupMilliseconds))
+        CommitRetaining();
+}
 
 void TargetDatabase::RollbackRetaining() {
     if (transaction_)
         fb::Call([&](ThrowStatusWrapper *st) { transaction_->rollbackRetaining(st); });
+    pendingRows_ = 0;
 }
 
 int TargetDatabase::GetNewID(std::string_view generator) {

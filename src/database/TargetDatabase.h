@@ -3,6 +3,7 @@
 // every statement of every action runs on. Closing commits what the transaction still holds.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,11 @@ struct ConnectionSettings {
     std::string path;
 };
 
+// How the rows written by the import are committed. Strict: a commit after every row, as the product's
+// own tools do. Grouped: a commit at most every kGroupRows rows or kGroupMilliseconds, and whenever the
+// operator is shown something or a step ends; a commit waits for the disk, so this is most of an import's speed.
+enum class CommitPolicy { Grouped, Strict };
+
 // A local path unchanged; otherwise the four address parts trimmed, joined by ".", then ":" and the path.
 std::string DatabaseName(const ConnectionSettings &settings);
 
@@ -48,11 +54,17 @@ public:
     void Close();
     bool IsOpen() const { return attachment_ != nullptr; }
 
-    // Makes every row written so far permanent and keeps the transaction open. The one place where the
-    // commits of a run are decided.
+    static constexpr int kGroupRows = 2000;
+    static constexpr int kGroupMilliseconds = 200;
+
+    // Makes every row written so far permanent and keeps the transaction open.
     void CommitRetaining();
-    // Called after each row a step writes.
+    // Called after each row a step writes: the one place where the commits of a run are decided.
     void RowWritten();
+    void SetCommitPolicy(CommitPolicy policy) { policy_ = policy; }
+    CommitPolicy Policy() const { return policy_; }
+    // Rows written since the last commit.
+    int PendingRows() const { return pendingRows_; }
     void RollbackRetaining();
 
     // The next value of a generator; -1 on any failure, which is not reported.
@@ -81,6 +93,9 @@ private:
     Firebird::IAttachment *attachment_ = nullptr;
     Firebird::ITransaction *transaction_ = nullptr;
     std::vector<Statement *> statements_;
+    CommitPolicy policy_ = CommitPolicy::Grouped;
+    int pendingRows_ = 0;
+    std::chrono::steady_clock::time_point lastCommit_ = std::chrono::steady_clock::now();
     std::unordered_map<std::string, std::unique_ptr<Statement>> generatorQueries_;
 };
 

@@ -4,6 +4,7 @@
 #include "app/RunState.h"
 #include "app/SourceFolder.h"
 #include "support/ScriptedOperator.h"
+#include "database/Statement.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -161,4 +162,26 @@ TEST(CorrespondenceFiles, OnlyTickedGroupsAreWrittenAndFailuresAreLogged) {
     ASSERT_EQ(op.log.size(), 1u);
     EXPECT_NE(op.log[0].find("__fSourceIDClientList.txt"), std::string::npos);
     EXPECT_EQ(op.log[0].rfind("Liste de correspondance non écrite : ", 0), 0u);
+}
+
+TEST(CommittingOperator, PendingRowsAreCommittedBeforeTheOperatorIsShownAnything) {
+    test::TestDatabase tdb;
+    tdb.Exec("create table T (ID integer)");
+    test::ScriptedOperator op;
+    RunState state(op);
+    state.options.edPathNameDatabase = tdb.Path();
+    OpenTargetDatabase(state);
+    EXPECT_EQ(state.db.Policy(), CommitPolicy::Grouped);
+    Statement ins(state.db, "insert into T (ID) values (1)");
+    ins.Execute();
+    state.db.RowWritten();
+    ASSERT_GT(state.db.PendingRows(), 0);
+    state.op.ShowMessage("x");
+    EXPECT_EQ(state.db.PendingRows(), 0);
+    EXPECT_EQ(tdb.Scalar("select count(*) from T"), "1");
+    ins.Execute();
+    state.db.RowWritten();
+    state.op.HideWait();
+    EXPECT_EQ(tdb.Scalar("select count(*) from T"), "2");
+    state.db.Close();
 }

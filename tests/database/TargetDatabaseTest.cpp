@@ -130,3 +130,35 @@ TEST(TargetDatabase, ConnectionFailuresCarryTheClientMessage) {
     }
     EXPECT_FALSE(db.IsOpen());
 }
+
+TEST(TargetDatabase, GroupedCommitsKeepRowsOfTheGroupWhenOneStatementFails) {
+    TestDatabase tdb;
+    tdb.Exec("create table T (ID integer not null primary key)");
+    TargetDatabase db;
+    db.Open(tdb.Path());
+    db.SetCommitPolicy(CommitPolicy::Grouped);
+    Statement ins(db, "insert into T (ID) values (:ID)");
+    for (int id : {1, 2, 3}) {
+        ins.SetInt("ID", id);
+        ins.Execute();
+        db.RowWritten();
+    }
+    EXPECT_GT(db.PendingRows(), 0);
+    EXPECT_EQ(tdb.Scalar("select count(*) from T"), "0") << "another connection sees no pending row";
+    ins.SetInt("ID", 2);
+    EXPECT_THROW(ins.Execute(), DatabaseError);
+    ins.SetInt("ID", 4);
+    ins.Execute();
+    db.RowWritten();
+    db.CommitRetaining();
+    EXPECT_EQ(db.PendingRows(), 0);
+    EXPECT_EQ(tdb.Scalar("select count(*) from T"), "4");
+
+    db.SetCommitPolicy(CommitPolicy::Strict);
+    ins.SetInt("ID", 5);
+    ins.Execute();
+    db.RowWritten();
+    EXPECT_EQ(db.PendingRows(), 0);
+    EXPECT_EQ(tdb.Scalar("select count(*) from T"), "5");
+    db.Close();
+}
