@@ -6,7 +6,6 @@
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
-#include "import/clients_animals/ClientImport.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -17,7 +16,7 @@ const std::vector<RunStep> &ImportRunSteps() {
     static const std::vector<RunStep> steps = {
         {"doImportationUsers", doImportationUsers},
         {"doImportationContacts", nullptr},
-        {"doImportationClients", doImportationClients},
+        {"doImportationClients", nullptr},
         {"doImportationAnimaux", nullptr},
         {"doImportationPoids", nullptr},
         {"doImportationVilles", nullptr},
