@@ -34,6 +34,18 @@ const std::vector<RunStep> &ImportRunSteps() {
     return steps;
 }
 
+std::vector<std::string> RunSummaryLines(const RunState &state) {
+    std::vector<std::string> lines;
+    if (state.summaries.empty())
+        return lines;
+    lines.push_back(FromUtf8("Résumé de l'importation :"));
+    for (const auto &s : state.summaries)
+        lines.push_back(s.fileName +
+                        FromUtf8(fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec, {:.1f} s",
+                                             s.read, s.imported, s.matched, s.skipped, s.failed, s.seconds)));
+    return lines;
+}
+
 RunOutcome btnImportationClick(RunState &state) {
     Operator &op = state.op;
     op.ClearLog();
@@ -73,6 +85,8 @@ RunOutcome btnImportationClick(RunState &state) {
                     throw;
                 }
                 SaveCorrespondenceLists(state);
+                for (const auto &line : RunSummaryLines(state))
+                    op.AddToLog(line);
                 op.ProcessPendingMessages();
                 op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
                 outcome = RunOutcome::Completed;

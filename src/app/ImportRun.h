@@ -23,6 +23,9 @@ struct RunStep {
 };
 const std::vector<RunStep> &ImportRunSteps();
 
+// The summary of a run, one log line per file read: lines read, imported, matched, skipped, failed, time.
+std::vector<std::string> RunSummaryLines(const RunState &state);
+
 // The import run behind "Importer dans Clinova".
 RunOutcome btnImportationClick(RunState &state);
 

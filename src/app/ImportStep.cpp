@@ -5,15 +5,55 @@
 #include "normalized/Win1252.h"
 
 #include <chrono>
+#include <filesystem>
 
 namespace clinova {
 
 namespace {
 
+// The failed lines of a step, written beside the source file as REJETS_<FILE> so that the technician can
+// correct them and import them again: the header line, then each failed line exactly as read, a tab and
+// the reason. No such file stays when no line failed.
+class Rejects {
+public:
+    void Start(const std::string &path, const std::string &header) {
+        path_ = path;
+        header_ = header;
+        started_ = true;
+    }
+    void Add(const std::string &line, std::string_view reason) {
+        content_ += line;
+        content_ += '\t';
+        content_ += reason;
+        content_ += "\r\n";
+        ++count_;
+    }
+    void Finish(Operator &op) {
+        if (!started_)
+            return;
+        started_ = false;
+        std::error_code ec;
+        try {
+            if (count_ > 0)
+                WriteWholeFile(path_, header_ + "\r\n" + content_);
+            else
+                std::filesystem::remove(path_, ec);
+        } catch (const std::exception &e) {
+            op.AddToLog(e.what());
+        }
+    }
+
+private:
+    std::string path_, header_, content_;
+    int count_ = 0;
+    bool started_ = false;
+};
+
 // Hides the wait window and logs the interruption however the step ends, also on an escaping error.
 class StepEnd {
 public:
-    StepEnd(RunState &state, const StepDefinition &step) : state_(state), step_(step) {}
+    StepEnd(RunState &state, const StepDefinition &step, Rejects &rejects)
+        : state_(state), step_(step), rejects_(rejects) {}
     ~StepEnd() {
         if (done_)
             return;
@@ -25,6 +65,7 @@ public:
     }
     void Finish() {
         done_ = true;
+        rejects_.Finish(state_.op);
         state_.op.HideWait();
         if (state_.op.Interrupted() && step_.logsInterruption)
             state_.op.AddToLog(step_.interruptionKind + FromUtf8("/interruption de la procédure"));
@@ -33,6 +74,7 @@ public:
 private:
     RunState &state_;
     const StepDefinition &step_;
+    Rejects &rejects_;
     bool done_ = false;
 };
 
@@ -53,7 +95,8 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     const auto started = std::chrono::steady_clock::now();
     Operator &op = state.op;
     op.ShowWait();
-    StepEnd end(state, step);
+    Rejects rejects;
+    StepEnd end(state, step, rejects);
     op.SetWaitMessage(step.waitText);
 
     const std::string path = state.SourcePath(step.fileName);
@@ -92,6 +135,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
             cut.Separator = "\t";
             cut.Line = line;
             cut.PrepareFromLine();
+            rejects.Start(state.SourcePath(FromUtf8("REJETS_") + step.fileName), line);
         }
         const std::string total = lineCount > 0 ? std::to_string(lineCount - 1) : "0";
         for (int i = 1; reader.Next(line); ++i) {
@@ -116,6 +160,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
             } catch (const std::exception &e) {
                 ++summary.failed;
                 op.AddToLog(LineFailureLog(step, i, e.what()));
+                rejects.Add(line, e.what());
             }
             op.ProcessPendingMessages();
             if (op.Interrupted()) {

@@ -84,6 +84,13 @@ TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
     EXPECT_EQ(summary.imported, 2);
     EXPECT_EQ(summary.skipped, 1);
     EXPECT_EQ(summary.failed, 1);
+
+    // The failed line, exactly as read, with its reason, under the header: ready to be corrected.
+    EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
+              "CODE_POSTAL\tVILLE\tN\r\n17300\tRochefort\tdeux\t'deux' n'est pas une valeur entière correcte\r\n");
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n17000\tLa Rochelle\t1\r\n");
+    s.Run();
+    EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "REJETS_VILLES.TXT")) << "no rejects file when no line failed";
 }
 
 TEST(ImportStep, InterruptionIsSeenAfterTheCurrentLine) {
