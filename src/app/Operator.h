@@ -85,6 +85,7 @@ public:
     virtual void ProcessPendingMessages() = 0;
     // Appends a trace line to the help memo (Memo2) of the window; front ends without it ignore them.
     virtual void AddToMemo2(const std::string &line) { (void)line; }
+    virtual void ClearMemo2() {}
 
     // Shared behaviour over the primitives above.
     int AskConfirmation(std::string_view text, int mode, int button1, int button2);
