@@ -4,9 +4,13 @@
 #include "app/ImportRun.h"
 #include "app/RunState.h"
 #include "app/SourceFolder.h"
+#include "cleaning/AccountingPurge.h"
+#include "cleaning/EmptyTables.h"
+#include "cleaning/SitePurge.h"
 #include "cli/ConsoleOperator.h"
 #include "cli/Platform.h"
 #include "database/DatabaseSetup.h"
+#include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/TestFileGenerator.h"
 #include "normalized/Win1252.h"
@@ -55,6 +59,11 @@ private:
     int TestAccess();
     int Import();
     int GenerateTestFiles();
+    int EmptyTablesCommand();
+    int PurgeAccounting();
+    int PurgeSite();
+    // Runs a cleaning action with Ctrl+C as its interrupt button; its outcome as the exit status.
+    int RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action);
 
     std::ostream &out_;
     std::ostream &err_;
@@ -65,6 +74,10 @@ private:
     std::string sourceDir_;
     std::vector<std::string> skipped_;
     std::string outputDir_;
+    bool accountingOnly_ = false;
+    std::string before_;
+    int site_ = 1;
+    CLI::Option *siteOption_ = nullptr;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
@@ -138,8 +151,20 @@ int Cli::Run(const std::vector<std::string> &args) {
     generate->add_option("--output", outputDir_, "the folder they are written to")->required();
     generate->callback([&] { action = [this] { return GenerateTestFiles(); }; });
 
+    auto *empty = app.add_subcommand("empty-tables", "empty the clients, animals, medical and accounting tables");
+    empty->add_flag("--accounting-only", accountingOnly_, "empty only the accounting of every site");
+    empty->callback([&] { action = [this] { return EmptyTablesCommand(); }; });
+
+    auto *purgeAccounting = app.add_subcommand("purge-accounting", "purge the accounting dated before a day");
+    purgeAccounting->add_option("--before", before_, "the first day kept, dd/mm/yyyy")->required();
+    purgeAccounting->callback([&] { action = [this] { return PurgeAccounting(); }; });
+
+    auto *purgeSite = app.add_subcommand("purge-site", "purge the accounting of one site");
+    siteOption_ = purgeSite->add_option("--site", site_, "the site number (default: edIDSITECompta)");
+    purgeSite->callback([&] { action = [this] { return PurgeSite(); }; });
+
     // Options of the whole program may also follow the command.
-    for (auto *sub : {create, test, import, generate})
+    for (auto *sub : {create, test, import, generate, empty, purgeAccounting, purgeSite})
         sub->fallthrough();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -229,6 +254,49 @@ int Cli::GenerateTestFiles() {
         return kExitRefused;
     }
     return kExitOk;
+}
+
+int Cli::RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action) {
+    InstallInterruptHandler(op_.InterruptFlag());
+    switch (action(state)) {
+    case CleaningOutcome::Done:
+        return kExitOk;
+    case CleaningOutcome::Interrupted:
+        return kExitInterrupted;
+    case CleaningOutcome::Refused:
+    case CleaningOutcome::Failed:
+        return kExitRefused;
+    }
+    return kExitRefused;
+}
+
+int Cli::EmptyTablesCommand() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    // btnDelete, or XiButton2 with --accounting-only.
+    return RunCleaning(state, [this](RunState &s) { return EmptyTables(s, !accountingOnly_); });
+}
+
+int Cli::PurgeAccounting() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    std::string error;
+    if (!SetOption(state.options, "DateTimePicker", before_, error))
+        return Usage("--before : " + ToUtf8(error));
+    return RunCleaning(state, [](RunState &s) { return XiButton4Click(s); });
+}
+
+int Cli::PurgeSite() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    if (siteOption_->count() > 0)
+        state.options.edIDSITECompta = std::to_string(site_);
+    if (!TryStrToInt(TrimView(state.options.edIDSITECompta)))
+        return Usage("edIDSITECompta n'est pas un numéro de site : " + ToUtf8(state.options.edIDSITECompta));
+    return RunCleaning(state, XiButton5Click);
 }
 
 } // namespace
