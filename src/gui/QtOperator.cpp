@@ -1,0 +1,125 @@
+#include "gui/QtOperator.h"
+
+#include "gui/QtText.h"
+#include "gui/TFEditMessage.h"
+#include "gui/WaitWindow.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace clinova {
+
+namespace {
+
+// The answers of the standard dialog that the engine's result codes do not name.
+constexpr int kResultAll = 8;
+constexpr int kResultNoToAll = 9;
+constexpr int kResultYesToAll = 10;
+
+struct DialogButton {
+    unsigned engine;
+    QMessageBox::StandardButton qt;
+    const char *caption; // UTF-8
+    int result;
+};
+
+const DialogButton kDialogButtons[] = {
+    {dbYes, QMessageBox::Yes, "Oui", mrYes},
+    {dbNo, QMessageBox::No, "Non", mrNo},
+    {dbOK, QMessageBox::Ok, "Ok", mrOk},
+    {dbCancel, QMessageBox::Cancel, "Annuler", mrCancel},
+    {dbAbort, QMessageBox::Abort, "Abandonner", mrAbort},
+    {dbRetry, QMessageBox::Retry, "Recommencer", mrRetry},
+    {dbIgnore, QMessageBox::Ignore, "Ignorer", mrIgnore},
+    {dbAll, QMessageBox::SaveAll, "Tous", kResultAll},
+    {dbNoToAll, QMessageBox::NoToAll, "Non à tout", kResultNoToAll},
+    {dbYesToAll, QMessageBox::YesToAll, "Oui à tout", kResultYesToAll},
+};
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Custom:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QtOperator::QtOperator(QPlainTextEdit &memo, TFMessagePatienter &waitWindow, QWidget *boxParent)
+    : memo_(memo), wait_(waitWindow), boxParent_(boxParent) {}
+
+void QtOperator::AddToLog(const std::string &line) {
+    memo_.appendPlainText(ToQString(line));
+}
+
+void QtOperator::ClearLog() {
+    memo_.clear();
+}
+
+void QtOperator::ShowWait() {
+    wait_.Start();
+    ProcessPendingMessages();
+}
+
+void QtOperator::HideWait() {
+    wait_.hide();
+    ProcessPendingMessages();
+}
+
+void QtOperator::SetWaitMessage(const std::string &text) {
+    wait_.SetMessage(ToQString(text));
+    ProcessPendingMessages();
+}
+
+bool QtOperator::Interrupted() const {
+    return wait_.Interrupted();
+}
+
+int QtOperator::ShowStyledBox(const StyledBox &box) {
+    TFEditMessage dialog(boxParent_);
+    dialog.Prepare(box);
+    return dialog.Execute();
+}
+
+int QtOperator::ShowStandardDialog(const std::string &text, MessageKind kind, unsigned buttons, int) {
+    // The help context names a page of a help file the tool does not have: the Help button is left out.
+    QMessageBox box(IconOf(kind), QCoreApplication::applicationName(), ToQString(text), QMessageBox::NoButton,
+                    boxParent_);
+    for (const DialogButton &b : kDialogButtons)
+        if (buttons & b.engine)
+            box.addButton(b.qt)->setText(QString::fromUtf8(b.caption));
+    if (box.buttons().isEmpty())
+        box.addButton(QMessageBox::Ok)->setText(QStringLiteral("Ok"));
+    box.exec();
+    const auto pressed = box.standardButton(box.clickedButton());
+    for (const DialogButton &b : kDialogButtons)
+        if (pressed == b.qt)
+            return b.result;
+    // Closed without a button: the answer of Escape.
+    return (buttons & dbCancel) ? mrCancel : mrNone;
+}
+
+void QtOperator::ShowMessage(const std::string &text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), ToQString(text), QMessageBox::Ok,
+                    boxParent_);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("Ok"));
+    box.exec();
+}
+
+void QtOperator::ProcessPendingMessages() {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+} // namespace clinova

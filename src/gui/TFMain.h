@@ -1,0 +1,110 @@
+#pragma once
+// The main window: the numbered sections on the left, the pages "Log", "Aide", "Options 1" and
+// "Options 2" on the right. Every setting is a control named as the engine names it; the settings reach
+// the engine through ImportOptions, read from the controls with the table of control names when an
+// action starts. Actions run one at a time: while one runs, the other action buttons are disabled.
+
+#include "app/ImportOptions.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAbstractButton;
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QVBoxLayout;
+
+namespace clinova {
+
+struct RunState;
+class QtOperator;
+class TFMessagePatienter;
+
+class TFMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFMain(QWidget *parent = nullptr);
+    ~TFMain() override;
+
+    // The settings as the controls hold them, and back.
+    ImportOptions ReadOptions() const;
+    void WriteOptions(const ImportOptions &options);
+
+    RunState &State() { return *state_; }
+    QtOperator &Op() { return *operator_; }
+    TFMessagePatienter &WaitWindow() { return *waitWindow_; }
+    bool Busy() const { return busy_; }
+
+    // The build number of this program's version, "0" when it has none.
+    static QString NoBuild();
+
+    // The actions of the window, named after their controls.
+    void btnChangePathClick();
+    void Label1DblClick();
+    void btnTestClick();
+    void btnSelectPathSourcesClick();
+    void Label4DblClick();
+    // Makes the folder the source folder and offers the files it holds (the folder browser's action).
+    void ScanSourceFolder(const QString &folder);
+    void btnImportationClick();
+    void panCouleurClick();
+    void btnWebClick();
+    void SpeedButton1Click();
+
+    // Runs one action as the buttons do: the other action buttons are disabled until it ends, and an
+    // error that escapes it is shown in the plain message box. Ignored while another action runs.
+    void RunAction(const std::function<void()> &action);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *BuildHeader();
+    QWidget *BuildDatabaseSection();
+    QWidget *BuildTestSection();
+    QWidget *BuildCleaningSection();
+    QWidget *BuildSourcesSection();
+    QWidget *BuildImportSection();
+    QWidget *BuildOptionsSection();
+    QWidget *BuildLogPage();
+    QWidget *BuildHelpPage();
+    QWidget *BuildOptions1Page();
+    QWidget *BuildOptions2Page();
+
+    QCheckBox *AddCheckBox(const char *name, const QString &caption, QWidget *parent);
+    QPushButton *AddActionButton(QPushButton *button, const char *name, void (TFMain::*action)());
+    QPushButton *AddLaterButton(QPushButton *button, const char *name);
+
+    void UpdateActionButtons();
+    void ScanFolder(const QString &folder);
+    void ShowColour();
+
+    // The operator outlives the run state that refers to it.
+    std::unique_ptr<QtOperator> operator_;
+    std::unique_ptr<RunState> state_;
+    TFMessagePatienter *waitWindow_ = nullptr;
+
+    QPlainTextEdit *memo_ = nullptr;
+    QLabel *label1_ = nullptr;
+    QLabel *label4_ = nullptr;
+    QLabel *lbPathSources_ = nullptr;
+    QLineEdit *edPathNameDatabase_ = nullptr;
+    QPushButton *btnImportation_ = nullptr;
+    QPushButton *panCouleur_ = nullptr;
+    std::vector<QPushButton *> actionButtons_;
+
+    bool busy_ = false;
+    // The import button waits for a first scan of a source folder.
+    bool sourcesScanned_ = false;
+};
+
+} // namespace clinova

@@ -1,0 +1,225 @@
+#include "gui/WaitWindow.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+
+namespace clinova {
+
+namespace {
+
+// A database drawn as a stack of three discs.
+QPixmap DatabasePicture() {
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(56, 66) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body(4, 8, 48, 50);
+    const qreal capHeight = 14;
+    QLinearGradient side(body.topLeft(), body.topRight());
+    side.setColorAt(0, QColor(0x2f, 0x5f, 0x9e));
+    side.setColorAt(0.45, QColor(0x6f, 0xa3, 0xe0));
+    side.setColorAt(1, QColor(0x24, 0x4c, 0x82));
+    const QPen outline(QColor(0x1b, 0x38, 0x60), 1.2);
+    for (int disc = 2; disc >= 0; --disc) {
+        const qreal top = body.top() + disc * (body.height() - capHeight) / 3.0;
+        const qreal height = (body.height() - capHeight) / 3.0;
+        QPainterPath path;
+        path.moveTo(body.left(), top + capHeight / 2);
+        path.lineTo(body.left(), top + height + capHeight / 2);
+        path.arcTo(QRectF(body.left(), top + height, body.width(), capHeight), 180, 180);
+        path.lineTo(body.right(), top + capHeight / 2);
+        path.arcTo(QRectF(body.left(), top, body.width(), capHeight), 0, -180);
+        p.fillPath(path, side);
+        p.setPen(outline);
+        p.drawPath(path);
+    }
+    p.setBrush(QColor(0x9c, 0xc4, 0xf2));
+    p.drawEllipse(QRectF(body.left(), body.top(), body.width(), capHeight));
+    return pixmap;
+}
+
+const QRegularExpression &ProgressPattern() {
+    static const QRegularExpression pattern(QStringLiteral("(\\d+)\\s*/\\s*(\\d+)\\D*$"));
+    return pattern;
+}
+
+} // namespace
+
+TFMessagePatienter::TFMessagePatienter(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("FMessagePatienter"));
+    setWindowModality(Qt::NonModal);
+    setWindowTitle(QStringLiteral("Merci de patienter quelques instants ..."));
+    setAutoFillBackground(false);
+
+    auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setPixmap(DatabasePicture());
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto *title = new QLabel(QStringLiteral("Merci de patienter quelques instants ..."), this);
+    title->setObjectName(QStringLiteral("lbTitre"));
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    title->setFont(titleFont);
+    title->setStyleSheet(QStringLiteral("color: #1b3860;"));
+
+    message_ = new QLabel(this);
+    message_->setObjectName(QStringLiteral("lbMessage"));
+    message_->setWordWrap(true);
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message_->setFixedHeight(2 * message_->fontMetrics().lineSpacing() + 4);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("ProgressBar"));
+    progress_->setFormat(QStringLiteral("%v / %m"));
+    QSizePolicy keepPlace = progress_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(keepPlace);
+
+    remaining_ = new QLabel(this);
+    remaining_->setObjectName(QStringLiteral("lbTempsRestant"));
+    remaining_->setFixedHeight(remaining_->fontMetrics().lineSpacing() + 2);
+    remaining_->setStyleSheet(QStringLiteral("color: #40506a;"));
+
+    interrupt_ = new QPushButton(QStringLiteral("interrompre"), this);
+    interrupt_->setObjectName(QStringLiteral("btnInterrompre"));
+    interrupt_->setMinimumWidth(130);
+    interrupt_->setAutoDefault(false);
+    connect(interrupt_, &QPushButton::clicked, this, &TFMessagePatienter::InterruptClicked);
+
+    auto *text = new QVBoxLayout;
+    text->setSpacing(8);
+    text->addWidget(title);
+    text->addWidget(message_);
+    text->addWidget(progress_);
+    text->addWidget(remaining_);
+
+    auto *top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(picture);
+    top->addLayout(text, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(interrupt_);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 16);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+
+    setFixedSize(500, layout->sizeHint().height());
+    ResetProgress();
+}
+
+void TFMessagePatienter::paintEvent(QPaintEvent *) {
+    // Without a frame of its own, the window draws its border.
+    QPainter p(this);
+    QLinearGradient background(0, 0, 0, height());
+    background.setColorAt(0, QColor(0xfb, 0xfc, 0xfe));
+    background.setColorAt(1, QColor(0xe4, 0xec, 0xf7));
+    p.fillRect(rect(), background);
+    p.fillRect(QRect(0, 0, width(), 5), QColor(0x2f, 0x5f, 0x9e));
+    p.setPen(QColor(0x2f, 0x5f, 0x9e));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TFMessagePatienter::Start() {
+    interrupted_ = false;
+    interrupt_->setEnabled(true);
+    ResetProgress();
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    show();
+    raise();
+}
+
+void TFMessagePatienter::SetMessage(const QString &text) {
+    message_->setText(text);
+    const QRegularExpressionMatch match = ProgressPattern().match(text);
+    const qint64 done = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+    const qint64 total = match.hasMatch() ? match.captured(2).toLongLong() : 0;
+    if (total <= 0 || done > total) {
+        ResetProgress();
+        return;
+    }
+    const QString prefix = text.left(match.capturedStart());
+    if (prefix != progressPrefix_ || total != progressTotal_ || done < progressLast_) {
+        progressPrefix_ = prefix;
+        progressTotal_ = total;
+        progressStart_ = done;
+        clock_.start();
+    }
+    progressLast_ = done;
+    progress_->setRange(0, static_cast<int>(std::min<qint64>(total, INT_MAX)));
+    progress_->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
+    progress_->show();
+    if (!interrupted_)
+        remaining_->setText(RemainingTimeText(clock_.elapsed(), done - progressStart_, total - done));
+}
+
+QString TFMessagePatienter::Message() const {
+    return message_->text();
+}
+
+QString TFMessagePatienter::RemainingText() const {
+    return remaining_->text();
+}
+
+QString TFMessagePatienter::RemainingTimeText(qint64 elapsedMs, qint64 done, qint64 left) {
+    if (left <= 0)
+        return {};
+    // A few lines or less than a second of work say nothing yet about the pace.
+    if (done < 2 || elapsedMs < 1000)
+        return QStringLiteral("Estimation du temps restant ...");
+    const qint64 seconds = (elapsedMs * left / done + 999) / 1000;
+    QString amount;
+    if (seconds < 60)
+        amount = QStringLiteral("%1 s").arg(seconds);
+    else if (seconds < 3600)
+        amount = QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    else
+        amount = QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("Temps restant estimé : %1").arg(amount);
+}
+
+void TFMessagePatienter::ResetProgress() {
+    progressPrefix_.clear();
+    progressTotal_ = -1;
+    progressStart_ = 0;
+    progressLast_ = 0;
+    progress_->reset();
+    progress_->hide();
+    if (!interrupted_)
+        remaining_->clear();
+}
+
+void TFMessagePatienter::InterruptClicked() {
+    interrupted_ = true;
+    // The step stops after its current line; until then the button says the request was taken.
+    interrupt_->setEnabled(false);
+    remaining_->setText(QStringLiteral("Interruption demandée : arrêt après la ligne en cours ..."));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+} // namespace clinova

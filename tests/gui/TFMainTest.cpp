@@ -1,0 +1,320 @@
+// The main window driven as the operator drives it: its settings, the path label, the folder scan and the
+// actions started from its buttons, against real files and a real embedded database.
+#include "GuiTestSupport.h"
+
+#include "app/ImportRun.h"
+#include "app/RunState.h"
+#include "gui/WaitWindow.h"
+#include "normalized/Win1252.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+using namespace clinova;
+using namespace clinova::test;
+
+namespace {
+
+const char *const kWiredButtons[] = {"btnChangePath", "btnTest", "btnSelectPathSources",
+                                     "panCouleur",    "btnWeb",  "SpeedButton1"};
+const char *const kLaterButtons[] = {"btnDelete", "XiButton2", "XiButton4", "XiButton5",
+                                     "XiButton6", "XiButton1", "Button1"};
+
+QString Utf8(const char *text) {
+    return QString::fromUtf8(text);
+}
+
+// A value other than the default for every kind of control, accents included where text allows them.
+std::string OtherValue(const OptionControl &control) {
+    const std::string name = control.name;
+    if (name.rfind("edIP", 0) == 0)
+        return "192";
+    if (name == "edIDSite" || name == "edIDSITECompta" || name == "panCouleur")
+        return "7";
+    if (name == "MemoCorrespondancesUtilisateurs")
+        return FromUtf8("12=VÉTO\n13=Zoé // stagiaire");
+    return FromUtf8("é/") + name;
+}
+
+void ExpectFilesOffered(TFMain &window, const std::set<std::string> &present) {
+    for (const SourceFile &file : SourceFiles()) {
+        auto *box = Find<QCheckBox>(window, file.control);
+        const bool offered = present.count(file.fileName) > 0;
+        EXPECT_EQ(box->isEnabled(), offered) << file.fileName;
+        EXPECT_EQ(box->isChecked(), offered) << file.fileName;
+    }
+}
+
+} // namespace
+
+TEST(guiMainWindow, DefaultsAndDisabledStateAtStartUp) {
+    TFMain window;
+    const QString prefix = Utf8("Importation normalisée dans Clinova - version ");
+    ASSERT_TRUE(window.windowTitle().startsWith(prefix)) << window.windowTitle().toStdString();
+    const QString build = window.windowTitle().mid(prefix.size());
+    bool number = false;
+    build.toInt(&number);
+    EXPECT_TRUE(number) << build.toStdString();
+    EXPECT_EQ(Find<QLabel>(window, "lbVersion")->text(), build);
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window has a fixed size";
+
+    // Every setting has its control, holding its default, read back through the widgets.
+    const ImportOptions defaults;
+    const ImportOptions read = window.ReadOptions();
+    const std::set<std::string> hidden = {"cbRichViewMode", "cdDeleteTropEspacesInConsult", "cbPourDemo"};
+    for (const OptionControl &control : OptionControls()) {
+        QWidget *widget = window.findChild<QWidget *>(QLatin1String(control.name));
+        ASSERT_NE(widget, nullptr) << control.name;
+        EXPECT_EQ(OptionText(read, control), OptionText(defaults, control)) << control.name;
+        EXPECT_EQ(widget->isHidden(), hidden.count(control.name) > 0) << control.name;
+    }
+    EXPECT_EQ(read.edPathNameDatabase, "C:\\Program Files (x86)\\Clinova 2\\Database\\BASE.CN2");
+    EXPECT_EQ(read.dateSaufDataAvantLe, (Date{2019, 1, 1}));
+    EXPECT_TRUE(read.cbRichViewMode);
+
+    for (const SourceFile &file : SourceFiles())
+        EXPECT_EQ(Find<QCheckBox>(window, file.control)->text(), QLatin1String(file.fileName));
+    ExpectFilesOffered(window, {});
+    EXPECT_FALSE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+    EXPECT_EQ(Find<QLabel>(window, "lbPathSources")->text(), QStringLiteral("?"));
+    for (const char *name : kWiredButtons)
+        EXPECT_TRUE(Find<QPushButton>(window, name)->isEnabled()) << name;
+    for (const char *name : kLaterButtons)
+        EXPECT_FALSE(Find<QPushButton>(window, name)->isEnabled()) << name;
+}
+
+TEST(guiMainWindow, EverySettingTravelsBetweenWidgetsAndOptions) {
+    TFMain window;
+    ImportOptions changed;
+    for (const OptionControl &control : OptionControls()) {
+        std::string error;
+        const std::string value = control.kind == OptionControl::Kind::Date   ? "29/02/2020"
+                                  : control.kind == OptionControl::Kind::Text ? OtherValue(control)
+                                  : OptionText(changed, control) == "1"       ? "0"
+                                                                              : "1";
+        ASSERT_TRUE(SetOption(changed, control.name, value, error)) << control.name << ": " << error;
+        if (control.kind == OptionControl::Kind::File)
+            (changed.*(control.fileField)).enabled = true;
+    }
+    window.WriteOptions(changed);
+    const ImportOptions read = window.ReadOptions();
+    for (const OptionControl &control : OptionControls())
+        EXPECT_EQ(ToUtf8(OptionText(read, control)), ToUtf8(OptionText(changed, control))) << control.name;
+}
+
+TEST(guiMainWindow, PathLabelDoubleClickTogglesBetweenTheTwoUsualPaths) {
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto *label = Find<QLabel>(window, "Label1");
+    auto *path = Find<QLineEdit>(window, "edPathNameDatabase");
+    const QString usual = QStringLiteral("C:\\Program Files (x86)\\Clinova 2\\Database\\BASE.CN2");
+    const QString other = QStringLiteral("C:\\Program Files\\Clinova 2\\Database\\BASE.CN2");
+
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(path->text(), other);
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(path->text(), usual);
+    path->setText(QStringLiteral("/data/clinova.fdb"));
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(path->text(), usual);
+}
+
+TEST(guiMainWindow, ScanningOffersExactlyTheFilesPresent) {
+    TempDir first;
+    first.Write("CLIENTS.TXT", "ID_CLIENT\r\n");
+    first.Write("ANIMAUX.TXT", "ID_ANIMAL\r\n");
+    first.Write("clients.txt.bak", "");
+    TempDir second;
+    second.Write("ANIMAUX.TXT", "ID_ANIMAL\r\n");
+    second.Write("POSOLOGIES.TXT", "ID\r\n");
+
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::string folder = first.path().string();
+    window.ScanSourceFolder(QString::fromStdString(folder));
+    ExpectFilesOffered(window, {"CLIENTS.TXT", "ANIMAUX.TXT"});
+    EXPECT_EQ(window.State().PathSources, first.Folder());
+    EXPECT_EQ(Find<QLabel>(window, "lbPathSources")->toolTip().toStdString(), first.Folder());
+    EXPECT_TRUE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+
+    // The operator unticks a file; the settings of the next action follow the boxes.
+    QTest::mouseClick(Find<QCheckBox>(window, "cbANIMAUX"), Qt::LeftButton);
+    EXPECT_TRUE(window.ReadOptions().cbCLIENTS.Ticked());
+    EXPECT_FALSE(window.ReadOptions().cbANIMAUX.Ticked());
+
+    // A second folder, taken from the clipboard: what it lacks is unticked and disabled.
+    QGuiApplication::clipboard()->setText(QString::fromStdString(second.Folder()));
+    QTest::mouseDClick(Find<QLabel>(window, "Label4"), Qt::LeftButton);
+    ExpectFilesOffered(window, {"ANIMAUX.TXT", "POSOLOGIES.TXT"});
+    EXPECT_EQ(window.State().PathSources, second.Folder());
+    // A path too long for the window is shortened in its middle, never cut at its end.
+    const std::string deep = second.Folder() + std::string(30, 'x') + "/" + std::string(30, 'y') + "/";
+    std::filesystem::create_directories(deep);
+    window.ScanSourceFolder(QString::fromStdString(deep));
+    const QString shown = Find<QLabel>(window, "lbPathSources")->text();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("yyyy/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QString::fromStdString(deep.substr(0, 8)))) << shown.toStdString();
+    EXPECT_LE(Find<QLabel>(window, "lbPathSources")->fontMetrics().horizontalAdvance(shown),
+              Find<QLabel>(window, "lbPathSources")->width());
+    window.ScanSourceFolder(QString::fromStdString(second.Folder()));
+    const ImportOptions options = window.ReadOptions();
+    EXPECT_FALSE(options.cbCLIENTS.Ticked());
+    EXPECT_TRUE(options.cbANIMAUX.Ticked());
+    EXPECT_TRUE(options.cbPOSOLOGIES.Ticked());
+
+    // A text that is no folder offers nothing, and the import can still be started.
+    window.ScanSourceFolder(QStringLiteral("pas un dossier"));
+    ExpectFilesOffered(window, {});
+    EXPECT_TRUE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+}
+
+TEST(guiMainWindow, ImportStartedFromTheButtonRunsEveryStepIntoTheLog) {
+    TestDatabase database;
+    TempDir sources;
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    Find<QPlainTextEdit>(window, "Memo")->setPlainText(QStringLiteral("ligne d'une action précédente"));
+    window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
+
+    bool importEnabledDuringRun = true;
+    bool testEnabledDuringRun = true;
+    ModalAnswerer answerer({[&](QWidget *modal) {
+                                importEnabledDuringRun = Find<QPushButton>(window, "btnImportation")->isEnabled();
+                                testEnabledDuringRun = Find<QPushButton>(window, "btnTest")->isEnabled();
+                                PressKey(Qt::Key_Return)(modal);
+                            },
+                            PressKey(Qt::Key_Return)});
+    QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+
+    ASSERT_EQ(answerer.texts.size(), 2u);
+    EXPECT_EQ(answerer.texts[0], Utf8("\n\nAvez-vous fermé Clinova ?"));
+    EXPECT_EQ(answerer.texts[1], Utf8("\n\nFin de l'opération d'importation"));
+    EXPECT_EQ(answerer.unexpected, 0);
+    EXPECT_FALSE(importEnabledDuringRun);
+    EXPECT_FALSE(testEnabledDuringRun);
+
+    QStringList expected;
+    for (const RunStep &step : ImportRunSteps()) {
+        expected << QStringLiteral("DEBUT import ") + QLatin1String(step.name);
+        expected << QStringLiteral("FIN import ") + QLatin1String(step.name);
+    }
+    QStringList runLines;
+    for (const QString &line : LogLines(window))
+        if (line.startsWith(QLatin1String("DEBUT import ")) || line.startsWith(QLatin1String("FIN import ")))
+            runLines << line;
+    EXPECT_EQ(runLines.size(), 32);
+    EXPECT_EQ(runLines, expected);
+    EXPECT_FALSE(LogLines(window).contains(Utf8("ligne d'une action précédente")));
+
+    EXPECT_FALSE(window.Busy());
+    EXPECT_FALSE(window.WaitWindow().isVisible());
+    EXPECT_TRUE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(window, "btnTest")->isEnabled());
+}
+
+TEST(guiMainWindow, RefusedImportAndFailedConnectionLeaveTheWindowUsable) {
+    TempDir sources;
+    TFMain window;
+    window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(sources.File("ABSENTE.FDB")));
+    Find<QPlainTextEdit>(window, "Memo")->setPlainText(QStringLiteral("ancienne ligne"));
+
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Escape)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u) << "\"Non\" ends the run at the question";
+        EXPECT_TRUE(LogLines(window).isEmpty());
+    }
+    {
+        // The connection fails: its reason is shown in the plain box titled with the program's name.
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+        EXPECT_FALSE(answerer.texts[1].isEmpty());
+        EXPECT_EQ(answerer.titles[1], QStringLiteral("ClinovaImportation"));
+        EXPECT_EQ(answerer.unexpected, 0);
+    }
+    EXPECT_FALSE(window.Busy());
+    for (const char *name : kWiredButtons)
+        EXPECT_TRUE(Find<QPushButton>(window, name)->isEnabled()) << name;
+    EXPECT_TRUE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+}
+
+TEST(guiMainWindow, AccessTestUsesThePathTypedInTheWindow) {
+    TestDatabase database;
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+    QTest::mouseClick(Find<QPushButton>(window, "btnTest"), Qt::LeftButton);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    EXPECT_EQ(answerer.texts[0], Utf8("\n\nAccès à la base de données : OK"));
+}
+
+TEST(guiMainWindow, ChoosersFillTheirSettingsAndCancellingChangesNothing) {
+    TempDir folder;
+    TFMain window;
+    auto *colour = Find<QPushButton>(window, "panCouleur");
+    auto *path = Find<QLineEdit>(window, "edPathNameDatabase");
+    const QString before = path->text();
+
+    {
+        ModalAnswerer answerer({[](QWidget *modal) {
+                                    auto *chooser = qobject_cast<QColorDialog *>(modal);
+                                    ASSERT_NE(chooser, nullptr);
+                                    chooser->setCurrentColor(QColor(1, 2, 3));
+                                    chooser->accept();
+                                },
+                                [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
+        QTest::mouseClick(colour, Qt::LeftButton);
+        EXPECT_EQ(colour->text(), QStringLiteral("197121")) << "red in the low byte, then green, then blue";
+        QTest::mouseClick(colour, Qt::LeftButton);
+        EXPECT_EQ(colour->text(), QStringLiteral("197121"));
+        EXPECT_EQ(window.ReadOptions().panCouleur, "197121");
+    }
+    {
+        // The database file: the default extension is added to a name typed without one.
+        const QString typed = QString::fromStdString(folder.File("AUTRE"));
+        ModalAnswerer answerer({[&](QWidget *modal) {
+                                    auto *chooser = qobject_cast<QFileDialog *>(modal);
+                                    ASSERT_NE(chooser, nullptr);
+                                    chooser->setDirectory(QString::fromStdString(folder.path().string()));
+                                    auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                                    ASSERT_NE(name, nullptr);
+                                    name->setText(QStringLiteral("AUTRE"));
+                                    static_cast<QDialog *>(chooser)->accept();
+                                },
+                                [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
+        QTest::mouseClick(Find<QPushButton>(window, "btnChangePath"), Qt::LeftButton);
+        EXPECT_EQ(path->text(), QDir::toNativeSeparators(typed + QStringLiteral(".cn2")));
+        path->setText(before);
+        QTest::mouseClick(Find<QPushButton>(window, "btnChangePath"), Qt::LeftButton);
+        EXPECT_EQ(path->text(), before);
+    }
+    {
+        ModalAnswerer answerer({[&](QWidget *modal) {
+            auto *chooser = qobject_cast<QFileDialog *>(modal);
+            ASSERT_NE(chooser, nullptr);
+            chooser->setDirectory(QString::fromStdString(folder.path().string()));
+            static_cast<QDialog *>(chooser)->accept();
+        }});
+        QTest::mouseClick(Find<QPushButton>(window, "SpeedButton1"), Qt::LeftButton);
+        for (const char *name : {"CLIENTS.TXT", "ANIMAUX.TXT", "CONSULTATIONS.TXT"})
+            EXPECT_TRUE(std::filesystem::exists(folder.path() / name)) << name;
+        EXPECT_EQ(answerer.texts.size(), 1u) << "no message when the files are written";
+    }
+}
