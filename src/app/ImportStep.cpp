@@ -67,7 +67,7 @@ public:
         done_ = true;
         rejects_.Finish(state_.op);
         state_.op.HideWait();
-        if (state_.op.Interrupted() && step_.logsInterruption)
+        if (state_.op.Interrupted() && step_.interruptible && step_.logsInterruption)
             state_.op.AddToLog(step_.interruptionKind + FromUtf8("/interruption de la procédure"));
     }
 
@@ -83,6 +83,18 @@ private:
 std::string LineFailureLog(const StepDefinition &step, int lineNumber, std::string_view message) {
     const std::string &prefix = step.logPrefix.empty() ? step.fileName : step.logPrefix;
     return prefix + "/ligne " + std::to_string(lineNumber) + "/" + std::string(message);
+}
+
+bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TColList &columns,
+                           const std::vector<std::string> &mandatory) {
+    bool complete = true;
+    for (const auto &name : mandatory) {
+        if (!columns.FindColumn(name)) {
+            op.AddToLog(fileName + FromUtf8("/manque colonne obligatoire \"") + name + "\"");
+            complete = false;
+        }
+    }
+    return complete;
 }
 
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
@@ -102,15 +114,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     const std::string path = state.SourcePath(step.fileName);
     TColList columns;
     columns.LoadHeader(path);
-    bool missing = false;
-    for (const auto &name : step.mandatoryColumns) {
-        if (!columns.FindColumn(name)) {
-            op.AddToLog(step.fileName + FromUtf8("/manque colonne obligatoire \"") + name + "\"");
-            missing = true;
-        }
-    }
-
-    if (!missing) {
+    if (CheckMandatoryColumns(op, step.fileName, columns, step.mandatoryColumns)) {
         if (beforeLines)
             beforeLines();
         summary.ran = true;
@@ -163,7 +167,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
                 rejects.Add(line, e.what());
             }
             op.ProcessPendingMessages();
-            if (op.Interrupted()) {
+            if (step.interruptible && op.Interrupted()) {
                 state.StopRequested = true;
                 summary.interrupted = true;
                 break;

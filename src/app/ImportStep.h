@@ -4,6 +4,7 @@
 // the interruption. A step gives its file, its texts, its mandatory columns and what it does with a line.
 
 #include "app/ImportOptions.h"
+#include "app/Operator.h"
 #include "normalized/TColList.h"
 #include "normalized/TCut.h"
 
@@ -32,6 +33,7 @@ struct StepDefinition {
     std::string interruptionKind;                       // "VILLES": "VILLES/interruption de la procédure"
     std::string logPrefix;                              // the per-line log prefix; the file name when empty
     bool logsInterruption = true;                       // a few steps write no interruption line
+    bool interruptible = true;                          // a few steps always run to their end
 };
 
 // The current data line, as the step's work sees it.
@@ -76,6 +78,11 @@ using LineWork = std::function<LineOutcome(const StepLine &)>;
 // to the run, after the wait window was hidden.
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
                           const std::function<void()> &beforeLines = {});
+
+// Logs "FILE/manque colonne obligatoire \"NAME\"" for each mandatory column the map lacks, in order;
+// true when none is missing. Steps that check a second file before writing anything use it too.
+bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TColList &columns,
+                           const std::vector<std::string> &mandatory);
 
 // "FILE/ligne N/" + message: the log line of a data line that failed.
 std::string LineFailureLog(const StepDefinition &step, int lineNumber, std::string_view message);

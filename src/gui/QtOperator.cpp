@@ -122,4 +122,14 @@ void QtOperator::ProcessPendingMessages() {
     QCoreApplication::processEvents();
 }
 
+void QtOperator::AddToMemo2(const std::string &line) {
+    if (memo2_)
+        memo2_->appendPlainText(ToQString(line));
+}
+
+void QtOperator::ClearMemo2() {
+    if (memo2_)
+        memo2_->clear();
+}
+
 } // namespace clinova

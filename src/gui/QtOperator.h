@@ -25,11 +25,17 @@ public:
     int ShowStandardDialog(const std::string &text, MessageKind kind, unsigned buttons, int helpContext) override;
     void ShowMessage(const std::string &text) override;
     void ProcessPendingMessages() override;
+    void AddToMemo2(const std::string &line) override;
+    void ClearMemo2() override;
+
+    // The help memo that receives the trace lines of the consultation import.
+    void SetHelpMemo(QPlainTextEdit *memo2) { memo2_ = memo2; }
 
 private:
     QPlainTextEdit &memo_;
     TFMessagePatienter &wait_;
     QWidget *boxParent_;
+    QPlainTextEdit *memo2_ = nullptr;
 };
 
 } // namespace clinova

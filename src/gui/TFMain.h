@@ -58,6 +58,11 @@ public:
     void panCouleurClick();
     void btnWebClick();
     void SpeedButton1Click();
+    void btnDeleteClick();
+    void XiButton2Click();
+    void XiButton4Click();
+    void XiButton5Click();
+    void XiButton6Click();
 
     // Runs one action as the buttons do: the other action buttons are disabled until it ends, and an
     // error that escapes it is shown in the plain message box. Ignored while another action runs.
@@ -97,6 +102,7 @@ private:
     QLabel *label1_ = nullptr;
     QLabel *label4_ = nullptr;
     QLabel *lbPathSources_ = nullptr;
+    QLabel *lbEtape_ = nullptr;
     QLineEdit *edPathNameDatabase_ = nullptr;
     QPushButton *btnImportation_ = nullptr;
     QPushButton *panCouleur_ = nullptr;

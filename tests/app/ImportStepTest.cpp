@@ -162,3 +162,15 @@ TEST(ImportStep, GarbageAndHugeLinesFailAloneAndAnUnreadableFileEndsTheStep) {
     EXPECT_THROW(unreadable.Run(), FileError);
     EXPECT_EQ(unreadable.op.waitHidden, 1);
 }
+
+TEST(ImportStep, AStepThatMustRunToItsEndIgnoresTheInterruptButton) {
+    FakeStep s;
+    s.def.interruptible = false;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\n1\ta\t1\n2\tb\t2\n3\tc\t3\n");
+    s.op.interruptAtWaitMessage = "Importation villes 1/";
+    const auto summary = s.Run();
+    EXPECT_EQ(s.seen, (std::vector<int>{1, 2, 3}));
+    EXPECT_FALSE(s.state.StopRequested);
+    EXPECT_FALSE(summary.interrupted);
+    EXPECT_TRUE(s.op.log.empty());
+}
