@@ -6,6 +6,9 @@
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
+#include "import/clients_animals/AnimalImport.h"
+#include "import/clients_animals/ClientImport.h"
+#include "import/clients_animals/WeightImport.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -16,9 +19,9 @@ const std::vector<RunStep> &ImportRunSteps() {
     static const std::vector<RunStep> steps = {
         {"doImportationUsers", doImportationUsers},
         {"doImportationContacts", nullptr},
-        {"doImportationClients", nullptr},
-        {"doImportationAnimaux", nullptr},
-        {"doImportationPoids", nullptr},
+        {"doImportationClients", doImportationClients},
+        {"doImportationAnimaux", doImportationAnimaux},
+        {"doImportationPoids", doImportationPoids},
         {"doImportationVilles", nullptr},
         {"doImportationConsultations", nullptr},
         {"doImpprtationNotes", nullptr},

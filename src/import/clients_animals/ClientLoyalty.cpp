@@ -1,0 +1,89 @@
+#include "import/clients_animals/ClientLoyalty.h"
+
+#include "database/TargetDatabase.h"
+#include "normalized/Conversions.h"
+#include "normalized/DateTime.h"
+
+namespace clinova {
+
+namespace {
+
+std::int32_t TotalField(const StepLine &line, std::string_view column) {
+    return line.Has(column) ? StrToInt(line.Field(column)) : 0;
+}
+
+} // namespace
+
+LoyaltyCard ReadLoyaltyCard(const StepLine &line) {
+    LoyaltyCard card;
+    card.create = line.Has("FIDELITE_CREER_CARTE") && line.Field("FIDELITE_CREER_CARTE") == "1";
+    if (card.create) {
+        card.takings = TotalField(line, "FIDELITE_TOTAL_ENCAISSEMENT_TTC_INT100");
+        card.rate = TotalField(line, "FIDELITE_POURCENTAGE_INT100");
+        card.purchases = TotalField(line, "FIDELITE_TOTAL_ACHATS");
+        // Computed here so that a credit out of range fails the line before the client is written.
+        card.credit = LoyaltyCredit(card.takings, card.rate);
+    }
+    return card;
+}
+
+std::int32_t LoyaltyCredit(std::int32_t takings, std::int32_t rate) {
+    const long double credit = static_cast<long double>(takings) / 100 / 100 * rate;
+    return RoundToInt(static_cast<float>(credit));
+}
+
+ClientLoyalty::ClientLoyalty(TargetDatabase &db, int siteID)
+    : db_(db), siteID_(siteID),
+      insert_(db, "insert into FIDELITE01\n"
+                  "(ID, WHAT, DT, ID_CLIENT, ID_SITE\n"
+                  ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n"
+                  "VALUES\n"
+                  "(:ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
+                  ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS)") {}
+
+bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, int credit, int montant, int idFacture,
+                                    int idEcriture) {
+    try {
+        db_.CommitRetaining();
+    } catch (const std::exception &) {
+        return false;
+    }
+    try {
+        insert_.Close();
+        insert_.SetInt("ID", db_.DrawNewID("GEN_FIDELITE01"));
+        insert_.SetInt("WHAT", 1);
+        insert_.SetDateTime("DT", Now());
+        insert_.SetInt("ID_CLIENT", clientID);
+        insert_.SetInt("ID_SITE", siteID_);
+        insert_.SetInt("ID_ECRITURE", idEcriture);
+        insert_.SetInt("ID_FACTURE", idFacture);
+        insert_.SetInt("ID_USER", idUser);
+        insert_.SetInt("MONTANT", montant);
+        insert_.SetInt("POURCENTAGE", pourcentage);
+        insert_.SetInt("CREDIT", credit);
+        insert_.SetInt("DONE", 0);
+        insert_.SetText("INFOS", "");
+        insert_.Execute();
+        db_.ExecuteImmediate("update clients set fidelite=1 where (id=" + std::to_string(clientID) +
+                             ") and (fidelite<>1)");
+        db_.CommitRetaining();
+        return true;
+    } catch (const std::exception &) {
+        try {
+            db_.RollbackRetaining();
+        } catch (const std::exception &) {
+            // The connection itself has failed: the next statement of the step reports it.
+        }
+        return false;
+    }
+}
+
+void ClientLoyalty::AddLoyaltyRows(int clientID, const LoyaltyCard &card) {
+    if (!card.create || card.takings <= 0)
+        return;
+    for (int i = 1; i < card.purchases; ++i)
+        doAddFidelite01(clientID, 1, card.rate, 0, 0, -1, -1);
+    doAddFidelite01(clientID, 1, card.rate, card.credit, card.takings, -1, -1);
+}
+
+} // namespace clinova

@@ -1,0 +1,163 @@
+#include "import/clients_animals/WeightImport.h"
+
+#include "app/RunState.h"
+#include "database/Statement.h"
+#include "normalized/Conversions.h"
+#include "normalized/Win1252.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace clinova {
+
+namespace {
+
+const char *const kUpdateAnimalSQL = "update ANIMAUX set POIDS=:POIDS\n"
+                                     "where (ID=:ID_ANIMAL) and ((POIDS is null) or (POIDS<=0))";
+
+const StepDefinition &WeightsStep() {
+    static const StepDefinition step{.fileName = "POIDS.TXT",
+                                     .checkBox = &ImportOptions::cbPOIDS,
+                                     .waitText = "Importation des poids",
+                                     .progressText = "Importation poids ",
+                                     .mandatoryColumns = {"ID_ANIMAL", "DATE", "POIDS_GR"},
+                                     .interruptionKind = "POIDS",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
+// The latest weighing of each animal that received a row in this run, in the order the animals were met.
+class LatestWeights {
+public:
+    struct Entry {
+        int animalID;
+        std::int64_t day;
+        std::int32_t grams;
+    };
+
+    // Among weighings of the latest day, the first in file order is kept.
+    void Record(int animalID, std::int64_t day, std::int32_t grams) {
+        const auto [it, added] = index_.emplace(animalID, entries_.size());
+        if (added) {
+            entries_.push_back({animalID, day, grams});
+            return;
+        }
+        Entry &entry = entries_[it->second];
+        if (entry.day < day) {
+            entry.day = day;
+            entry.grams = grams;
+        }
+    }
+    const std::vector<Entry> &Entries() const { return entries_; }
+
+private:
+    std::vector<Entry> entries_;
+    std::unordered_map<int, std::size_t> index_;
+};
+
+// The work on one line of POIDS.TXT.
+class WeightLineImport {
+public:
+    WeightLineImport(RunState &state, Statement &QPoids, LatestWeights &latest)
+        : state_(state), QPoids_(QPoids), latest_(latest) {}
+
+    LineOutcome operator()(const StepLine &line) {
+        const ImportOptions &o = state_.options;
+        const CorrespondenceLists &lists = state_.lists;
+
+        const std::int32_t grams = TryStrToInt(line.Field("POIDS_GR")).value_or(0);
+        if (grams == 0 || line.Field("DATE").empty())
+            return LineOutcome::Skipped;
+
+        const std::string &sourceID = line.Field("ID_ANIMAL");
+        if (o.cbPoidsQuePourNewAnimaux && lists.fSourceIDNewAnimalList.IndexOf(sourceID) < 0)
+            return LineOutcome::Skipped;
+        int animalID;
+        if (o.cbGarder_ID_ANIMAL_du_logiciel_d_origine) {
+            const auto id = TryStrToInt(sourceID);
+            if (!id)
+                return LineOutcome::Skipped;
+            animalID = *id;
+        } else {
+            const int index = lists.fSourceIDAnimalList.IndexOf(sourceID);
+            if (index < 0)
+                return LineOutcome::Skipped;
+            animalID = lists.fDatabaseIDAnimalList.Get(index);
+        }
+
+        const Date day = ParseDateDMY(line.Field("DATE"));
+        Statement &q = QPoids_;
+        q.ClearParameters();
+        q.SetInt("ID", state_.db.DrawNewID("CURRENT_ID_POIDS"));
+        q.SetInt("IDANIMAL", animalID);
+        q.SetDate("DATEPESEE", day);
+        q.SetDouble("POIDS", grams / 1000.0);
+        if (state_.DatabaseBuild >= 85) {
+            q.SetDate("DT_HISTORIQUE", day);
+            q.SetInt("ID_HOSPI", line.Has("ID_HOSPI") ? StrToInt(line.Field("ID_HOSPI")) : -1);
+            q.SetInt("ID_SITE", line.Has("ID_SITE") ? StrToInt(line.Field("ID_SITE")) : GetSiteID(o));
+            q.SetInt("ID_USER", line.Has("ID_USER") ? StrToInt(line.Field("ID_USER")) : state_.IDDefaultUser);
+        }
+        q.Execute();
+        state_.db.RowWritten();
+        latest_.Record(animalID, DaysFromCivil(day), grams);
+        return LineOutcome::Imported;
+    }
+
+private:
+    RunState &state_;
+    Statement &QPoids_;
+    LatestWeights &latest_;
+};
+
+// Each animal without a weight of its own takes its latest imported weighing; an animal that already has a
+// weight, such as the first weight of ANIMAUX.TXT, keeps it. A failure is logged and the others go on.
+void CopyLatestWeights(RunState &state, const LatestWeights &latest) {
+    Operator &op = state.op;
+    const auto &entries = latest.Entries();
+    if (entries.empty())
+        return;
+    op.ShowWait();
+    Statement QPart1(state.db, kUpdateAnimalSQL);
+    const std::string last = std::to_string(static_cast<long long>(entries.size()) - 1);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const auto &entry = entries[k];
+        op.SetWaitMessage("Importation poids dans fiche animal " + std::to_string(k) + "/" + last + "...");
+        try {
+            QPart1.ClearParameters();
+            QPart1.SetInt("ID_ANIMAL", entry.animalID);
+            QPart1.SetDouble("POIDS", entry.grams / 1000.0);
+            QPart1.Execute();
+            state.db.RowWritten();
+        } catch (const std::exception &e) {
+            op.AddToLog("POIDS.TXT/erreue ajout poids dans fiche animal ID_ANIMAL_CN=" +
+                        std::to_string(entry.animalID) + "/" + e.what());
+        }
+        op.ProcessPendingMessages();
+    }
+    op.HideWait();
+}
+
+} // namespace
+
+std::string WeightInsertSQL(int databaseBuild) {
+    if (databaseBuild < 85)
+        return "insert into POIDS (ID,IDANIMAL,DATEPESEE,POIDS) values (:ID,:IDANIMAL,:DATEPESEE,:POIDS)";
+    return "insert into POIDS (ID,IDANIMAL,DATEPESEE,POIDS,DT_HISTORIQUE,ID_HOSPI,ID_SITE,ID_USER) values "
+           "(:ID,:IDANIMAL,:DATEPESEE,:POIDS,:DT_HISTORIQUE,:ID_HOSPI,:ID_SITE,:ID_USER)";
+}
+
+void doImportationPoids(RunState &state) {
+    Statement QPoids(state.db, WeightInsertSQL(state.DatabaseBuild));
+    LatestWeights latest;
+    WeightLineImport work(state, QPoids, latest);
+    const StepSummary summary =
+        RunImportStep(state, WeightsStep(), [&work](const StepLine &line) { return work(line); });
+    // After an interruption no animal takes a weight from this run.
+    if (summary.ran && !summary.interrupted)
+        CopyLatestWeights(state, latest);
+}
+
+} // namespace clinova
