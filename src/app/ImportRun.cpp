@@ -9,6 +9,12 @@
 #include "import/clients_animals/AnimalImport.h"
 #include "import/clients_animals/ClientImport.h"
 #include "import/clients_animals/WeightImport.h"
+#include "import/medical/ConsultationImport.h"
+#include "import/medical/EventImport.h"
+#include "import/medical/EventModels.h"
+#include "import/medical/MedicalSynthesis.h"
+#include "import/medical/NotesImport.h"
+#include "import/medical/ReminderImport.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -23,13 +29,13 @@ const std::vector<RunStep> &ImportRunSteps() {
         {"doImportationAnimaux", doImportationAnimaux},
         {"doImportationPoids", doImportationPoids},
         {"doImportationVilles", nullptr},
-        {"doImportationConsultations", nullptr},
-        {"doImpprtationNotes", nullptr},
-        {"doImportationEvenements", nullptr},
-        {"doImportationRelances", nullptr},
-        {"doImportationModelesEvenements", nullptr},
+        {"doImportationConsultations", doImportationConsultations},
+        {"doImpprtationNotes", doImpprtationNotes},
+        {"doImportationEvenements", doImportationEvenements},
+        {"doImportationRelances", doImportationRelances},
+        {"doImportationModelesEvenements", doImportationModelesEvenements},
         {"doImportationTarifsActes", nullptr},
-        {"doBuildSyntheseDossiersMedicaux", nullptr},
+        {"doBuildSyntheseDossiersMedicaux", doBuildSyntheseDossiersMedicaux},
         {"doImportationInventaires", nullptr},
         {"doImportationRendezVous", nullptr},
         {"doImportationPosologies", nullptr},

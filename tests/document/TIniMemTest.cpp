@@ -1,4 +1,5 @@
 #include "document/TIniMem.h"
+#include "import/medical/RelancesConfig.h"
 #include "normalized/Win1252.h"
 
 #include <gtest/gtest.h>
@@ -9,41 +10,10 @@
 
 using namespace clinova;
 
-namespace {
-
-// The reminder configuration of an event model, written in the order the event models step writes it.
-void FillReminderConfiguration(TIniMem &ini, const std::string &category, const std::string &label) {
-    const std::string generic = FromUtf8("Générique");
-    ini.Clear();
-    ini.WriteString("GENERAL", "LibelleCategorie", category);
-    ini.WriteString("GENERAL", "LibelleEvent", label);
-    ini.WriteInteger("GENERAL", "EventType", 0);
-    ini.WriteBool("GENERAL", "CanUse", true);
-    ini.WriteStringList("Especes", {});
-    ini.WriteBool("GENERAL", "DoRelance", true);
-    ini.WriteInteger("GENERAL", "DoRelanceDans", 365);
-    ini.WriteBool("GENERAL", "SuiviPeriodique", false);
-    ini.WriteBool("GENERAL", "SendLettre_Avant", true);
-    ini.WriteBool("GENERAL", "SendEmail_Avant", true);
-    ini.WriteBool("GENERAL", "SendSMS_Avant", true);
-    ini.WriteString("GENERAL", "NameModeleLettre_Avant", "carte_vaccin_avant_x3.rtm");
-    ini.WriteString("GENERAL", "NameModeleEmail_Avant", generic + ".rtf");
-    ini.WriteString("GENERAL", "NameModeleSMS_Avant", generic + ".txt");
-    ini.WriteBool("GENERAL", "SendLettre_Apres", true);
-    ini.WriteBool("GENERAL", "SendEmail_Apres", true);
-    ini.WriteBool("GENERAL", "SendSMS_Apres", true);
-    ini.WriteString("GENERAL", "NameModeleLettre_Apres", "carte_vaccin_apres_x3.rtm");
-    ini.WriteString("GENERAL", "NameModeleEmail_Apres", generic + ".rtf");
-    ini.WriteString("GENERAL", "NameModeleSMS_Apres", generic + ".txt");
-    ini.WriteBool("GENERAL", "CanUse", true);
-}
-
-} // namespace
-
 TEST(TIniMem, ReminderConfigurationTextIsExact) {
     TIniMem ini;
     ini.WriteString("GENERAL", "Ancien", "1");
-    FillReminderConfiguration(ini, "VACCIN", "Rage");
+    FillRelancesConfig(ini, "", ImportedModelRelancesConfig("VACCIN", "Rage"));
     const std::string expected = FromUtf8("[GENERAL]\r\n"
                                           "LibelleCategorie=VACCIN\r\n"
                                           "LibelleEvent=Rage\r\n"

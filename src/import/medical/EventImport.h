@@ -1,0 +1,14 @@
+#pragma once
+
+namespace clinova {
+
+struct RunState;
+
+// Imports EVENEMENTS.TXT into EVENTS, one event per line (vaccinations, dewormings, check-ups), attached to
+// its animal and client in the form EventTargets describes. Each event is recorded in fSourceIDEventList
+// and fDatabaseIDEventList for the reminders step, and its category and label become an event model
+// unless cbNePasConserverModelesEvent is ticked. With cbInjectionAutresEvent only the animals this run
+// inserted get events. The step writes no interruption line.
+void doImportationEvenements(RunState &state);
+
+} // namespace clinova

@@ -1,0 +1,67 @@
+#include "import/medical/NotesImport.h"
+
+#include "app/RunState.h"
+#include "app/UsersCorrespondence.h"
+#include "database/Statement.h"
+#include "import/medical/EventTargets.h"
+#include "normalized/Conversions.h"
+
+namespace clinova {
+
+namespace {
+
+const char *const kQNotes = "insert into NOTES_DOSSIER (ID,ID_ANIMAL,ID_USER,DT_RECORD, SUMMARY, ID_HOSPI, ID_SITE) "
+                            "values (:ID,:ID_ANIMAL,:ID_USER,:DT_RECORD, :SUMMARY, :ID_HOSPI, :ID_SITE)";
+
+class NotesStep {
+public:
+    explicit NotesStep(RunState &state) : state_(state), QNotes(state.db, kQNotes) {}
+
+    LineOutcome Import(const StepLine &line) {
+        const std::string &date = line.Field("DATE");
+        const std::string &notes = line.Field("NOTES");
+        if (date.empty() || notes.empty())
+            return LineOutcome::Skipped;
+        const CorrespondenceLists &lists = state_.lists;
+        const std::string &sourceAnimal = line.Field("ID_ANIMAL");
+        const int i = lists.fSourceIDAnimalList.IndexOf(sourceAnimal);
+        if (i == -1)
+            return LineOutcome::Skipped;
+        const int animal = TargetAnimal(lists, i, sourceAnimal);
+
+        const Date day = ParseDateDMY(date);
+        QNotes.SetInt("ID", state_.db.DrawNewID("GEN_NOTES_DOSSIER"));
+        QNotes.SetInt("ID_ANIMAL", animal);
+        QNotes.SetInt("ID_USER", GetTargetUserID(state_, line.Field("ID_USER")));
+        QNotes.SetDateTime("DT_RECORD", DateTime{day});
+        QNotes.SetText("SUMMARY", notes);
+        QNotes.SetInt("ID_HOSPI", -1);
+        QNotes.SetInt("ID_SITE", GetSiteID(state_.options));
+        QNotes.Execute();
+        state_.db.RowWritten();
+        return LineOutcome::Imported;
+    }
+
+private:
+    RunState &state_;
+    Statement QNotes;
+};
+
+} // namespace
+
+void doImpprtationNotes(RunState &state) {
+    NotesStep step(state);
+    const StepDefinition definition{
+        .fileName = "NOTES.TXT",
+        .checkBox = &ImportOptions::cbNOTES,
+        .waitText = "Importation des notes",
+        .progressText = "Importation notes ",
+        .mandatoryColumns = {"ID_ANIMAL", "ID_USER", "DATE", "NOTES"},
+        .interruptionKind = "NOTES",
+        .logPrefix = {},
+        .logsInterruption = true,
+    };
+    RunImportStep(state, definition, [&step](const StepLine &line) { return step.Import(line); });
+}
+
+} // namespace clinova

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace clinova {
+
+struct RunState;
+
+// Imports RELANCES.TXT into RELANCES, one reminder per line, attached to its animal and client in the form
+// EventTargets describes and to the event of this run named by its ID_EVENEMENT, whose ID_RELANCE then
+// points back at it (the last reminder of an event wins). Each reminder is recorded under its
+// ID_EVENEMENT in fSourceIDRelanceList and fDatabaseIDRelanceList, and its category and label become an
+// event model. With cbRelancesQueDesNewAnimaux only the animals this run inserted get reminders.
+void doImportationRelances(RunState &state);
+
+} // namespace clinova
