@@ -6,6 +6,12 @@
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
+#include "import/catalogue/AppointmentImport.h"
+#include "import/catalogue/Cities.h"
+#include "import/catalogue/ContactImport.h"
+#include "import/catalogue/DosageImport.h"
+#include "import/catalogue/FeeScheduleImport.h"
+#include "import/catalogue/InventoryImport.h"
 #include "import/clients_animals/AnimalImport.h"
 #include "import/clients_animals/ClientImport.h"
 #include "import/clients_animals/WeightImport.h"
@@ -24,21 +30,21 @@ namespace clinova {
 const std::vector<RunStep> &ImportRunSteps() {
     static const std::vector<RunStep> steps = {
         {"doImportationUsers", doImportationUsers},
-        {"doImportationContacts", nullptr},
+        {"doImportationContacts", doImportationContacts},
         {"doImportationClients", doImportationClients},
         {"doImportationAnimaux", doImportationAnimaux},
         {"doImportationPoids", doImportationPoids},
-        {"doImportationVilles", nullptr},
+        {"doImportationVilles", doImportationVilles},
         {"doImportationConsultations", doImportationConsultations},
         {"doImpprtationNotes", doImpprtationNotes},
         {"doImportationEvenements", doImportationEvenements},
         {"doImportationRelances", doImportationRelances},
         {"doImportationModelesEvenements", doImportationModelesEvenements},
-        {"doImportationTarifsActes", nullptr},
+        {"doImportationTarifsActes", doImportationTarifsActes},
         {"doBuildSyntheseDossiersMedicaux", doBuildSyntheseDossiersMedicaux},
-        {"doImportationInventaires", nullptr},
-        {"doImportationRendezVous", nullptr},
-        {"doImportationPosologies", nullptr},
+        {"doImportationInventaires", doImportationInventaires},
+        {"doImportationRendezVous", doImportationRendezVous},
+        {"doImportationPosologies", doImportationPosologies},
     };
     return steps;
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace clinova {
+
+struct RunState;
+
+// Carries the agenda of RENDEZ_VOUS.TXT over to RDV, one appointment per line, filed under the site
+// (edIDSite) and assigned to the practitioner of the users correspondence. The client and the animal are
+// found through the correspondence lists of the run (the animal's owner wins over ID_CLIENT), -1 when
+// unknown; the names of the file are stored either way. Deletes nothing: a second import doubles the agenda.
+void doImportationRendezVous(RunState &state);
+
+} // namespace clinova

@@ -1,0 +1,124 @@
+#include "import/catalogue/Cities.h"
+
+#include "app/DatabaseActions.h"
+#include "app/ImportStep.h"
+#include "app/RunState.h"
+#include "database/DatabaseSetup.h"
+#include "database/Statement.h"
+#include "normalized/Conversions.h"
+#include "normalized/Win1252.h"
+
+#include <set>
+#include <string>
+#include <utility>
+
+namespace clinova {
+
+namespace {
+
+const char *const kEmptyVilles = "delete from villes";
+const char *const kQVille =
+    "insert into villes (ID, CODEPOSTAL, VILLE, DEBUTTEL) values (:ID, :CODEPOSTAL, :VILLE, :DEBUTTEL)";
+const char *const kClientsTowns = "select distinct (ville1) ville, cp1 cp from clients";
+
+const StepDefinition &CitiesStep() {
+    static const StepDefinition step{.fileName = "VILLES.TXT",
+                                     .checkBox = &ImportOptions::cbVILLES,
+                                     .waitText = "Importation des villes",
+                                     .progressText = "Importation villes ",
+                                     .mandatoryColumns = {"CODE_POSTAL", "VILLE"},
+                                     .interruptionKind = "VILLES",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
+void EmptyVilles(TargetDatabase &db) {
+    db.ExecuteImmediate(kEmptyVilles);
+    db.CommitRetaining();
+}
+
+// Fills the towns table from the clients' addresses on the open connection.
+void FillFromClients(TargetDatabase &db) {
+    EmptyVilles(db);
+    Statement Q1(db, kClientsTowns);
+    Statement QVille(db, kQVille);
+    // The clients write a town in several ways ("La Rochelle", "LA ROCHELLE "): once upper-cased and
+    // trimmed they are the same town, which the table must offer once.
+    std::set<std::pair<std::string, std::string>> written;
+    for (bool row = Q1.Open(); row; row = Q1.Next()) {
+        const std::string town = Trim(UpperCase1252(Q1.GetText("VILLE")));
+        const std::string postcode = Trim(UpperCase1252(Q1.GetText("cp")));
+        if (town.empty() || postcode.empty() || !written.emplace(town, postcode).second)
+            continue;
+        QVille.SetInt("ID", db.DrawNewID("CURRENT_ID_VILLE"));
+        QVille.SetText("CODEPOSTAL", postcode);
+        QVille.SetText("VILLE", town);
+        QVille.SetText("DEBUTTEL", "");
+        QVille.Execute();
+        db.RowWritten();
+    }
+    Q1.Close();
+    db.CommitRetaining();
+}
+
+} // namespace
+
+void doImportationVilles(RunState &state) {
+    Statement QVille(state.db, kQVille);
+    RunImportStep(
+        state, CitiesStep(),
+        [&state, &QVille](const StepLine &line) {
+            const std::string postcode = TrimAndCut(line.Field("CODE_POSTAL"), 10);
+            if (postcode.empty())
+                return LineOutcome::Skipped;
+            const std::string town = TrimAndCut(line.Field("VILLE"), 60);
+            if (town.empty())
+                return LineOutcome::Skipped;
+            QVille.SetInt("ID", state.db.DrawNewID("CURRENT_ID_VILLES"));
+            QVille.SetText("CODEPOSTAL", postcode);
+            QVille.SetText("VILLE", town);
+            QVille.SetNull("DEBUTTEL");
+            QVille.Execute();
+            state.db.RowWritten();
+            return LineOutcome::Imported;
+        },
+        [&state] { EmptyVilles(state.db); });
+}
+
+CleaningOutcome XiButton1Click(RunState &state) {
+    Operator &op = state.op;
+    op.ClearLog();
+    state.DatabaseBuild = 0;
+    if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
+        return CleaningOutcome::Refused;
+
+    try {
+        OpenTargetDatabase(state);
+        state.DatabaseBuild = ReadDatabaseBuild(state.db);
+        const bool supported = IsSupportedBuild(state.DatabaseBuild);
+        if (!supported) {
+            op.ShowInfoMessage(FromUtf8("Version de la base de données incorrecte : base ") +
+                               std::to_string(state.DatabaseBuild));
+        } else {
+            FillFromClients(state.db);
+            op.ProcessPendingMessages();
+            op.ShowInfoMessage(FromUtf8("##Fin de l'opération"));
+            op.ProcessPendingMessages();
+        }
+        state.db.Close();
+        op.ProcessPendingMessages();
+        return supported ? CleaningOutcome::Done : CleaningOutcome::Refused;
+    } catch (const std::exception &e) {
+        try {
+            state.db.Close();
+        } catch (const std::exception &) {
+            // The error that ended the action is the one shown.
+        }
+        op.ProcessPendingMessages();
+        op.ShowMessage(e.what());
+        return CleaningOutcome::Failed;
+    }
+}
+
+} // namespace clinova

@@ -1,0 +1,136 @@
+#include "import/catalogue/DosageImport.h"
+
+#include "app/ImportStep.h"
+#include "app/RunState.h"
+#include "database/Statement.h"
+#include "import/catalogue/DosageWriter.h"
+#include "normalized/Conversions.h"
+#include "normalized/Errors.h"
+#include "normalized/NormalizedFile.h"
+#include "normalized/TColList.h"
+#include "normalized/TCut.h"
+#include "normalized/Win1252.h"
+
+#include <vector>
+
+namespace clinova {
+
+namespace {
+
+struct Origin {
+    std::string code;
+    std::string wholesalerName;
+    int wholesalerID = -1;
+};
+
+// The usable lines of POSOLOGIES_ORIGINES.TXT, in file order; none when the file or one of its two columns
+// is missing.
+std::vector<Origin> ReadOrigins(const std::string &path) {
+    std::vector<Origin> origins;
+    TColList columns;
+    columns.LoadHeader(path);
+    if (!columns.FindColumn("ORIGINE") || !columns.FindColumn("CENTRALE_NAME"))
+        return origins;
+    LineReader reader(path);
+    std::string line;
+    TCut cut;
+    if (!reader.Next(line))
+        return origins;
+    cut.Separator = '\t';
+    cut.Line = line;
+    cut.PrepareFromLine();
+    while (reader.Next(line)) {
+        cut.Line = line;
+        if (!cut.Cut())
+            continue;
+        cut.TrimFields();
+        const std::string &code = FieldOf(columns, cut, "ORIGINE");
+        const std::string &name = FieldOf(columns, cut, "CENTRALE_NAME");
+        if (!code.empty() && !name.empty())
+            origins.push_back({code, name, -1});
+    }
+    return origins;
+}
+
+class DosageStep {
+public:
+    DosageStep(RunState &state, std::vector<Origin> origins)
+        : origins_(std::move(origins)), writer_(state.db),
+          QGTIN(state.db, "select CODE_GTIN from TARIFSPRODUITS where (IDFOURNISSEUR=:IDFOURNISSEUR) and "
+                          "(CODECENTRALE=:CODECENTRALE)"),
+          QCentrale(state.db, "select ID from CENTRALES where NOM=:NOM") {}
+
+    // By exact name, on every site; the first row gives the identifier.
+    void ResolveWholesalers() {
+        for (auto &origin : origins_) {
+            QCentrale.SetText("NOM", origin.wholesalerName);
+            if (QCentrale.Open())
+                origin.wholesalerID = QCentrale.GetInt("ID");
+            QCentrale.Close();
+        }
+    }
+
+    LineOutcome Import(const StepLine &line) {
+        const std::string &originCode = line.Field("ORIGINE");
+        const std::string &code = line.Field("CODE_CENTRALE");
+        const std::string &text = line.Field("POSOLOGIE");
+        if (originCode.empty() || code.empty() || text.empty())
+            return LineOutcome::Skipped;
+        const Origin *origin = FindOrigin(originCode);
+        if (!origin || origin->wholesalerID == -1)
+            return LineOutcome::Skipped;
+
+        QGTIN.SetInt("IDFOURNISSEUR", origin->wholesalerID);
+        QGTIN.SetText("CODECENTRALE", code);
+        const std::string gtin = QGTIN.Open() ? Trim(QGTIN.GetText("CODE_GTIN")) : std::string();
+        QGTIN.Close();
+        if (gtin.empty())
+            return LineOutcome::Skipped;
+
+        // Vertical tabs are the file's line breaks.
+        if (!writer_.AddDosage(VerticalTabsToLines(text), gtin))
+            throw Error(FromUtf8("posologie non enregistrée : ") + writer_.LastError());
+        return LineOutcome::Imported;
+    }
+
+private:
+    // Origin codes are compared without regard to case; the first match wins.
+    const Origin *FindOrigin(const std::string &code) const {
+        for (const auto &origin : origins_)
+            if (SameText1252(origin.code, code))
+                return &origin;
+        return nullptr;
+    }
+
+    std::vector<Origin> origins_;
+    DosageWriter writer_;
+    Statement QGTIN;
+    Statement QCentrale;
+};
+
+} // namespace
+
+void doImportationPosologies(RunState &state) {
+    if (state.StopRequested || !state.options.cbPOSOLOGIES.Ticked())
+        return;
+    std::vector<Origin> origins = ReadOrigins(state.SourcePath("POSOLOGIES_ORIGINES.TXT"));
+    if (origins.empty())
+        return;
+
+    DosageStep step(state, std::move(origins));
+    const StepDefinition definition{
+        .fileName = "POSOLOGIES.TXT",
+        .checkBox = &ImportOptions::cbPOSOLOGIES,
+        .waitText = "Importation des posologies",
+        .progressText = "Importation des posologies ",
+        .mandatoryColumns = {}, // a line without its values is left aside silently
+        .interruptionKind = "POSOLOGIES",
+        .logPrefix = {},
+        .logsInterruption = false,
+    };
+    RunImportStep(
+        state, definition, [&step](const StepLine &line) { return step.Import(line); },
+        [&step] { step.ResolveWholesalers(); });
+}
+
+} // namespace clinova

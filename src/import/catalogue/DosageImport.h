@@ -1,0 +1,14 @@
+#pragma once
+
+namespace clinova {
+
+struct RunState;
+
+// Attaches the dosage texts of POSOLOGIES.TXT to the products of the catalogue. Each line names an origin of
+// POSOLOGIES_ORIGINES.TXT (read from the source folder; it has no check box), whose wholesaler
+// (CENTRALES.NOM, any site) is the supplier of the product; the product is found by that wholesaler's
+// article code and must carry a GTIN. Incomplete or unmatched lines are left aside silently. Writes one
+// dosage and one link per line; deletes nothing.
+void doImportationPosologies(RunState &state);
+
+} // namespace clinova

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace clinova {
+
+struct RunState;
+
+// Imports the fee schedule of acts of the site (edIDSite): CATEGORIES_ACTES.TXT into TARIFSACTES_CAT, then
+// TARIFS_ACTES.TXT into TARIFSACTES. Runs only when both files are ticked and both headers have their
+// mandatory columns. Source categories 1 to 50 become the site's block of identifiers
+// (site - 1) x 100 + category; other numbers are left aside. Importing a category first deletes that
+// category and all its acts on the site, so that the import can be run again.
+void doImportationTarifsActes(RunState &state);
+
+} // namespace clinova
