@@ -10,6 +10,9 @@
 #include "cli/ConsoleOperator.h"
 #include "cli/Platform.h"
 #include "database/DatabaseSetup.h"
+#include "import/catalogue/Cities.h"
+#include "import/catalogue/SampleCatalogue.h"
+#include "import/medical/MedicalSynthesis.h"
 #include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/TestFileGenerator.h"
@@ -39,6 +42,21 @@ struct CommonOptions {
 // A text given on the command line is UTF-8; the engine works in Windows-1252.
 std::string FromArgument(const std::string &text) { return LooksLikeUtf8(text) ? FromUtf8(text) : text; }
 
+int ExitStatusOf(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::Completed:
+        return kExitOk;
+    case RunOutcome::CompletedWithFailures:
+        return kExitLinesFailed;
+    case RunOutcome::Interrupted:
+        return kExitInterrupted;
+    case RunOutcome::Refused:
+    case RunOutcome::Failed:
+        return kExitRefused;
+    }
+    return kExitRefused;
+}
+
 class Cli {
 public:
     Cli(std::ostream &out, std::ostream &err, bool interactive) : out_(out), err_(err), op_(out, err) {
@@ -56,12 +74,14 @@ private:
     }
 
     int CreateDatabase();
+    int RegenerateSummaries();
     int TestAccess();
     int Import();
     int GenerateTestFiles();
     int EmptyTablesCommand();
     int PurgeAccounting();
     int PurgeSite();
+    int FillCities();
     // Runs a cleaning action with Ctrl+C as its interrupt button; its outcome as the exit status.
     int RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action);
 
@@ -71,6 +91,7 @@ private:
     CommonOptions common_;
     std::string createPath_;
     int createBuild_ = 93;
+    bool sampleCatalogue_ = false;
     std::string sourceDir_;
     std::vector<std::string> skipped_;
     std::string outputDir_;
@@ -137,6 +158,7 @@ int Cli::Run(const std::vector<std::string> &args) {
     auto *create = app.add_subcommand("create-database", "create an empty target database from the schema");
     create->add_option("path", createPath_, "the new database file")->required();
     create->add_option("--build", createBuild_, "the schema build written into VERSION");
+    create->add_flag("--sample-catalogue", sampleCatalogue_, "also a few wholesalers and products, for the demo");
     create->callback([&] { action = [this] { return CreateDatabase(); }; });
 
     auto *test = app.add_subcommand("test-access", "test the access to the database");
@@ -163,8 +185,14 @@ int Cli::Run(const std::vector<std::string> &args) {
     siteOption_ = purgeSite->add_option("--site", site_, "the site number (default: edIDSITECompta)");
     purgeSite->callback([&] { action = [this] { return PurgeSite(); }; });
 
+    auto *summaries = app.add_subcommand("regenerate-summaries", "the summary of every consultation from its document");
+    summaries->callback([&] { action = [this] { return RegenerateSummaries(); }; });
+
+    auto *fillCities = app.add_subcommand("fill-cities", "fill the towns table from the clients' addresses");
+    fillCities->callback([&] { action = [this] { return FillCities(); }; });
+
     // Options of the whole program may also follow the command.
-    for (auto *sub : {create, test, import, generate, empty, purgeAccounting, purgeSite})
+    for (auto *sub : {create, test, import, generate, empty, purgeAccounting, purgeSite, fillCities, summaries})
         sub->fallthrough();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -189,6 +217,12 @@ int Cli::CreateDatabase() {
     }
     try {
         CreateTargetDatabase(createPath_, createBuild_);
+        if (sampleCatalogue_) {
+            TargetDatabase db;
+            db.Open(createPath_);
+            AddSampleCatalogue(db);
+            db.Close();
+        }
     } catch (const std::exception &e) {
         op_.ShowMessage(e.what());
         return kExitRefused;
@@ -232,18 +266,7 @@ int Cli::Import() {
             return Usage("--skip : fichier inconnu " + skip);
     }
     InstallInterruptHandler(op_.InterruptFlag());
-    switch (btnImportationClick(state)) {
-    case RunOutcome::Completed:
-        return kExitOk;
-    case RunOutcome::CompletedWithFailures:
-        return kExitLinesFailed;
-    case RunOutcome::Interrupted:
-        return kExitInterrupted;
-    case RunOutcome::Refused:
-    case RunOutcome::Failed:
-        return kExitRefused;
-    }
-    return kExitRefused;
+    return ExitStatusOf(btnImportationClick(state));
 }
 
 int Cli::GenerateTestFiles() {
@@ -297,6 +320,22 @@ int Cli::PurgeSite() {
     if (!TryStrToInt(TrimView(state.options.edIDSITECompta)))
         return Usage("edIDSITECompta n'est pas un numéro de site : " + ToUtf8(state.options.edIDSITECompta));
     return RunCleaning(state, XiButton5Click);
+}
+
+int Cli::RegenerateSummaries() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    InstallInterruptHandler(op_.InterruptFlag());
+    return ExitStatusOf(Button1Click(state));
+}
+
+int Cli::FillCities() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    // XiButton1.
+    return RunCleaning(state, XiButton1Click);
 }
 
 } // namespace

@@ -6,9 +6,14 @@
 #include "app/SourceFolder.h"
 #include "gui/DocumentationUrl.h"
 #include "gui/GradientButton.h"
+#include "cleaning/AccountingPurge.h"
+#include "cleaning/EmptyTables.h"
+#include "cleaning/SitePurge.h"
 #include "gui/QtOperator.h"
+#include "import/medical/MedicalSynthesis.h"
 #include "gui/QtText.h"
 #include "gui/WaitWindow.h"
+#include "import/catalogue/Cities.h"
 #include "normalized/TestFileGenerator.h"
 
 #include <QApplication>
@@ -170,6 +175,7 @@ TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixe
     root->setSizeConstraint(QLayout::SetFixedSize);
 
     operator_ = std::make_unique<QtOperator>(*memo_, *waitWindow_, this);
+    operator_->SetHelpMemo(findChild<QPlainTextEdit *>(QStringLiteral("Memo2")));
     state_ = std::make_unique<RunState>(*operator_);
     WriteOptions(ImportOptions{});
     UpdateActionButtons();
@@ -311,11 +317,12 @@ QWidget *TFMain::BuildCleaningSection() {
 
     auto *row = new QHBoxLayout;
     row->addWidget(
-        AddLaterButton(new GradientButton(Utf8("Supprimer les clients, animaux, dossiers médicaux, comptabilité..."),
-                                          kRed, 190, section),
-                       "btnDelete"));
-    row->addWidget(AddLaterButton(
-        new GradientButton(Utf8("Supprimer uniquement la comptabilité..."), kOrange, 150, section), "XiButton2"));
+        AddActionButton(new GradientButton(Utf8("Supprimer les clients, animaux, dossiers médicaux, comptabilité..."),
+                                           kRed, 190, section),
+                        "btnDelete", &TFMain::btnDeleteClick));
+    row->addWidget(
+        AddActionButton(new GradientButton(Utf8("Supprimer uniquement la comptabilité..."), kOrange, 150, section),
+                        "XiButton2", &TFMain::XiButton2Click));
     auto *exceptions = new QVBoxLayout;
     exceptions->addWidget(AddCheckBox("cbSaufRendezVous", QStringLiteral("sauf rdv"), section));
     exceptions->addWidget(AddCheckBox("cbSaufCompta", QStringLiteral("sauf compta"), section));
@@ -391,9 +398,19 @@ QWidget *TFMain::BuildOptionsSection() {
     layout->setContentsMargins(10, 6, 10, 6);
     layout->addWidget(SectionCaption(QStringLiteral("6- Options :"), section));
     layout->addStretch(1);
-    layout->addWidget(AddLaterButton(
-        new GradientButton(Utf8("Remplir la tables des villes (Mes préférences/Clients/Villes)"), kTeal, 480, section),
-        "XiButton1"));
+    auto *fillCities =
+        new GradientButton(Utf8("Remplir la tables des villes (Mes préférences/Clients/Villes)"), kTeal, 480, section);
+    fillCities->setObjectName(QStringLiteral("XiButton1"));
+    fillCities->setAutoDefault(false);
+    // The action asks its own question and opens its own connection with the settings of the window.
+    connect(fillCities, &QPushButton::clicked, this, [this] {
+        RunAction([this] {
+            state_->options = ReadOptions();
+            clinova::XiButton1Click(*state_);
+        });
+    });
+    actionButtons_.push_back(fillCities);
+    layout->addWidget(fillCities);
     return section;
 }
 
@@ -500,17 +517,21 @@ QWidget *TFMain::BuildOptions1Page() {
     auto *tools = new QGroupBox(Utf8("Comptabilité et outils"), page);
     auto *toolsLayout = new QGridLayout(tools);
     toolsLayout->addWidget(
-        AddLaterButton(new GradientButton(Utf8("Supprimer uniquement la comptabilité...#jusqu'à une certaine date ..."
-                                               "#Les pièces antérieures à la date sont supprimées, sauf celles"
-                                               " liées à une pièce hors période."),
-                                          kOrange, 270, tools),
-                       "XiButton4"),
+        AddActionButton(new GradientButton(Utf8("Supprimer uniquement la comptabilité...#jusqu'à une certaine date ..."
+                                                "#Les pièces antérieures à la date sont supprimées, sauf celles"
+                                                " liées à une pièce hors période."),
+                                           kOrange, 270, tools),
+                        "XiButton4", &TFMain::XiButton4Click),
         0, 0, 2, 1);
     toolsLayout->addWidget(new QLabel(Utf8("inférieur au :"), tools), 0, 1, Qt::AlignBottom);
+    // The progress of the accounting purge.
+    lbEtape_ = new QLabel(tools);
+    lbEtape_->setObjectName(QStringLiteral("lbEtape"));
+    toolsLayout->addWidget(lbEtape_, 4, 0, 1, 2);
     toolsLayout->addWidget(DatePicker("DateTimePicker", tools), 1, 1, Qt::AlignTop);
     toolsLayout->addWidget(
-        AddLaterButton(new QPushButton(Utf8("Générer le champ SYNTHESE pour toutes les consultations"), tools),
-                       "Button1"),
+        AddActionButton(new QPushButton(Utf8("Générer le champ SYNTHESE pour toutes les consultations"), tools),
+                        "Button1", &TFMain::Button1Click),
         2, 0, 1, 2);
     toolsLayout->addWidget(AddActionButton(new QPushButton(Utf8("générer les fichiers de test"), tools), "SpeedButton1",
                                            &TFMain::SpeedButton1Click),
@@ -531,8 +552,10 @@ QWidget *TFMain::BuildOptions2Page() {
     auto *row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Supprimer la compta du site"), page));
     row->addWidget(SiteSpin("edIDSITECompta", page));
-    row->addWidget(AddLaterButton(new GradientButton(QStringLiteral("GO"), kRed, 60, page), "XiButton5"));
-    row->addWidget(AddLaterButton(new GradientButton(QStringLiteral("GO S1"), kRed, 60, page), "XiButton6"));
+    row->addWidget(
+        AddActionButton(new GradientButton(QStringLiteral("GO"), kRed, 60, page), "XiButton5", &TFMain::XiButton5Click));
+    row->addWidget(AddActionButton(new GradientButton(QStringLiteral("GO S1"), kRed, 60, page), "XiButton6",
+                                   &TFMain::XiButton6Click));
     row->addStretch(1);
     layout->addLayout(row);
     layout->addStretch(1);
@@ -550,15 +573,6 @@ QPushButton *TFMain::AddActionButton(QPushButton *button, const char *name, void
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, action);
     actionButtons_.push_back(button);
-    return button;
-}
-
-QPushButton *TFMain::AddLaterButton(QPushButton *button, const char *name) {
-    // The action of this button is not part of the tool yet.
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setEnabled(false);
-    button->setToolTip(Utf8("bientôt"));
     return button;
 }
 
@@ -788,6 +802,52 @@ void TFMain::SpeedButton1Click() {
             start);
         if (!folder.isEmpty())
             GenerateTestFiles(FromQString(QDir::toNativeSeparators(folder)));
+    });
+}
+
+// The cleaning actions ask their own questions and open their own connection.
+void TFMain::btnDeleteClick() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        EmptyTables(*state_, true);
+    });
+}
+
+void TFMain::XiButton2Click() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        EmptyTables(*state_, false);
+    });
+}
+
+void TFMain::XiButton4Click() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        clinova::XiButton4Click(*state_, [this](const std::string &text) {
+            lbEtape_->setText(ToQString(text));
+            operator_->ProcessPendingMessages();
+        });
+    });
+}
+
+void TFMain::XiButton5Click() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        clinova::XiButton5Click(*state_);
+    });
+}
+
+void TFMain::XiButton6Click() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        clinova::XiButton6Click(*state_);
+    });
+}
+
+void TFMain::Button1Click() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        clinova::Button1Click(*state_);
     });
 }
 

@@ -63,6 +63,7 @@ public:
     void XiButton4Click();
     void XiButton5Click();
     void XiButton6Click();
+    void Button1Click();
 
     // Runs one action as the buttons do: the other action buttons are disabled until it ends, and an
     // error that escapes it is shown in the plain message box. Ignored while another action runs.
@@ -87,7 +88,6 @@ private:
 
     QCheckBox *AddCheckBox(const char *name, const QString &caption, QWidget *parent);
     QPushButton *AddActionButton(QPushButton *button, const char *name, void (TFMain::*action)());
-    QPushButton *AddLaterButton(QPushButton *button, const char *name);
 
     void UpdateActionButtons();
     void ScanFolder(const QString &folder);

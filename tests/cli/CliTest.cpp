@@ -94,3 +94,14 @@ TEST(Cli, TestFilesAreWrittenIntoTheChosenFolder) {
         EXPECT_EQ(CountLines(dir.Read(name)), 11) << name;
     EXPECT_EQ(Cli({"generate-test-files", "--output", dir.File("missing/folder")}).status, kExitRefused);
 }
+
+TEST(Cli, SampleCatalogueAndSummaryRegeneration) {
+    test::TempDir dir;
+    const std::string db = dir.File("DEMO.FDB");
+    ASSERT_EQ(Cli({"create-database", db, "--sample-catalogue"}).status, kExitOk);
+    const auto refused = Cli({"regenerate-summaries", "--database", db});
+    EXPECT_EQ(refused.status, kExitRefused) << "without --yes and without a terminal the answer is Non";
+    const auto run = Cli({"regenerate-summaries", "--database", db, "--yes"});
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    EXPECT_EQ(Cli({"regenerate-summaries", "--database", dir.File("NONE.FDB"), "--yes"}).status, kExitRefused);
+}

@@ -26,10 +26,10 @@ using namespace clinova::test;
 
 namespace {
 
-const char *const kWiredButtons[] = {"btnChangePath", "btnTest", "btnSelectPathSources",
-                                     "panCouleur",    "btnWeb",  "SpeedButton1"};
-const char *const kLaterButtons[] = {"btnDelete", "XiButton2", "XiButton4", "XiButton5",
-                                     "XiButton6", "XiButton1", "Button1"};
+const char *const kWiredButtons[] = {"btnChangePath", "btnTest",   "btnSelectPathSources", "panCouleur",
+                                     "btnWeb",        "SpeedButton1", "btnDelete",         "XiButton2",
+                                     "XiButton4",     "XiButton5",    "XiButton6",         "XiButton1",
+                                     "Button1"};
 
 QString Utf8(const char *text) {
     return QString::fromUtf8(text);
@@ -90,8 +90,6 @@ TEST(guiMainWindow, DefaultsAndDisabledStateAtStartUp) {
     EXPECT_EQ(Find<QLabel>(window, "lbPathSources")->text(), QStringLiteral("?"));
     for (const char *name : kWiredButtons)
         EXPECT_TRUE(Find<QPushButton>(window, name)->isEnabled()) << name;
-    for (const char *name : kLaterButtons)
-        EXPECT_FALSE(Find<QPushButton>(window, name)->isEnabled()) << name;
 }
 
 TEST(guiMainWindow, EverySettingTravelsBetweenWidgetsAndOptions) {
@@ -263,6 +261,57 @@ TEST(guiMainWindow, AccessTestUsesThePathTypedInTheWindow) {
     QTest::mouseClick(Find<QPushButton>(window, "btnTest"), Qt::LeftButton);
     ASSERT_EQ(answerer.texts.size(), 1u);
     EXPECT_EQ(answerer.texts[0], Utf8("\n\nAccès à la base de données : OK"));
+}
+
+TEST(guiMainWindow, CleaningButtonsAskTwiceAndReportTheirProgress) {
+    TestDatabase database;
+    database.Exec("insert into CLIENTS (ID) values (1)");
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    {
+        // "Non" to the second question: nothing is deleted.
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Escape)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+        EXPECT_EQ(answerer.texts[0], Utf8("\n\nAvez-vous fermé Clinova ?"));
+        EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
+    }
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
+        EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "0");
+    }
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "XiButton4"), Qt::LeftButton);
+        EXPECT_FALSE(Find<QLabel>(window, "lbEtape")->text().isEmpty()) << "the purge shows its progress";
+    }
+    EXPECT_FALSE(window.Busy());
+}
+
+TEST(guiMainWindow, CitiesButtonFillsTheTownsTableOfTheDatabaseInTheWindow) {
+    TestDatabase database;
+    database.Exec(FromUtf8("insert into CLIENTS (ID, VILLE1, CP1) values (1, 'Aytré', '17440')"));
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    auto *button = Find<QPushButton>(window, "XiButton1");
+    ASSERT_TRUE(button->isEnabled());
+    {
+        // "Non": the table is not touched.
+        ModalAnswerer answerer({PressKey(Qt::Key_Escape)});
+        QTest::mouseClick(button, Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u);
+        EXPECT_EQ(answerer.texts[0], Utf8("\n\nAvez-vous fermé Clinova ?"));
+        EXPECT_EQ(database.Scalar("select count(*) from VILLES"), "0");
+    }
+    ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(answerer.texts.size(), 2u);
+    EXPECT_EQ(answerer.texts[1], Utf8("\n\nFin de l'opération"));
+    EXPECT_EQ(answerer.unexpected, 0);
+    EXPECT_EQ(ToUtf8(database.Scalar("select VILLE || '/' || CODEPOSTAL from VILLES")), "AYTRÉ/17440");
+    EXPECT_FALSE(window.Busy());
+    EXPECT_TRUE(button->isEnabled());
 }
 
 TEST(guiMainWindow, ChoosersFillTheirSettingsAndCancellingChangesNothing) {
