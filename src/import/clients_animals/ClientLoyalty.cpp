@@ -39,12 +39,15 @@ ClientLoyalty::ClientLoyalty(TargetDatabase &db, int siteID)
                   ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n"
                   "VALUES\n"
                   "(:ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
-                  ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS)") {}
+                  ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS)"),
+      membership_(db, "update clients set fidelite=1 where (id=:ID) and (fidelite<>1)") {}
 
 bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, int credit, int montant, int idFacture,
                                     int idEcriture) {
+    // A savepoint keeps the undo of a failed loyalty row to that row alone, whatever the rows written
+    // before it and not committed yet.
     try {
-        db_.CommitRetaining();
+        db_.ExecuteImmediate("SAVEPOINT FIDELITE01_ROW");
     } catch (const std::exception &) {
         return false;
     }
@@ -64,13 +67,14 @@ bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, i
         insert_.SetInt("DONE", 0);
         insert_.SetText("INFOS", "");
         insert_.Execute();
-        db_.ExecuteImmediate("update clients set fidelite=1 where (id=" + std::to_string(clientID) +
-                             ") and (fidelite<>1)");
-        db_.CommitRetaining();
+        membership_.SetInt("ID", clientID);
+        membership_.Execute();
+        db_.ExecuteImmediate("RELEASE SAVEPOINT FIDELITE01_ROW");
+        db_.RowWritten();
         return true;
     } catch (const std::exception &) {
         try {
-            db_.RollbackRetaining();
+            db_.ExecuteImmediate("ROLLBACK TO SAVEPOINT FIDELITE01_ROW");
         } catch (const std::exception &) {
             // The connection itself has failed: the next statement of the step reports it.
         }

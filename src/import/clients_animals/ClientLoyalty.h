@@ -43,6 +43,7 @@ private:
     TargetDatabase &db_;
     int siteID_;
     Statement insert_;
+    Statement membership_;
 };
 
 } // namespace clinova
