@@ -42,6 +42,16 @@ void CloseTargetDatabase(RunState &state) {
     }
 }
 
+void EndActionOnError(RunState &state, const std::exception &error) {
+    try {
+        state.db.Close();
+    } catch (const std::exception &) {
+        // The error that ended the action is the one the operator needs to see.
+    }
+    state.op.ProcessPendingMessages();
+    state.op.ShowMessage(error.what());
+}
+
 void ResolveDefaultUser(RunState &state) {
     const std::string &typed = state.options.edIDDefaultUser;
     if (TrimView(typed).empty()) {
@@ -84,12 +94,7 @@ bool btnTestClick(RunState &state) {
         state.op.ProcessPendingMessages();
         return true;
     } catch (const std::exception &e) {
-        try {
-            state.db.Close();
-        } catch (const std::exception &) {
-            // The first error is the one the operator needs to see.
-        }
-        state.op.ShowMessage(e.what());
+        EndActionOnError(state, e);
         return false;
     }
 }

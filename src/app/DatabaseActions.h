@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+
 namespace clinova {
 
 struct RunState;
@@ -15,5 +17,9 @@ bool btnTestClick(RunState &state);
 
 // Closes the connection; a failure of the closing commit is shown, never thrown.
 void CloseTargetDatabase(RunState &state);
+
+// Ends an action that an error stopped: the connection is closed (what it still holds is committed; a
+// second failure there is not shown over the first), then the error's text is shown in the plain box.
+void EndActionOnError(RunState &state, const std::exception &error);
 
 } // namespace clinova

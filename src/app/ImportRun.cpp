@@ -117,13 +117,7 @@ RunOutcome btnImportationClick(RunState &state) {
         state.db.Close();
         op.ProcessPendingMessages();
     } catch (const std::exception &e) {
-        try {
-            state.db.Close();
-        } catch (const std::exception &) {
-            // The error that ended the run is the one shown.
-        }
-        op.ProcessPendingMessages();
-        op.ShowMessage(e.what());
+        EndActionOnError(state, e);
         return RunOutcome::Failed;
     }
     return outcome;

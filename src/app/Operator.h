@@ -93,4 +93,16 @@ public:
     int ShowMessageBox(std::string_view text, MessageKind kind, unsigned buttons, int helpContext);
 };
 
+// Shows the wait window for its lifetime: it is hidden however the work ends, also on an escaping error.
+class WaitShown {
+public:
+    explicit WaitShown(Operator &op) : op_(op) { op_.ShowWait(); }
+    ~WaitShown() { op_.HideWait(); }
+    WaitShown(const WaitShown &) = delete;
+    WaitShown &operator=(const WaitShown &) = delete;
+
+private:
+    Operator &op_;
+};
+
 } // namespace clinova

@@ -22,18 +22,6 @@ std::string ModelLabel(std::string_view text) {
     return std::string(text.substr(0, kModelLabelLength));
 }
 
-// The wait window is hidden however the step ends, also on an escaping error.
-class WaitShown {
-public:
-    explicit WaitShown(Operator &op) : op_(op) { op_.ShowWait(); }
-    ~WaitShown() { op_.HideWait(); }
-    WaitShown(const WaitShown &) = delete;
-    WaitShown &operator=(const WaitShown &) = delete;
-
-private:
-    Operator &op_;
-};
-
 } // namespace
 
 EventModelStatements::EventModelStatements(TargetDatabase &database)

@@ -16,18 +16,6 @@ const char *const kQSynthese_2 = "update ANIMAUX set SYNTHESE_DOSSIER = :SYNTHES
 const char *const kQuery = "select ID, CARTON from CONSULT";
 const char *const kQPart1 = "update CONSULT set SYNTHESE=:SYNTHESE where ID=:ID";
 
-// The wait window is hidden however an action ends, also on an escaping error.
-class WaitShown {
-public:
-    explicit WaitShown(Operator &op) : op_(op) { op_.ShowWait(); }
-    ~WaitShown() { op_.HideWait(); }
-    WaitShown(const WaitShown &) = delete;
-    WaitShown &operator=(const WaitShown &) = delete;
-
-private:
-    Operator &op_;
-};
-
 std::string AnimalSummary(Statement &QSynthese_1, int animal) {
     std::string text;
     QSynthese_1.SetInt("IDANIMAL", animal);
