@@ -129,10 +129,11 @@ int main(int argc, char **argv) {
                     fmt::format("client{}@exemple.fr", i), p.Date(1995, 2024), p.Text(p.Int(0, 2))});
     }
     {
-        Writer w(dir / "ANIMAUX.TXT", {"ID_ANIMAL", "ID_CLIENT", "NOM", "ESPECE", "SEXE", "DATE_NAISSANCE", "POIDS",
-                                       "DATE_PESEE", "PUCE_NUMERO", "NOTES"});
+        Writer w(dir / "ANIMAUX.TXT", {"ID_ANIMAL", "ID_CLIENT", "DCD", "NOM", "ESPECE", "SEXE", "DATE_NAISSANCE",
+                                       "POIDS", "DATE_PESEE", "PUCE_NUMERO", "NOTES"});
         for (int i = 1; i <= n.animals; ++i)
-            w.Line({fmt::format("A{}", i), fmt::format("C{}", (i - 1) % n.clients + 1), p.Pick(p.kPets),
+            w.Line({fmt::format("A{}", i), fmt::format("C{}", (i - 1) % n.clients + 1), i % 40 ? "0" : "1",
+                    p.Pick(p.kPets),
                     p.Pick(p.kSpecies), i % 2 ? "M" : "F", p.Date(2005, 2024), std::to_string(p.Int(200, 4500)),
                     p.Date(2020, 2024), i % 3 ? fmt::format("250269{:09}", i) : "", p.Text(p.Int(0, 1))});
     }

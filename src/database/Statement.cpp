@@ -467,6 +467,34 @@ int Statement::ColumnIndex(std::string_view name) const {
 
 const std::string &Statement::ColumnName(int index) const { return outSlots_.at(static_cast<std::size_t>(index)).name; }
 
+ColumnKind Statement::KindOfColumn(int index) const {
+    const Slot &slot = outSlots_.at(static_cast<std::size_t>(index));
+    switch (slot.type) {
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        return slot.scale == 0 ? ColumnKind::Integer : ColumnKind::Decimal;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return ColumnKind::Decimal;
+    case kTextType:
+    case kVaryingType:
+        return ColumnKind::Text;
+    case SQL_TYPE_DATE:
+        return ColumnKind::Date;
+    case SQL_TIMESTAMP:
+        return ColumnKind::Timestamp;
+    case SQL_TYPE_TIME:
+        return ColumnKind::Time;
+    case SQL_BLOB:
+        return ColumnKind::Blob;
+    case SQL_BOOLEAN:
+        return ColumnKind::Boolean;
+    default:
+        return ColumnKind::Other;
+    }
+}
+
 const Statement::Slot &Statement::Column(std::string_view name) const {
     const int i = ColumnIndex(name);
     if (i < 0)

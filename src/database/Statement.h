@@ -23,6 +23,9 @@ namespace clinova {
 
 class TargetDatabase;
 
+// What a column of a result holds, for code that copies rows without knowing the table.
+enum class ColumnKind { Integer, Decimal, Text, Date, Timestamp, Time, Blob, Boolean, Other };
+
 class Statement {
 public:
     explicit Statement(TargetDatabase &db, std::string_view sql = {});
@@ -62,6 +65,7 @@ public:
     int ColumnCount() const;
     int ColumnIndex(std::string_view name) const; // -1 when absent
     const std::string &ColumnName(int index) const;
+    ColumnKind KindOfColumn(int index) const;
     bool IsNull(std::string_view column) const;
     std::int32_t GetInt(std::string_view column) const;
     std::int64_t GetInt64(std::string_view column) const;
