@@ -16,9 +16,10 @@ while [ $# -gt 0 ]; do
     esac
 done
 "$root/scripts/install-deps.sh"
-BUILD_TYPE=Release BUILD_DIR=${BUILD_DIR:-$root/build-bench} "$root/scripts/build.sh" -DCLINOVA_BUILD_GUI=OFF \
-    -DCLINOVA_BUILD_TESTS=OFF -DCLINOVA_BUILD_BENCH=ON
-build=${BUILD_DIR:-$root/build-bench}
+# The project's usual build (optimised, with debug information) also holds the benchmark.
+export BUILD_DIR=${BUILD_DIR:-$root/build}
+"$root/scripts/build.sh" -DCLINOVA_BUILD_BENCH=ON
+build=$BUILD_DIR
 work=$(mktemp -d /tmp/clinova-bench-XXXXXX)
 cleanup() {
     [ -n "$server" ] && "$root/scripts/firebird-server.sh" stop "$work/server" || true
