@@ -2,6 +2,7 @@
 
 #include "app/DatabaseActions.h"
 #include "app/ImportRun.h"
+#include "app/PreflightCheck.h"
 #include "app/RunState.h"
 #include "app/SourceFolder.h"
 #include "cleaning/AccountingPurge.h"
@@ -77,6 +78,10 @@ private:
     int RegenerateSummaries();
     int TestAccess();
     int Import();
+    int Check();
+    // Scans --source and unticks what --set and --skip leave out; false (usage error reported) when one
+    // does not fit.
+    bool OfferSourceFiles(RunState &state);
     int GenerateTestFiles();
     int EmptyTablesCommand();
     int PurgeAccounting();
@@ -169,6 +174,11 @@ int Cli::Run(const std::vector<std::string> &args) {
     import->add_option("--skip", skipped_, "a file of the folder not to import (repeatable)");
     import->callback([&] { action = [this] { return Import(); }; });
 
+    auto *check = app.add_subcommand("check", "check the normalized files of a folder, without any database");
+    check->add_option("--source", sourceDir_, "the folder of the normalized files")->required();
+    check->add_option("--skip", skipped_, "a file of the folder not to check (repeatable)");
+    check->callback([&] { action = [this] { return Check(); }; });
+
     auto *generate = app.add_subcommand("generate-test-files", "write the three test files");
     generate->add_option("--output", outputDir_, "the folder they are written to")->required();
     generate->callback([&] { action = [this] { return GenerateTestFiles(); }; });
@@ -192,7 +202,7 @@ int Cli::Run(const std::vector<std::string> &args) {
     fillCities->callback([&] { action = [this] { return FillCities(); }; });
 
     // Options of the whole program may also follow the command.
-    for (auto *sub : {create, test, import, generate, empty, purgeAccounting, purgeSite, fillCities, summaries})
+    for (auto *sub : {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries})
         sub->fallthrough();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -238,12 +248,11 @@ int Cli::TestAccess() {
     return connected && state.IDDefaultUser != -1 ? kExitOk : kExitRefused;
 }
 
-int Cli::Import() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    if (!std::filesystem::is_directory(sourceDir_))
-        return Usage("--source n'est pas un dossier : " + sourceDir_);
+bool Cli::OfferSourceFiles(RunState &state) {
+    if (!std::filesystem::is_directory(sourceDir_)) {
+        Usage("--source n'est pas un dossier : " + sourceDir_);
+        return false;
+    }
     ImportOptions settings = state.options;
     ScanSourceFolder(state, sourceDir_);
     // Settings given with --set untick offered files; they never offer a missing one.
@@ -262,11 +271,36 @@ int Cli::Import() {
                 known = true;
             }
         }
-        if (!known)
-            return Usage("--skip : fichier inconnu " + skip);
+        if (!known) {
+            Usage("--skip : fichier inconnu " + skip);
+            return false;
+        }
     }
+    return true;
+}
+
+int Cli::Import() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state) || !OfferSourceFiles(state))
+        return kExitUsage;
     InstallInterruptHandler(op_.InterruptFlag());
     return ExitStatusOf(btnImportationClick(state));
+}
+
+int Cli::Check() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state) || !OfferSourceFiles(state))
+        return kExitUsage;
+    InstallInterruptHandler(op_.InterruptFlag());
+    try {
+        const PreflightResult result = CheckSourceFolder(op_, state.PathSources, state.options);
+        if (result.interrupted)
+            return kExitInterrupted;
+        return result.Clean() ? kExitOk : kExitLinesFailed;
+    } catch (const std::exception &e) {
+        op_.ShowMessage(e.what());
+        return kExitRefused;
+    }
 }
 
 int Cli::GenerateTestFiles() {

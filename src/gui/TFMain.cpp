@@ -2,6 +2,7 @@
 
 #include "app/DatabaseActions.h"
 #include "app/ImportRun.h"
+#include "app/PreflightCheck.h"
 #include "app/RunState.h"
 #include "app/SourceFolder.h"
 #include "gui/DocumentationUrl.h"
@@ -14,6 +15,7 @@
 #include "gui/QtText.h"
 #include "gui/WaitWindow.h"
 #include "import/catalogue/Cities.h"
+#include "normalized/Errors.h"
 #include "normalized/TestFileGenerator.h"
 
 #include <QApplication>
@@ -37,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -341,10 +344,17 @@ QWidget *TFMain::BuildSourcesSection() {
     label4_->installEventFilter(this);
     layout->addWidget(label4_);
 
-    layout->addWidget(AddActionButton(
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(AddActionButton(
         new GradientButton(Utf8("Choisir le répertoire dans lequel se trouvent les fichiers à importer ..."), kBlue,
-                           560, section),
+                           420, section),
         "btnSelectPathSources", &TFMain::btnSelectPathSourcesClick));
+    btnCheckSources_ = AddActionButton(new GradientButton(Utf8("Vérifier les fichiers"), kTeal, 150, section),
+                                       "btnCheckSources", &TFMain::btnCheckSourcesClick);
+    btnCheckSources_->setToolTip(Utf8("Lit les fichiers cochés sans toucher à la base de données et signale "
+                                      "les colonnes, valeurs et références qui poseraient problème"));
+    buttonRow->addWidget(btnCheckSources_);
+    layout->addLayout(buttonRow);
 
     auto *folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(Utf8("Répertoire contenant les fichiers normalisés :"), section));
@@ -428,6 +438,11 @@ QWidget *TFMain::BuildLogPage() {
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(memo_, 1);
+    auto *saveRow = new QHBoxLayout;
+    saveRow->addStretch(1);
+    saveRow->addWidget(AddActionButton(new QPushButton(Utf8("Enregistrer le journal..."), page), "btnSaveLog",
+                                       &TFMain::btnSaveLogClick));
+    layout->addLayout(saveRow);
 
     layout->addWidget(new QLabel(QStringLiteral("IDUserClinova=IDUtilisateurSource[//commentaires]"), page));
     auto *users = new QPlainTextEdit(page);
@@ -676,7 +691,7 @@ void TFMain::RunAction(const std::function<void()> &action) {
 
 void TFMain::UpdateActionButtons() {
     for (QPushButton *button : actionButtons_)
-        button->setEnabled(!busy_ && (button != btnImportation_ || sourcesScanned_));
+        button->setEnabled(!busy_ && ((button != btnImportation_ && button != btnCheckSources_) || sourcesScanned_));
 }
 
 bool TFMain::eventFilter(QObject *watched, QEvent *event) {
@@ -768,6 +783,13 @@ void TFMain::ScanFolder(const QString &folder) {
     sourcesScanned_ = true;
 }
 
+void TFMain::btnCheckSourcesClick() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        CheckSourceFolder(*operator_, state_->PathSources, state_->options);
+    });
+}
+
 void TFMain::btnImportationClick() {
     RunAction([this] {
         state_->options = ReadOptions();
@@ -849,6 +871,28 @@ void TFMain::Button1Click() {
         state_->options = ReadOptions();
         clinova::Button1Click(*state_);
     });
+}
+
+void TFMain::btnSaveLogClick() {
+    RunAction([this] {
+        const QString folder = state_->PathSources.empty() ? QDir::homePath() : ToQString(state_->PathSources);
+        const QString path = QFileDialog::getSaveFileName(this, Utf8("Enregistrer le journal"),
+                                                          QDir(folder).filePath(QStringLiteral("journal.txt")),
+                                                          Utf8("Fichiers texte (*.txt);;Tous les fichiers (*)"));
+        if (!path.isEmpty())
+            SaveLog(path);
+    });
+}
+
+void TFMain::SaveLog(const QString &path) const {
+    // Written whole or not at all: an earlier log of that name is never left half replaced.
+    QSaveFile file(path);
+    QString text = memo_->toPlainText();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text.toUtf8()) < 0 || !file.commit())
+        throw FileError(FromQString(Utf8("Impossible d'enregistrer le journal dans ") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral(" : ") + file.errorString()));
 }
 
 } // namespace clinova

@@ -54,6 +54,8 @@ public:
     void Label4DblClick();
     // Makes the folder the source folder and offers the files it holds (the folder browser's action).
     void ScanSourceFolder(const QString &folder);
+    // Checks the ticked files of the source folder without any database (enabled once a folder is scanned).
+    void btnCheckSourcesClick();
     void btnImportationClick();
     void panCouleurClick();
     void btnWebClick();
@@ -64,6 +66,10 @@ public:
     void XiButton5Click();
     void XiButton6Click();
     void Button1Click();
+    // Asks for a file and saves the log into it.
+    void btnSaveLogClick();
+    // Writes the log's text into the file, UTF-8; throws FileError when the file cannot be written.
+    void SaveLog(const QString &path) const;
 
     // Runs one action as the buttons do: the other action buttons are disabled until it ends, and an
     // error that escapes it is shown in the plain message box. Ignored while another action runs.
@@ -105,11 +111,12 @@ private:
     QLabel *lbEtape_ = nullptr;
     QLineEdit *edPathNameDatabase_ = nullptr;
     QPushButton *btnImportation_ = nullptr;
+    QPushButton *btnCheckSources_ = nullptr;
     QPushButton *panCouleur_ = nullptr;
     std::vector<QPushButton *> actionButtons_;
 
     bool busy_ = false;
-    // The import button waits for a first scan of a source folder.
+    // The import and check buttons wait for a first scan of a source folder.
     bool sourcesScanned_ = false;
 };
 

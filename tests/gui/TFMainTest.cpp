@@ -4,7 +4,9 @@
 
 #include "app/ImportRun.h"
 #include "app/RunState.h"
+#include "gui/QtOperator.h"
 #include "gui/WaitWindow.h"
+#include "normalized/Errors.h"
 #include "normalized/Win1252.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
@@ -29,7 +31,7 @@ namespace {
 const char *const kWiredButtons[] = {"btnChangePath", "btnTest",   "btnSelectPathSources", "panCouleur",
                                      "btnWeb",        "SpeedButton1", "btnDelete",         "XiButton2",
                                      "XiButton4",     "XiButton5",    "XiButton6",         "XiButton1",
-                                     "Button1"};
+                                     "Button1",       "btnSaveLog"};
 
 QString Utf8(const char *text) {
     return QString::fromUtf8(text);
@@ -87,6 +89,7 @@ TEST(guiMainWindow, DefaultsAndDisabledStateAtStartUp) {
         EXPECT_EQ(Find<QCheckBox>(window, file.control)->text(), QLatin1String(file.fileName));
     ExpectFilesOffered(window, {});
     EXPECT_FALSE(Find<QPushButton>(window, "btnImportation")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(window, "btnCheckSources")->isEnabled());
     EXPECT_EQ(Find<QLabel>(window, "lbPathSources")->text(), QStringLiteral("?"));
     for (const char *name : kWiredButtons)
         EXPECT_TRUE(Find<QPushButton>(window, name)->isEnabled()) << name;
@@ -365,5 +368,69 @@ TEST(guiMainWindow, ChoosersFillTheirSettingsAndCancellingChangesNothing) {
         for (const char *name : {"CLIENTS.TXT", "ANIMAUX.TXT", "CONSULTATIONS.TXT"})
             EXPECT_TRUE(std::filesystem::exists(folder.path() / name)) << name;
         EXPECT_EQ(answerer.texts.size(), 1u) << "no message when the files are written";
+    }
+}
+
+TEST(guiMainWindow, CheckButtonReadsTheTickedFilesOfTheScannedFolderIntoTheLog) {
+    TempDir sources;
+    sources.Write("CLIENTS.TXT", FromUtf8("ID_CLIENT\tNOM\tDATE_CREATION\r\nC1\tLEFÈVRE\t31/02/2020\r\n"));
+    sources.Write("ANIMAUX.TXT", "ID_ANIMAL\tID_CLIENT\tDCD\tNOM\r\nA1\tC9\t0\tRex\r\n");
+    sources.Write("VILLES.TXT", "CODE_POSTAL\r\n17000\r\n");
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto *check = Find<QPushButton>(window, "btnCheckSources");
+    EXPECT_FALSE(check->isEnabled());
+    window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
+    ASSERT_TRUE(check->isEnabled());
+    QTest::mouseClick(Find<QCheckBox>(window, "cbANIMAUX"), Qt::LeftButton);
+    Find<QPlainTextEdit>(window, "Memo")->setPlainText(QStringLiteral("ligne d'une action précédente"));
+
+    ModalAnswerer answerer({});
+    QTest::mouseClick(check, Qt::LeftButton);
+
+    EXPECT_EQ(LogLines(window),
+              (QStringList{Utf8("CLIENTS.TXT/ligne 1/DATE_CREATION : '31/02/2020' n'est pas une date correcte"),
+                           Utf8("VILLES.TXT/manque colonne obligatoire \"VILLE\""),
+                           Utf8("Résumé de la vérification :"), Utf8("CLIENTS.TXT : 1 lues, 1 à corriger"),
+                           Utf8("VILLES.TXT : 1 lues, 0 à corriger, 1 problème(s) de fichier"),
+                           Utf8("1 ligne(s) à corriger, 1 problème(s) de fichier")}));
+    EXPECT_EQ(answerer.unexpected, 0) << "the check shows no message box";
+    EXPECT_FALSE(window.WaitWindow().isVisible());
+    EXPECT_TRUE(check->isEnabled());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sources.path()), {}), 3) << "nothing written";
+}
+
+TEST(guiMainWindow, LogIsSavedAsUtf8IntoTheChosenFile) {
+    TempDir folder;
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.Op().AddToLog(FromUtf8("CLIENTS.TXT/ligne 5/'31/02/2020' n'est pas une date correcte"));
+    window.Op().AddToLog(FromUtf8("Résumé de l'importation : 2 en échec"));
+
+    const std::string saved = folder.File("journal.txt");
+    window.SaveLog(QString::fromStdString(saved));
+    EXPECT_EQ(folder.Read("journal.txt"), "CLIENTS.TXT/ligne 5/'31/02/2020' n'est pas une date correcte\n"
+                                          "Résumé de l'importation : 2 en échec\n");
+    EXPECT_THROW(window.SaveLog(QString::fromStdString(folder.File("absent/journal.txt"))), FileError);
+
+    // From the button: the chosen file receives the log; cancelling the chooser writes nothing.
+    {
+        ModalAnswerer answerer({[&](QWidget *modal) {
+                                    auto *chooser = qobject_cast<QFileDialog *>(modal);
+                                    ASSERT_NE(chooser, nullptr);
+                                    chooser->setDirectory(QString::fromStdString(folder.path().string()));
+                                    auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                                    ASSERT_NE(name, nullptr);
+                                    name->setText(QStringLiteral("copie.txt"));
+                                    static_cast<QDialog *>(chooser)->accept();
+                                },
+                                [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
+        QTest::mouseClick(Find<QPushButton>(window, "btnSaveLog"), Qt::LeftButton);
+        EXPECT_EQ(folder.Read("copie.txt"), folder.Read("journal.txt"));
+        QTest::mouseClick(Find<QPushButton>(window, "btnSaveLog"), Qt::LeftButton);
+        EXPECT_EQ(answerer.unexpected, 0);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
     }
 }

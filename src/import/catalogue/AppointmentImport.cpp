@@ -29,18 +29,6 @@ const char *const kQueryInsertRdv =
 constexpr int kWhite = 0xFFFFFF;
 constexpr int kDefaultDuration = 20;
 
-const StepDefinition &AppointmentsStep() {
-    static const StepDefinition step{.fileName = "RENDEZ_VOUS.TXT",
-                                     .checkBox = &ImportOptions::cbRendezVous,
-                                     .waitText = "Importation des rendez-vous",
-                                     .progressText = "Importation RENDEZ_VOUS ",
-                                     .mandatoryColumns = {"ID_USER", "DATE", "HEURE", "MINUTE", "MOTIF"},
-                                     .interruptionKind = "RENDEZ_VOUS",
-                                     .logPrefix = {},
-                                     .logsInterruption = true};
-    return step;
-}
-
 // An integer field that must lie in 0..highest (an hour, a minute).
 int BoundedField(const StepLine &line, const char *column, int highest) {
     const int value = StrToInt(line.Field(column));
@@ -86,7 +74,9 @@ public:
 
         const int practitioner = GetTargetUserID(state_, line.Field("ID_USER"));
         const Date day = ParseDateDMY(line.Field("DATE"));
-        const DateTime start{day, BoundedField(line, "HEURE", 23), BoundedField(line, "MINUTE", 59), 0, 0};
+        const int hour = BoundedField(line, "HEURE", kLastHour);
+        const int minute = BoundedField(line, "MINUTE", kLastMinute);
+        const DateTime start{day, hour, minute, 0, 0};
         const int duration = line.Has("DUREE_EN_MINUTES") ? StrToInt(line.Field("DUREE_EN_MINUTES")) : kDefaultDuration;
 
         Statement &q = QueryInsertRdv_;
@@ -145,9 +135,21 @@ private:
 
 } // namespace
 
+const StepDefinition &AppointmentStepDefinition() {
+    static const StepDefinition step{.fileName = "RENDEZ_VOUS.TXT",
+                                     .checkBox = &ImportOptions::cbRendezVous,
+                                     .waitText = "Importation des rendez-vous",
+                                     .progressText = "Importation RENDEZ_VOUS ",
+                                     .mandatoryColumns = {"ID_USER", "DATE", "HEURE", "MINUTE", "MOTIF"},
+                                     .interruptionKind = "RENDEZ_VOUS",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
 void doImportationRendezVous(RunState &state) {
     AppointmentLineImport work(state);
-    RunImportStep(state, AppointmentsStep(), [&work](const StepLine &line) { return work(line); });
+    RunImportStep(state, AppointmentStepDefinition(), [&work](const StepLine &line) { return work(line); });
 }
 
 } // namespace clinova

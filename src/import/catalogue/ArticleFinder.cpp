@@ -1,5 +1,6 @@
 #include "import/catalogue/ArticleFinder.h"
 
+#include "database/DatabaseError.h"
 #include "normalized/Conversions.h"
 
 namespace clinova {
@@ -20,7 +21,10 @@ std::optional<TArticle> ArticleFinder::Lookup(const char *column, std::string_vi
         }
         query_.Close();
         return article;
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        // A lost connection is no "no product": it reaches the step, which ends the run.
+        if (const auto *lost = dynamic_cast<const DatabaseError *>(&e); lost && lost->ConnectionLost())
+            throw;
         try {
             query_.Close();
         } catch (const std::exception &) {

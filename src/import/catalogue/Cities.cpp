@@ -21,18 +21,6 @@ const char *const kQVille =
     "insert into villes (ID, CODEPOSTAL, VILLE, DEBUTTEL) values (:ID, :CODEPOSTAL, :VILLE, :DEBUTTEL)";
 const char *const kClientsTowns = "select distinct (ville1) ville, cp1 cp from clients";
 
-const StepDefinition &CitiesStep() {
-    static const StepDefinition step{.fileName = "VILLES.TXT",
-                                     .checkBox = &ImportOptions::cbVILLES,
-                                     .waitText = "Importation des villes",
-                                     .progressText = "Importation villes ",
-                                     .mandatoryColumns = {"CODE_POSTAL", "VILLE"},
-                                     .interruptionKind = "VILLES",
-                                     .logPrefix = {},
-                                     .logsInterruption = true};
-    return step;
-}
-
 void EmptyVilles(TargetDatabase &db) {
     db.ExecuteImmediate(kEmptyVilles);
     db.CommitRetaining();
@@ -64,10 +52,22 @@ void FillFromClients(TargetDatabase &db) {
 
 } // namespace
 
+const StepDefinition &CityStepDefinition() {
+    static const StepDefinition step{.fileName = "VILLES.TXT",
+                                     .checkBox = &ImportOptions::cbVILLES,
+                                     .waitText = "Importation des villes",
+                                     .progressText = "Importation villes ",
+                                     .mandatoryColumns = {"CODE_POSTAL", "VILLE"},
+                                     .interruptionKind = "VILLES",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
 void doImportationVilles(RunState &state) {
     Statement QVille(state.db, kQVille);
     RunImportStep(
-        state, CitiesStep(),
+        state, CityStepDefinition(),
         [&state, &QVille](const StepLine &line) {
             const std::string postcode = TrimAndCut(line.Field("CODE_POSTAL"), 10);
             if (postcode.empty())
@@ -110,13 +110,7 @@ CleaningOutcome XiButton1Click(RunState &state) {
         op.ProcessPendingMessages();
         return supported ? CleaningOutcome::Done : CleaningOutcome::Refused;
     } catch (const std::exception &e) {
-        try {
-            state.db.Close();
-        } catch (const std::exception &) {
-            // The error that ended the action is the one shown.
-        }
-        op.ProcessPendingMessages();
-        op.ShowMessage(e.what());
+        EndActionOnError(state, e);
         return CleaningOutcome::Failed;
     }
 }

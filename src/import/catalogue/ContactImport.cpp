@@ -48,18 +48,6 @@ constexpr int kWhite = 0xFFFFFF;
 // The product keeps this category identifier for itself.
 constexpr int kReservedCategoryID = 2000000000;
 
-const StepDefinition &ContactsStep() {
-    static const StepDefinition step{.fileName = "CONTACTS.TXT",
-                                     .checkBox = &ImportOptions::cbCONTACTS,
-                                     .waitText = "Importation des contacts",
-                                     .progressText = "Importation contact ",
-                                     .mandatoryColumns = {"NOM"},
-                                     .interruptionKind = "CONTACTS",
-                                     .logPrefix = "CONTACT.TXT",
-                                     .logsInterruption = true};
-    return step;
-}
-
 // Columns copied trimmed and cut: source column, parameter, length.
 struct CutColumn {
     const char *column;
@@ -196,6 +184,18 @@ private:
 
 } // namespace
 
+const StepDefinition &ContactStepDefinition() {
+    static const StepDefinition step{.fileName = "CONTACTS.TXT",
+                                     .checkBox = &ImportOptions::cbCONTACTS,
+                                     .waitText = "Importation des contacts",
+                                     .progressText = "Importation contact ",
+                                     .mandatoryColumns = {"NOM"},
+                                     .interruptionKind = "CONTACTS",
+                                     .logPrefix = "CONTACT.TXT",
+                                     .logsInterruption = true};
+    return step;
+}
+
 void doImportationContacts(RunState &state) {
     state.fSourceIDContactList.Clear();
     state.fDatabaseIDContactList.Clear();
@@ -203,7 +203,8 @@ void doImportationContacts(RunState &state) {
 
     ContactLineImport work(state);
     RunImportStep(
-        state, ContactsStep(), [&work](const StepLine &line) { return work(line); }, [&work] { work.CleanUp(); });
+        state, ContactStepDefinition(), [&work](const StepLine &line) { return work(line); },
+        [&work] { work.CleanUp(); });
 }
 
 } // namespace clinova

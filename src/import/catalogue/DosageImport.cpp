@@ -29,8 +29,9 @@ std::vector<Origin> ReadOrigins(const std::string &path) {
     std::vector<Origin> origins;
     TColList columns;
     columns.LoadHeader(path);
-    if (!columns.FindColumn("ORIGINE") || !columns.FindColumn("CENTRALE_NAME"))
-        return origins;
+    for (const auto &column : DosageOriginDefinition().mandatoryColumns)
+        if (!columns.FindColumn(column))
+            return origins;
     LineReader reader(path);
     std::string line;
     TCut cut;
@@ -110,15 +111,8 @@ private:
 
 } // namespace
 
-void doImportationPosologies(RunState &state) {
-    if (state.StopRequested || !state.options.cbPOSOLOGIES.Ticked())
-        return;
-    std::vector<Origin> origins = ReadOrigins(state.SourcePath("POSOLOGIES_ORIGINES.TXT"));
-    if (origins.empty())
-        return;
-
-    DosageStep step(state, std::move(origins));
-    const StepDefinition definition{
+const StepDefinition &DosageStepDefinition() {
+    static const StepDefinition definition{
         .fileName = "POSOLOGIES.TXT",
         .checkBox = &ImportOptions::cbPOSOLOGIES,
         .waitText = "Importation des posologies",
@@ -128,8 +122,34 @@ void doImportationPosologies(RunState &state) {
         .logPrefix = {},
         .logsInterruption = false,
     };
+    return definition;
+}
+
+// Read before the step, by the step itself: only its file name and columns are used.
+const StepDefinition &DosageOriginDefinition() {
+    static const StepDefinition definition{
+        .fileName = "POSOLOGIES_ORIGINES.TXT",
+        .checkBox = nullptr,
+        .waitText = {},
+        .progressText = {},
+        .mandatoryColumns = {"ORIGINE", "CENTRALE_NAME"},
+        .interruptionKind = {},
+        .logPrefix = {},
+        .logsInterruption = false,
+    };
+    return definition;
+}
+
+void doImportationPosologies(RunState &state) {
+    if (state.StopRequested || !state.options.cbPOSOLOGIES.Ticked())
+        return;
+    std::vector<Origin> origins = ReadOrigins(state.SourcePath(DosageOriginDefinition().fileName));
+    if (origins.empty())
+        return;
+
+    DosageStep step(state, std::move(origins));
     RunImportStep(
-        state, definition, [&step](const StepLine &line) { return step.Import(line); },
+        state, DosageStepDefinition(), [&step](const StepLine &line) { return step.Import(line); },
         [&step] { step.ResolveWholesalers(); });
 }
 

@@ -128,14 +128,25 @@ private:
 
 } // namespace
 
+const StepDefinition &FeeCategoryStepDefinition() {
+    static const StepDefinition definition =
+        FeeScheduleFile("CATEGORIES_ACTES.TXT", {"ID_CATEGORIE", "LIBELLE_CATEGORIE"});
+    return definition;
+}
+
+const StepDefinition &FeeActStepDefinition() {
+    static const StepDefinition definition =
+        FeeScheduleFile("TARIFS_ACTES.TXT", {"ID_CATEGORIE", "ID_CODE_ACTE", "LIBELLE", "PRIX_VENTE_TTC", "TAUX_TVA"});
+    return definition;
+}
+
 void doImportationTarifsActes(RunState &state) {
     const ImportOptions &o = state.options;
     if (state.StopRequested || !o.cbCATEGORIES_ACTES.Ticked() || !o.cbTARIFS_ACTES.Ticked())
         return;
 
-    const StepDefinition categories = FeeScheduleFile("CATEGORIES_ACTES.TXT", {"ID_CATEGORIE", "LIBELLE_CATEGORIE"});
-    const StepDefinition acts =
-        FeeScheduleFile("TARIFS_ACTES.TXT", {"ID_CATEGORIE", "ID_CODE_ACTE", "LIBELLE", "PRIX_VENTE_TTC", "TAUX_TVA"});
+    const StepDefinition &categories = FeeCategoryStepDefinition();
+    const StepDefinition &acts = FeeActStepDefinition();
     if (!MandatoryColumnsPresent(state, {&categories, &acts}))
         return;
 

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepDefinition;
 
 // Imports the fee schedule of acts of the site (edIDSite): CATEGORIES_ACTES.TXT into TARIFSACTES_CAT, then
 // TARIFS_ACTES.TXT into TARIFSACTES. Runs only when both files are ticked and both headers have their
@@ -10,5 +11,10 @@ struct RunState;
 // (site - 1) x 100 + category; other numbers are left aside. Importing a category first deletes that
 // category and all its acts on the site, so that the import can be run again.
 void doImportationTarifsActes(RunState &state);
+
+// CATEGORIES_ACTES.TXT and TARIFS_ACTES.TXT with their mandatory columns, as the step reads them (also for
+// the check of a source folder). Neither has a check box of its own: the step wants both ticked.
+const StepDefinition &FeeCategoryStepDefinition();
+const StepDefinition &FeeActStepDefinition();
 
 } // namespace clinova

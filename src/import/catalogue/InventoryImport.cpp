@@ -125,8 +125,8 @@ private:
 
 } // namespace
 
-void doImportationInventaires(RunState &state) {
-    const StepDefinition definition{
+const StepDefinition &InventoryStepDefinition() {
+    static const StepDefinition definition{
         .fileName = "INVENTAIRE.TXT",
         .checkBox = &ImportOptions::cbINVENTAIRE,
         .waitText = "Importation inventaire",
@@ -136,6 +136,11 @@ void doImportationInventaires(RunState &state) {
         .logPrefix = {},
         .logsInterruption = true,
     };
+    return definition;
+}
+
+void doImportationInventaires(RunState &state) {
+    const StepDefinition &definition = InventoryStepDefinition();
     if (state.StopRequested || !state.options.cbINVENTAIRE.Ticked())
         return;
     InventoryStep step(state, definition);

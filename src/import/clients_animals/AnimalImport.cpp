@@ -20,18 +20,6 @@ namespace {
 const char *const kInitialWeightSQL = "insert into POIDS (ID,IDANIMAL,DATEPESEE,DT_HISTORIQUE,POIDS) values "
                                       "(:ID,:IDANIMAL,:DATEPESEE,:DT_HISTORIQUE,:POIDS)";
 
-const StepDefinition &AnimalsStep() {
-    static const StepDefinition step{.fileName = "ANIMAUX.TXT",
-                                     .checkBox = &ImportOptions::cbANIMAUX,
-                                     .waitText = "Importation des animaux",
-                                     .progressText = "Importation animal ",
-                                     .mandatoryColumns = {"ID_ANIMAL", "ID_CLIENT", "DCD", "NOM"},
-                                     .interruptionKind = "ANIMAUX",
-                                     .logPrefix = {},
-                                     .logsInterruption = true};
-    return step;
-}
-
 // Catch-up mode: the client and animal lists of an earlier import replace those of this run, and the
 // animals of this run are appended to them. False when a source list and a target list read back differ in
 // length: their positions would no longer describe the same records. A missing file ends the run.
@@ -250,6 +238,18 @@ void AnimalLineImport::BindWeight(const StepLine &line, AnimalLineKeys &keys) {
 
 } // namespace
 
+const StepDefinition &AnimalStepDefinition() {
+    static const StepDefinition step{.fileName = "ANIMAUX.TXT",
+                                     .checkBox = &ImportOptions::cbANIMAUX,
+                                     .waitText = "Importation des animaux",
+                                     .progressText = "Importation animal ",
+                                     .mandatoryColumns = {"ID_ANIMAL", "ID_CLIENT", "DCD", "NOM"},
+                                     .interruptionKind = "ANIMAUX",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
 void doImportationAnimaux(RunState &state) {
     const ImportOptions &o = state.options;
     if (state.StopRequested || !o.cbANIMAUX.Ticked())
@@ -277,7 +277,7 @@ void doImportationAnimaux(RunState &state) {
     };
     AnimalLineImport work(state, QAni, QPoids, QFind, passports, report);
     RunImportStep(
-        state, AnimalsStep(), [&work](const StepLine &line) { return work(line); }, beforeLines);
+        state, AnimalStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
         report->Close();
 }

@@ -21,18 +21,6 @@ namespace clinova {
 
 namespace {
 
-const StepDefinition &ClientsStep() {
-    static const StepDefinition step{.fileName = "CLIENTS.TXT",
-                                     .checkBox = &ImportOptions::cbCLIENTS,
-                                     .waitText = "Importation des clients",
-                                     .progressText = "Importation client ",
-                                     .mandatoryColumns = {"ID_CLIENT", "NOM"},
-                                     .interruptionKind = "CLIENTS",
-                                     .logPrefix = {},
-                                     .logsInterruption = true};
-    return step;
-}
-
 // "pas touche aux clients": the clients stay as an earlier import left them; only its lists come back,
 // so that the later steps find those clients. A missing list file ends the run.
 void ReloadPreviousClientLists(RunState &state) {
@@ -41,10 +29,10 @@ void ReloadPreviousClientLists(RunState &state) {
     const auto finish = [&op] {
         op.HideWait();
         if (op.Interrupted())
-            op.AddToLog(ClientsStep().interruptionKind + FromUtf8("/interruption de la procédure"));
+            op.AddToLog(ClientStepDefinition().interruptionKind + FromUtf8("/interruption de la procédure"));
     };
     try {
-        op.SetWaitMessage(ClientsStep().waitText);
+        op.SetWaitMessage(ClientStepDefinition().waitText);
         const std::string &folder = state.options.edPathIDPrecedentImport;
         state.lists.fSourceIDClientList.LoadFromFile(folder + "__fSourceIDClientList.txt");
         LoadIntegerList(folder + "__fDatabaseIDClientList.txt", state.lists.fDatabaseIDClientList);
@@ -290,6 +278,18 @@ std::string HeaderLine(const std::string &path) {
 
 } // namespace
 
+const StepDefinition &ClientStepDefinition() {
+    static const StepDefinition step{.fileName = "CLIENTS.TXT",
+                                     .checkBox = &ImportOptions::cbCLIENTS,
+                                     .waitText = "Importation des clients",
+                                     .progressText = "Importation client ",
+                                     .mandatoryColumns = {"ID_CLIENT", "NOM"},
+                                     .interruptionKind = "CLIENTS",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
 void doImportationClients(RunState &state) {
     const ImportOptions &o = state.options;
     if (state.StopRequested || !o.cbCLIENTS.Ticked())
@@ -315,7 +315,7 @@ void doImportationClients(RunState &state) {
     };
     ClientLineImport work(state, QClient, QFind, IBProcUpdateCallerID, loyalty, demo, report);
     RunImportStep(
-        state, ClientsStep(), [&work](const StepLine &line) { return work(line); }, beforeLines);
+        state, ClientStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
         report->Close();
 }

@@ -7,30 +7,40 @@ namespace clinova {
 
 DuplicatesReport::DuplicatesReport(const std::string &path, std::string_view headerLine) : path_(path) {
     file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_)
-        throw FileError(FromUtf8("impossible de créer le fichier ") + path_);
-    WriteLine(headerLine);
+    if (!file_) {
+        error_ = FromUtf8("impossible de créer le fichier ") + path_;
+        return;
+    }
+    // Unbuffered: a write that fails fails at its own line.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    try {
+        WriteLine(headerLine);
+    } catch (const FileError &) {
+        // Kept in error_: the duplicate lines report it.
+    }
 }
 
 void DuplicatesReport::Add(std::string_view line) {
+    if (!error_.empty())
+        throw FileError(error_);
     WriteLine(line);
 }
 
 void DuplicatesReport::WriteLine(std::string_view line) {
     if (!file_)
         throw FileError(FromUtf8("fichier fermé : ") + path_);
-    if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() ||
-        std::fwrite("\r\n", 1, 2, file_.get()) != 2)
-        throw FileError(FromUtf8("écriture impossible dans le fichier ") + path_);
+    std::string bytes(line);
+    bytes += "\r\n";
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
+        error_ = FromUtf8("écriture impossible dans le fichier ") + path_;
+        throw FileError(error_);
+    }
 }
 
 void DuplicatesReport::Close() {
     if (!file_)
         return;
-    std::FILE *file = file_.release();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed || !closed)
+    if (std::fclose(file_.release()) != 0)
         throw FileError(FromUtf8("écriture impossible dans le fichier ") + path_);
 }
 

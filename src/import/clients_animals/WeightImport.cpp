@@ -16,18 +16,6 @@ namespace {
 const char *const kUpdateAnimalSQL = "update ANIMAUX set POIDS=:POIDS\n"
                                      "where (ID=:ID_ANIMAL) and ((POIDS is null) or (POIDS<=0))";
 
-const StepDefinition &WeightsStep() {
-    static const StepDefinition step{.fileName = "POIDS.TXT",
-                                     .checkBox = &ImportOptions::cbPOIDS,
-                                     .waitText = "Importation des poids",
-                                     .progressText = "Importation poids ",
-                                     .mandatoryColumns = {"ID_ANIMAL", "DATE", "POIDS_GR"},
-                                     .interruptionKind = "POIDS",
-                                     .logPrefix = {},
-                                     .logsInterruption = true};
-    return step;
-}
-
 // The latest weighing of each animal that received a row in this run, in the order the animals were met.
 class LatestWeights {
 public:
@@ -142,6 +130,18 @@ void CopyLatestWeights(RunState &state, const LatestWeights &latest) {
 
 } // namespace
 
+const StepDefinition &WeightStepDefinition() {
+    static const StepDefinition step{.fileName = "POIDS.TXT",
+                                     .checkBox = &ImportOptions::cbPOIDS,
+                                     .waitText = "Importation des poids",
+                                     .progressText = "Importation poids ",
+                                     .mandatoryColumns = {"ID_ANIMAL", "DATE", "POIDS_GR"},
+                                     .interruptionKind = "POIDS",
+                                     .logPrefix = {},
+                                     .logsInterruption = true};
+    return step;
+}
+
 std::string WeightInsertSQL(int databaseBuild) {
     if (databaseBuild < 85)
         return "insert into POIDS (ID,IDANIMAL,DATEPESEE,POIDS) values (:ID,:IDANIMAL,:DATEPESEE,:POIDS)";
@@ -154,7 +154,7 @@ void doImportationPoids(RunState &state) {
     LatestWeights latest;
     WeightLineImport work(state, QPoids, latest);
     const StepSummary summary =
-        RunImportStep(state, WeightsStep(), [&work](const StepLine &line) { return work(line); });
+        RunImportStep(state, WeightStepDefinition(), [&work](const StepLine &line) { return work(line); });
     // After an interruption no animal takes a weight from this run.
     if (summary.ran && !summary.interrupted)
         CopyLatestWeights(state, latest);

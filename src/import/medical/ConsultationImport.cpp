@@ -222,14 +222,8 @@ private:
 
 } // namespace
 
-void doImportationConsultations(RunState &state) {
-    if (state.StopRequested || !state.options.cbCONSULTATIONS.Ticked())
-        return;
-    if (state.options.cbModeRatrapage)
-        ReloadAnimalLists(state);
-
-    ConsultationStep step(state);
-    const StepDefinition definition{
+const StepDefinition &ConsultationStepDefinition() {
+    static const StepDefinition definition{
         .fileName = kFileName,
         .checkBox = &ImportOptions::cbCONSULTATIONS,
         .waitText = "Importation des consultations",
@@ -239,8 +233,18 @@ void doImportationConsultations(RunState &state) {
         .logPrefix = {},
         .logsInterruption = true,
     };
+    return definition;
+}
+
+void doImportationConsultations(RunState &state) {
+    if (state.StopRequested || !state.options.cbCONSULTATIONS.Ticked())
+        return;
+    if (state.options.cbModeRatrapage)
+        ReloadAnimalLists(state);
+
+    ConsultationStep step(state);
     RunImportStep(
-        state, definition, [&step](const StepLine &line) { return step.Import(line); },
+        state, ConsultationStepDefinition(), [&step](const StepLine &line) { return step.Import(line); },
         [&step, &state] {
             if (state.options.cbDedoublonageConsult)
                 step.OpenDuplicatesReport();

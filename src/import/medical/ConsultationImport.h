@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepDefinition;
 
 // Imports CONSULTATIONS.TXT into CONSULT, one consultation per line, attached to its animal and that
 // animal's owner. The animal is found, in this order of the settings, by keeping the source identifiers
@@ -12,5 +13,9 @@ struct RunState;
 // help memo; its source key, the line number counted with the header as line 1, goes to
 // fSourceIDConsultList beside its new CONSULT.ID in fDatabaseIDConsultList.
 void doImportationConsultations(RunState &state);
+
+// CONSULTATIONS.TXT and its mandatory columns, as the step reads them (also for the check of a source
+// folder).
+const StepDefinition &ConsultationStepDefinition();
 
 } // namespace clinova

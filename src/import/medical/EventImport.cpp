@@ -80,9 +80,8 @@ private:
 
 } // namespace
 
-void doImportationEvenements(RunState &state) {
-    EventStep step(state);
-    const StepDefinition definition{
+const StepDefinition &EventStepDefinition() {
+    static const StepDefinition definition{
         .fileName = "EVENEMENTS.TXT",
         .checkBox = &ImportOptions::cbEVENEMENTS,
         .waitText = FromUtf8("Importation des événements"),
@@ -93,7 +92,12 @@ void doImportationEvenements(RunState &state) {
         .logPrefix = {},
         .logsInterruption = false,
     };
-    RunEventStep(state, definition, [&step](const StepLine &line) { return step.Import(line); });
+    return definition;
+}
+
+void doImportationEvenements(RunState &state) {
+    EventStep step(state);
+    RunEventStep(state, EventStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
 }
 
 } // namespace clinova

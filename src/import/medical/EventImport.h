@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepDefinition;
 
 // Imports EVENEMENTS.TXT into EVENTS, one event per line (vaccinations, dewormings, check-ups), attached to
 // its animal and client in the form EventTargets describes. Each event is recorded in fSourceIDEventList
@@ -10,5 +11,8 @@ struct RunState;
 // unless cbNePasConserverModelesEvent is ticked. With cbInjectionAutresEvent only the animals this run
 // inserted get events. The step writes no interruption line.
 void doImportationEvenements(RunState &state);
+
+// EVENEMENTS.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
+const StepDefinition &EventStepDefinition();
 
 } // namespace clinova

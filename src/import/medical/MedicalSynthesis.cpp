@@ -56,6 +56,7 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
                 // A reloaded source list can be shorter than its target list.
                 const std::string source = i < lists.fSourceIDAnimalList.Count() ? lists.fSourceIDAnimalList[i] : "";
                 op.AddToLog(FromUtf8("Syntèses dossiers médicaux/ID_ANIMAL(source)=") + source + "/" + e.what());
+                ++state.failuresOutsideFiles;
             }
             if (op.Interrupted()) {
                 state.StopRequested = true;

@@ -49,9 +49,8 @@ private:
 
 } // namespace
 
-void doImpprtationNotes(RunState &state) {
-    NotesStep step(state);
-    const StepDefinition definition{
+const StepDefinition &NoteStepDefinition() {
+    static const StepDefinition definition{
         .fileName = "NOTES.TXT",
         .checkBox = &ImportOptions::cbNOTES,
         .waitText = "Importation des notes",
@@ -61,7 +60,12 @@ void doImpprtationNotes(RunState &state) {
         .logPrefix = {},
         .logsInterruption = true,
     };
-    RunImportStep(state, definition, [&step](const StepLine &line) { return step.Import(line); });
+    return definition;
+}
+
+void doImpprtationNotes(RunState &state) {
+    NotesStep step(state);
+    RunImportStep(state, NoteStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
 }
 
 } // namespace clinova

@@ -100,9 +100,8 @@ private:
 
 } // namespace
 
-void doImportationRelances(RunState &state) {
-    ReminderStep step(state);
-    const StepDefinition definition{
+const StepDefinition &ReminderStepDefinition() {
+    static const StepDefinition definition{
         .fileName = "RELANCES.TXT",
         .checkBox = &ImportOptions::cbRELANCES,
         .waitText = "Importation des relances",
@@ -113,7 +112,12 @@ void doImportationRelances(RunState &state) {
         .logPrefix = {},
         .logsInterruption = true,
     };
-    RunEventStep(state, definition, [&step](const StepLine &line) { return step.Import(line); });
+    return definition;
+}
+
+void doImportationRelances(RunState &state) {
+    ReminderStep step(state);
+    RunEventStep(state, ReminderStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
 }
 
 } // namespace clinova

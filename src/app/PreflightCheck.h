@@ -1,0 +1,38 @@
+#pragma once
+// The check of a source folder before an import: every file a run would read is read as its step reads it,
+// without any database, and what would go wrong is logged: missing mandatory columns, fields that would
+// not convert, references that no line of the folder resolves, and text that does not look like
+// Windows-1252. Nothing is written anywhere.
+
+#include "app/ImportOptions.h"
+#include "app/Operator.h"
+
+#include <string>
+#include <vector>
+
+namespace clinova {
+
+// What the check found in one file.
+struct PreflightCount {
+    std::string fileName;
+    int read = 0;         // data lines, counted as a run counts them (empty lines are not)
+    int withProblems = 0; // data lines with at least one problem
+    int fileProblems = 0; // problems of the whole file: missing columns, byte-order mark, UTF-8 text, NUL
+                          // byte, a file its references point to that the folder lacks
+};
+
+struct PreflightResult {
+    std::vector<PreflightCount> files; // in the order a run reads them
+    bool interrupted = false;
+
+    bool Clean() const;
+};
+
+// Checks the files of the folder that a run with these settings reads: those of the ticked (and offered)
+// check boxes, and POSOLOGIES_ORIGINES.TXT with POSOLOGIES.TXT. References are resolved against the files
+// of the folder, ticked or not. Logs one line per problem ("FILE/ligne N/COLUMN : ..." for a line), then
+// one count line per file. The wait window's interrupt button stops it after the current line. A file
+// that cannot be read throws FileError.
+PreflightResult CheckSourceFolder(Operator &op, const std::string &folder, const ImportOptions &options);
+
+} // namespace clinova

@@ -1,0 +1,95 @@
+// clinova-import check, in-process: the pre-flight check of a folder, without any database.
+#include "cli/CliApp.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include <unistd.h>
+
+using namespace clinova;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::vector<std::string> &args) {
+    std::ostringstream out, err;
+    CliRun r;
+    r.status = RunCli(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::map<std::string, std::string> Contents(const test::TempDir &dir) {
+    std::map<std::string, std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path()))
+        files[entry.path().filename().string()] = dir.Read(entry.path().filename().string());
+    return files;
+}
+
+} // namespace
+
+TEST(CliCheck, TheSamplePracticeHasProblemsAndIsLeftAsItWas) {
+    test::TempDir dir;
+    std::filesystem::copy(CLINOVA_SOURCE_DIR "/examples/practice", dir.path());
+    const auto before = Contents(dir);
+
+    const auto run = Cli({"check", "--source", dir.Folder(), "--log", dir.File("check.log")});
+    EXPECT_EQ(run.status, kExitLinesFailed) << run.err;
+    EXPECT_EQ(run.err, "");
+    // Log lines are UTF-8 on the terminal.
+    EXPECT_NE(run.out.find("CLIENTS.TXT/ligne 5/DATE_CREATION : '31/02/2020' n'est pas une date correcte\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\nRENDEZ_VOUS.TXT : 8 lues, 1 à corriger\n"), std::string::npos) << run.out;
+    const std::string last = "16 ligne(s) à corriger, 0 problème(s) de fichier\n";
+    ASSERT_GE(run.out.size(), last.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - last.size()), last);
+    EXPECT_EQ(dir.Read("check.log"), run.out);
+
+    auto after = Contents(dir);
+    after.erase("check.log");
+    EXPECT_EQ(after, before) << "the check writes nothing into the folder";
+
+    // Skipping the files with problems leaves none; settings reach the check as they reach an import.
+    const auto clean = Cli({"check",          "--source", dir.Folder(),        "--skip",
+                            "CLIENTS.TXT",    "--skip",   "animaux.txt",       "--set",
+                            "cbPOIDS=0",      "--skip",   "CONSULTATIONS.TXT", "--skip",
+                            "NOTES.TXT",      "--skip",   "EVENEMENTS.TXT",    "--skip",
+                            "RELANCES.TXT",   "--skip",   "TARIFS_ACTES.TXT",  "--skip",
+                            "RENDEZ_VOUS.TXT"});
+    EXPECT_EQ(clean.status, kExitOk) << clean.out;
+    EXPECT_EQ(clean.out.find("CLIENTS.TXT"), std::string::npos);
+    EXPECT_EQ(clean.out.find("POIDS.TXT"), std::string::npos);
+    EXPECT_NE(clean.out.find("\nAucun problème trouvé\n"), std::string::npos) << clean.out;
+}
+
+TEST(CliCheck, UsageErrorsAndUnreadableFiles) {
+    test::TempDir dir;
+    EXPECT_EQ(Cli({"check"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"check", "--source", dir.File("absent")}).status, kExitUsage);
+    EXPECT_EQ(Cli({"check", "--source", dir.Folder(), "--skip", "NOPE.TXT"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"check", "--source", dir.Folder(), "--set", "cbNoSuchBox=1"}).status, kExitUsage);
+
+    // An empty folder has nothing to check.
+    const auto empty = Cli({"check", "--source", dir.Folder()});
+    EXPECT_EQ(empty.status, kExitOk);
+    EXPECT_EQ(empty.out, "Résumé de la vérification :\nAucun problème trouvé\n");
+
+    // A file that cannot be read ends the check with its message (only a user other than root is refused).
+    if (::geteuid() != 0) {
+        dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\r\n");
+        std::filesystem::permissions(dir.File("VILLES.TXT"), std::filesystem::perms::none);
+        const auto denied = Cli({"check", "--source", dir.Folder()});
+        EXPECT_EQ(denied.status, kExitRefused);
+        EXPECT_NE(denied.err.find("message: "), std::string::npos);
+    }
+}
