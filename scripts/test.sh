@@ -12,6 +12,8 @@ if [ "${1:-}" = "--sanitize" ]; then
     export BUILD_DIR=$root/build-sanitize
     extra+=(-DCLINOVA_SANITIZE=ON -DCLINOVA_BUILD_GUI=OFF)
     export ASAN_OPTIONS=detect_leaks=0
+    # A report of undefined behaviour fails its test instead of scrolling by.
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 "$root/scripts/build.sh" "${extra[@]}"
 cd "$BUILD_DIR"

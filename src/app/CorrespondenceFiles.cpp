@@ -7,6 +7,13 @@
 
 namespace clinova {
 
+namespace {
+
+void Shorten(IdentifierList &list, int count) { list.Truncate(count); }
+void Shorten(TIntegerList &list, int count) { list.SetCount(count); }
+
+} // namespace
+
 void SaveCorrespondenceLists(RunState &state) {
     // The lists name rows: those rows are made permanent before the lists that point at them are written.
     CommitPendingRows(state.db, state.op);
@@ -49,6 +56,40 @@ void SaveCorrespondenceLists(RunState &state) {
             }
         }
     }
+}
+
+CorrespondenceLists::Lengths CorrespondenceLists::CurrentLengths() const {
+    return {fSourceIDClientList.Count(),
+            fDatabaseIDClientList.Count(),
+            fSourceIDAnimalList.Count(),
+            fDatabaseIDAnimalList.Count(),
+            fDatabaseIDClientOfIDAnimalList.Count(),
+            fSourceIDConsultList.Count(),
+            fDatabaseIDConsultList.Count(),
+            fSourceIDEventList.Count(),
+            fDatabaseIDEventList.Count(),
+            fSourceIDRelanceList.Count(),
+            fDatabaseIDRelanceList.Count(),
+            fSourceIDNewAnimalList.Count()};
+}
+
+void CorrespondenceLists::TruncateTo(const Lengths &n) {
+    const auto cut = [](auto &list, int count) {
+        if (list.Count() > count)
+            Shorten(list, count);
+    };
+    cut(fSourceIDClientList, n[0]);
+    cut(fDatabaseIDClientList, n[1]);
+    cut(fSourceIDAnimalList, n[2]);
+    cut(fDatabaseIDAnimalList, n[3]);
+    cut(fDatabaseIDClientOfIDAnimalList, n[4]);
+    cut(fSourceIDConsultList, n[5]);
+    cut(fDatabaseIDConsultList, n[6]);
+    cut(fSourceIDEventList, n[7]);
+    cut(fDatabaseIDEventList, n[8]);
+    cut(fSourceIDRelanceList, n[9]);
+    cut(fDatabaseIDRelanceList, n[10]);
+    cut(fSourceIDNewAnimalList, n[11]);
 }
 
 void CorrespondenceLists::Clear() {

@@ -15,6 +15,15 @@ void IdentifierList::Clear() {
     first_.clear();
 }
 
+void IdentifierList::Truncate(int count) {
+    for (int i = Count() - 1; i >= count && i >= 0; --i) {
+        const auto it = first_.find(UpperCase1252(items_[static_cast<std::size_t>(i)]));
+        if (it != first_.end() && it->second == i)
+            first_.erase(it);
+        items_.pop_back();
+    }
+}
+
 int IdentifierList::IndexOf(std::string_view identifier) const {
     const auto it = first_.find(UpperCase1252(identifier));
     return it == first_.end() ? -1 : it->second;

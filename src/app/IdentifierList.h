@@ -17,6 +17,8 @@ public:
 
     void Add(std::string_view identifier);
     void Clear();
+    // Keeps the first count entries.
+    void Truncate(int count);
     // The first position whose text equals the identifier ignoring letter case; -1 when none.
     int IndexOf(std::string_view identifier) const;
 

@@ -56,8 +56,11 @@ std::vector<std::string> RunSummaryLines(const RunState &state) {
     lines.push_back(FromUtf8("Résumé de l'importation :"));
     for (const auto &s : state.summaries)
         lines.push_back(s.fileName +
-                        FromUtf8(fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec, {:.1f} s",
-                                             s.read, s.imported, s.matched, s.skipped, s.failed, s.seconds)));
+                        FromUtf8(s.missingColumns
+                                     ? std::string(" : non importé, colonnes obligatoires manquantes")
+                                     : fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec, "
+                                                   "{:.1f} s",
+                                                   s.read, s.imported, s.matched, s.skipped, s.failed, s.seconds)));
     return lines;
 }
 
@@ -69,6 +72,7 @@ RunOutcome btnImportationClick(RunState &state) {
     state.LoginDefaultUser.clear();
     state.lists.Clear();
     state.summaries.clear();
+    state.failuresOutsideFiles = 0;
 
     if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
         return RunOutcome::Refused;
@@ -104,9 +108,10 @@ RunOutcome btnImportationClick(RunState &state) {
                     op.AddToLog(line);
                 op.ProcessPendingMessages();
                 op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
-                outcome = RunOutcome::Completed;
+                outcome = state.failuresOutsideFiles > 0 ? RunOutcome::CompletedWithFailures : RunOutcome::Completed;
+                // A file left aside for a missing column failed as a whole.
                 for (const auto &summary : state.summaries)
-                    if (summary.failed > 0)
+                    if (summary.failed > 0 || summary.missingColumns)
                         outcome = RunOutcome::CompletedWithFailures;
                 if (state.StopRequested)
                     outcome = RunOutcome::Interrupted;

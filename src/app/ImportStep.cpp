@@ -1,10 +1,12 @@
 #include "app/ImportStep.h"
 
 #include "app/RunState.h"
+#include "database/DatabaseError.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 namespace clinova {
@@ -47,6 +49,60 @@ private:
     std::string path_, header_, content_;
     int count_ = 0;
     bool started_ = false;
+};
+
+// The data lines whose rows are written but not committed yet, and the lengths of the correspondence lists
+// at the last commit. When the connection is lost those rows are gone: their lines become failed lines
+// with their log lines, and the lists forget what they named, so that a later run imports them again.
+class UncommittedLines {
+public:
+    struct Line {
+        int number;
+        std::string text;
+        LineOutcome outcome;
+    };
+
+    explicit UncommittedLines(const CorrespondenceLists &lists) : committed_(lists.CurrentLengths()) {}
+
+    // After a line that did not fail. listsBefore: the lengths before the line; commitsBefore: the commits
+    // counted before it.
+    void LineDone(const RunState &state, const CorrespondenceLists::Lengths &listsBefore,
+                  std::uint64_t commitsBefore, int number, const std::string &text, LineOutcome outcome) {
+        if (state.db.PendingRows() == 0) {
+            lines_.clear();
+            committed_ = state.lists.CurrentLengths();
+            return;
+        }
+        if (state.db.Commits() != commitsBefore) {
+            // Something committed inside the line (a message shown): the lines before it are safe.
+            lines_.clear();
+            committed_ = listsBefore;
+        }
+        if (outcome != LineOutcome::Skipped)
+            lines_.push_back({number, text, outcome});
+    }
+    void Committed(const CorrespondenceLists &lists) {
+        lines_.clear();
+        committed_ = lists.CurrentLengths();
+    }
+    const std::vector<Line> &Lines() const { return lines_; }
+    const CorrespondenceLists::Lengths &CommittedLengths() const { return committed_; }
+
+private:
+    std::vector<Line> lines_;
+    CorrespondenceLists::Lengths committed_;
+};
+
+// Grouped commits wait for the end of each line while the step reads its lines.
+class LineCommits {
+public:
+    explicit LineCommits(TargetDatabase &db) : db_(db) { db_.SetLineCommits(true); }
+    ~LineCommits() { db_.SetLineCommits(false); }
+    LineCommits(const LineCommits &) = delete;
+    LineCommits &operator=(const LineCommits &) = delete;
+
+private:
+    TargetDatabase &db_;
 };
 
 // Hides the wait window and logs the interruption however the step ends, also on an escaping error.
@@ -114,7 +170,8 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     const std::string path = state.SourcePath(step.fileName);
     TColList columns;
     columns.LoadHeader(path);
-    if (CheckMandatoryColumns(op, step.fileName, columns, step.mandatoryColumns)) {
+    summary.missingColumns = !CheckMandatoryColumns(op, step.fileName, columns, step.mandatoryColumns);
+    if (!summary.missingColumns) {
         if (beforeLines)
             beforeLines();
         summary.ran = true;
@@ -141,15 +198,52 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
             cut.PrepareFromLine();
             rejects.Start(state.SourcePath(FromUtf8("REJETS_") + step.fileName), line);
         }
-        const std::string total = lineCount > 0 ? std::to_string(lineCount - 1) : "0";
+        const int total = lineCount > 0 ? static_cast<int>(lineCount - 1) : 0;
+        const auto failLine = [&](int number, const std::string &text, const std::string &message) {
+            ++summary.failed;
+            op.AddToLog(LineFailureLog(step, number, message));
+            rejects.Add(text, message);
+        };
+        // The connection is lost: the uncommitted lines fail and the lists forget them; then the lines not read
+        // are named, and the error ends the run.
+        const auto loseUncommitted = [&](const UncommittedLines &uncommitted, const DatabaseError &e) {
+            for (const auto &lost : uncommitted.Lines()) {
+                if (lost.outcome == LineOutcome::Imported)
+                    --summary.imported;
+                else
+                    --summary.matched;
+                failLine(lost.number, lost.text, FromUtf8("écrite mais non validée : ") + e.what());
+            }
+            state.lists.TruncateTo(uncommitted.CommittedLengths());
+        };
+        const auto stopReading = [&](int linesRead, const DatabaseError &e) {
+            if (linesRead < total)
+                op.AddToLog(step.fileName + FromUtf8("/lignes ") + std::to_string(linesRead + 1) + FromUtf8(" à ") +
+                            std::to_string(total) + FromUtf8(" non lues : ") + e.what());
+            state.db.Abandon();
+        };
+
+        TargetDatabase &db = state.db;
+        // Rows of the preparatory work are committed before the first line, so that they never wait with
+        // the rows of a line.
+        if (db.PendingRows() > 0)
+            db.CommitRetaining();
+        UncommittedLines uncommitted(state.lists);
+        LineCommits lineCommits(db);
+        int lastRead = 0;
         for (int i = 1; reader.Next(line); ++i) {
-            op.SetWaitMessage(step.progressText + std::to_string(i) + "/" + total + "...");
+            lastRead = i;
+            op.SetWaitMessage(step.progressText + std::to_string(i) + "/" + std::to_string(total) + "...");
+            const auto listsBefore = state.lists.CurrentLengths();
+            const auto commitsBefore = db.Commits();
             try {
                 cut.Line = line;
                 if (cut.Cut()) {
                     ++summary.read;
                     cut.TrimFields();
-                    switch (work(StepLine(columns, cut, i, line))) {
+                    const LineOutcome outcome = work(StepLine(columns, cut, i, line));
+                    db.LineEnded();
+                    switch (outcome) {
                     case LineOutcome::Imported:
                         ++summary.imported;
                         break;
@@ -160,11 +254,18 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
                         ++summary.skipped;
                         break;
                     }
+                    uncommitted.LineDone(state, listsBefore, commitsBefore, i, line, outcome);
+                }
+            } catch (const DatabaseError &e) {
+                if (e.ConnectionLost())
+                    loseUncommitted(uncommitted, e);
+                failLine(i, line, e.what());
+                if (e.ConnectionLost()) {
+                    stopReading(i, e);
+                    throw;
                 }
             } catch (const std::exception &e) {
-                ++summary.failed;
-                op.AddToLog(LineFailureLog(step, i, e.what()));
-                rejects.Add(line, e.what());
+                failLine(i, line, e.what());
             }
             op.ProcessPendingMessages();
             if (step.interruptible && op.Interrupted()) {
@@ -173,11 +274,22 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
                 break;
             }
         }
+        try {
+            if (db.PendingRows() > 0)
+                db.CommitRetaining();
+            uncommitted.Committed(state.lists);
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost()) {
+                loseUncommitted(uncommitted, e);
+                stopReading(lastRead, e);
+            }
+            throw;
+        }
     }
 
     end.Finish();
     summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (summary.ran)
+    if (summary.ran || summary.missingColumns)
         state.summaries.push_back(summary);
     return summary;
 }

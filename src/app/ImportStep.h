@@ -68,6 +68,7 @@ struct StepSummary {
     int failed = 0;
     double seconds = 0;
     bool ran = false;          // false when the step did nothing (unticked, missing columns, stopped)
+    bool missingColumns = false; // the file lacked a mandatory column: none of its lines was imported
     bool interrupted = false;
 };
 

@@ -10,6 +10,7 @@
 #include "app/TIntegerList.h"
 #include "database/TargetDatabase.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ struct CorrespondenceLists {
 
     // Every per-run list, at the start of a run.
     void Clear();
+
+    // The lengths of the identifier lists, taken when their rows are committed: the lists only grow while
+    // a step reads its lines, so going back to these lengths forgets the rows a lost connection took away.
+    using Lengths = std::array<int, 12>;
+    Lengths CurrentLengths() const;
+    void TruncateTo(const Lengths &lengths);
 };
 
 struct RunState {
@@ -71,6 +78,8 @@ public:
 
     // One entry per step that read its file in this run, in the order of the run.
     std::vector<StepSummary> summaries;
+    // Failures logged by work that reads no file (the medical summaries): the run ends with failures too.
+    int failuresOutsideFiles = 0;
 
     // The animal insert writes POIDS_IDEAL1000 on databases of build 85 and later.
     bool AnimalInsertWithIdealWeight = false;

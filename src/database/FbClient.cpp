@@ -1,5 +1,27 @@
 #include "database/FbClient.h"
 
+#include <iberror.h>
+
+namespace clinova {
+
+bool DatabaseError::ConnectionLost() const {
+    switch (code_) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_conn_lost:
+    case isc_lost_db_connection:
+    case isc_shutdown:
+    case isc_att_shutdown:
+    case isc_bad_db_handle:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace clinova
+
 namespace clinova::fb {
 
 Firebird::IMaster *Master() {

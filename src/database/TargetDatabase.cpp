@@ -99,7 +99,13 @@ void TargetDatabase::Open(const std::string &databaseName) {
         tpb->dispose();
     });
     pendingRows_ = 0;
+    commits_ = 0;
     lastCommit_ = std::chrono::steady_clock::now();
+}
+
+void TargetDatabase::Abandon() noexcept {
+    Detach();
+    pendingRows_ = 0;
 }
 
 void TargetDatabase::Detach() noexcept {
@@ -141,16 +147,27 @@ void TargetDatabase::Close() {
 }
 
 void TargetDatabase::CommitRetaining() {
-    if (transaction_)
+    if (transaction_) {
         fb::Call([&](ThrowStatusWrapper *st) { transaction_->commitRetaining(st); });
+        ++commits_;
+    }
     pendingRows_ = 0;
     lastCommit_ = std::chrono::steady_clock::now();
 }
 
+bool TargetDatabase::CommitDue() const {
+    return pendingRows_ >= kGroupRows ||
+           std::chrono::steady_clock::now() - lastCommit_ >= std::chrono::milliseconds(kGroupMilliseconds);
+}
+
 void TargetDatabase::RowWritten() {
     ++pendingRows_;
-    if (policy_ == CommitPolicy::Strict || pendingRows_ >= kGroupRows ||
-        std::chrono::steady_clock::now() - lastCommit_ >= std::chrono::milliseconds(kGroupMilliseconds))
+    if (policy_ == CommitPolicy::Strict || (!lineCommits_ && CommitDue()))
+        CommitRetaining();
+}
+
+void TargetDatabase::LineEnded() {
+    if (pendingRows_ > 0 && CommitDue())
         CommitRetaining();
 }
 
@@ -160,17 +177,21 @@ void TargetDatabase::RollbackRetaining() {
     pendingRows_ = 0;
 }
 
+int TargetDatabase::ReadGenerator(std::string_view generator) {
+    // One prepared statement per generator: the steps draw from several generators in turn.
+    auto &query = generatorQueries_[std::string(generator)];
+    if (!query)
+        query = std::make_unique<Statement>(*this, "SELECT GEN_ID(" + std::string(generator) +
+                                                       ", 1) FROM RDB$DATABASE");
+    const bool row = query->Open();
+    const int id = row ? static_cast<int>(query->GetInt64("GEN_ID")) : -1;
+    query->Close();
+    return id;
+}
+
 int TargetDatabase::GetNewID(std::string_view generator) {
     try {
-        // One prepared statement per generator: the steps draw from several generators in turn.
-        auto &query = generatorQueries_[std::string(generator)];
-        if (!query)
-            query = std::make_unique<Statement>(*this, "SELECT GEN_ID(" + std::string(generator) +
-                                                           ", 1) FROM RDB$DATABASE");
-        const bool row = query->Open();
-        const int id = row ? static_cast<int>(query->GetInt64("GEN_ID")) : -1;
-        query->Close();
-        return id;
+        return ReadGenerator(generator);
     } catch (const Error &) {
         return -1;
     }
@@ -179,7 +200,15 @@ int TargetDatabase::GetNewID(std::string_view generator) {
 int TargetDatabase::GetNewIDInTransaction(std::string_view generator) { return GetNewID(generator); }
 
 int TargetDatabase::DrawNewID(std::string_view generator) {
-    const int id = GetNewID(generator);
+    int id = -1;
+    try {
+        id = ReadGenerator(generator);
+    } catch (const DatabaseError &e) {
+        if (e.ConnectionLost())
+            throw;
+    } catch (const Error &) {
+        // Reported below as the generator's failure.
+    }
     if (id == -1)
         throw DatabaseError(FromUtf8("générateur ") + std::string(generator) + " indisponible");
     return id;

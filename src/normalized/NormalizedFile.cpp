@@ -4,6 +4,8 @@
 #include "normalized/Win1252.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 namespace clinova {
@@ -127,10 +129,28 @@ std::string ReadWholeFile(const std::string &path) {
 }
 
 void WriteWholeFile(const std::string &path, std::string_view bytes) {
-    auto file = OpenFile(path, "wb", kCannotWrite);
-    // Closing flushes: its failure is a failed write too.
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fclose(file.release()) != 0)
+    // The bytes go to a file of their own, which then takes the place of the old one: on a full disk or a
+    // failing write the old file (a correspondence list of an earlier run) stays whole.
+    const std::string temporary = path + ".tmp";
+    errno = 0;
+    FilePtr file(std::fopen(temporary.c_str(), "wb"));
+    if (!file)
         ThrowFileError(kCannotWrite, path, errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const int writeError = errno;
+    // Closing flushes: its failure is a failed write too.
+    const bool closed = std::fclose(file.release()) == 0;
+    const int closeError = errno;
+    if (!written || !closed) {
+        std::remove(temporary.c_str());
+        ThrowFileError(kCannotWrite, path, written ? closeError : writeError);
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::remove(temporary.c_str());
+        throw FileError(FromUtf8(kCannotWrite) + " \"" + path + "\" : " + ec.message());
+    }
 }
 
 } // namespace clinova

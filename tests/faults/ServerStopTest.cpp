@@ -1,0 +1,280 @@
+// The Firebird server stopped in the middle of an import: the run ends with the error shown, the lists and
+// reports are still written, every committed row is kept and named by the lists, every line is accounted
+// for; a second run then finishes the import without adding anything twice.
+
+#include "faults/FaultSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace clinova;
+using namespace clinova::test;
+
+namespace {
+
+// A private Firebird server on 127.0.0.1, through the project's script.
+class PrivateServer {
+public:
+    explicit PrivateServer(const TempDir &dir) : folder_((dir.path() / "server").string()) {
+        std::filesystem::create_directories(folder_);
+    }
+    ~PrivateServer() { Stop(); }
+    PrivateServer(const PrivateServer &) = delete;
+    PrivateServer &operator=(const PrivateServer &) = delete;
+
+    // The script's exit status: 0 started, 77 no server installed.
+    int Start() {
+        const std::string command = Script() + " start " + folder_ + " 2>&1";
+        std::FILE *out = ::popen(command.c_str(), "r");
+        if (!out)
+            return -1;
+        std::string text;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, out))
+            text += buffer;
+        const int status = ::pclose(out);
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (code == 0) {
+            address_ = text.substr(0, text.find('\n'));
+            running_ = true;
+        } else {
+            output_ = text;
+        }
+        return code;
+    }
+    void Stop() {
+        if (!running_)
+            return;
+        running_ = false;
+        std::system((Script() + " stop " + folder_).c_str());
+    }
+
+    const std::string &Output() const { return output_; }
+    // The database as the client names it: address, colon, path.
+    std::string Database(const std::string &path) const { return address_ + ":" + path; }
+    // The window's address fields for this server ("127", "0", "0", "1/PORT").
+    void Select(ImportOptions &o, const std::string &path) const {
+        o.RadioButtonLocal = false;
+        o.RadioButtonIP = true;
+        const auto dot = address_.find_last_of('.');
+        o.edIP1 = "127";
+        o.edIP2 = "0";
+        o.edIP3 = "0";
+        o.edIP4 = address_.substr(dot + 1);
+        o.edPathNameDatabase = path;
+    }
+
+private:
+    static std::string Script() { return (SourceRoot() / "scripts" / "firebird-server.sh").string(); }
+
+    std::string folder_;
+    std::string address_;
+    std::string output_;
+    bool running_ = false;
+};
+
+// The server reads and writes the database and its folder as the firebird account.
+void GiveToServer(const TempDir &dir) {
+    std::system(("chmod -R a+rwX " + dir.path().string() + " && chown -R firebird:firebird " + dir.path().string() +
+                 " 2>/dev/null")
+                    .c_str());
+}
+
+// One run through the server, which is stopped when the wait message of a chosen line is shown.
+struct ServerRun {
+    FaultOperator op;
+    RunState state{op};
+    RunOutcome outcome = RunOutcome::Refused;
+
+    ServerRun(const PrivateServer &server, const std::string &database, const std::string &sources) {
+        CarefulSettings(state.options);
+        server.Select(state.options, database);
+        ScanSourceFolder(state, sources);
+    }
+    void Run() { outcome = btnImportationClick(state); }
+};
+
+// The value of a column in every data line of a file of the folder, in order (line 1 first).
+std::vector<std::string> ColumnOf(const std::string &folder, const std::string &fileName, const std::string &column) {
+    const auto lines = FileLines(folder + fileName);
+    std::vector<std::string> header;
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = lines[i].find('\t', start)) != std::string::npos; start = tab + 1)
+            fields.push_back(lines[i].substr(start, tab - start));
+        fields.push_back(lines[i].substr(start));
+        if (i == 0) {
+            header = fields;
+            continue;
+        }
+        const auto at = std::find(header.begin(), header.end(), column) - header.begin();
+        values.push_back(static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)] : "");
+    }
+    return values;
+}
+
+// After the stop: every line of the file up to the stop is either named by the correspondence list (its row
+// committed) or has its failure log line, never both; the lines after it are named by one log line; the list
+// names exactly the committed rows.
+void ExpectEveryLineAccountedFor(const ServerRun &run, const std::string &sources, const std::string &fileName,
+                                 const std::vector<std::string> &sourceKeys, const std::string &listName,
+                                 int stopLine, const std::string &database, const std::string &table) {
+    const auto listed = FileLines(sources + "__fSourceID" + listName + "List.txt");
+    const auto targets = FileLines(sources + "__fDatabaseID" + listName + "List.txt");
+    ASSERT_EQ(listed.size(), targets.size());
+    for (int n = 1; n <= stopLine; ++n) {
+        const bool inList = std::find(listed.begin(), listed.end(), sourceKeys.at(static_cast<std::size_t>(n - 1))) !=
+                            listed.end();
+        const bool failed = run.op.Logged(fileName + "/ligne " + std::to_string(n) + "/");
+        EXPECT_NE(inList, failed) << fileName << " line " << n << ": listed " << inList << ", failed " << failed;
+    }
+    const int total = static_cast<int>(sourceKeys.size());
+    EXPECT_TRUE(run.op.Logged(fileName + "/lignes " + std::to_string(stopLine + 1) + " à " + std::to_string(total) +
+                              " non lues : "));
+    // Every committed row is kept and named, and nothing the lists name is missing.
+    const auto rows = Identifiers(database, table);
+    EXPECT_EQ(rows.size(), targets.size());
+    for (const auto &id : targets)
+        EXPECT_EQ(rows.count(id), 1u) << table << " " << id;
+}
+
+} // namespace
+
+// Stopped in the middle of the client lines, under both commit policies: the rows not yet committed are
+// lost with the connection, so their lines fail and the lists do not name them. A second run over the
+// remaining files, with the duplicate checks, then gives exactly the rows of a clean import.
+TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
+    const auto &reference = CleanImport().counts;
+    for (const bool strict : {false, true}) {
+        SCOPED_TRACE(strict ? "strict commits" : "grouped commits");
+        TempDir dir;
+        const std::string path = FreshDatabase(dir, "SERVER.FDB");
+        const std::string sources = CopyPractice(dir);
+        PrivateServer server(dir);
+        GiveToServer(dir);
+        const int started = server.Start();
+        if (started == 77)
+            GTEST_SKIP() << "no Firebird server installed";
+        ASSERT_EQ(started, 0) << server.Output();
+        GiveToServer(dir);
+
+        ServerRun first(server, path, sources);
+        first.state.options.cbCommitParLigne = strict;
+        first.op.onWaitMessage = [&](const std::string &message) {
+            if (message.rfind("Importation client 20/", 0) == 0)
+                server.Stop();
+        };
+        first.Run();
+        EXPECT_EQ(first.outcome, RunOutcome::Failed);
+        ASSERT_FALSE(first.op.messages.empty());
+        const std::string error = first.op.messages.back();
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(first.op.LogStartingWith("CLIENTS.TXT/ligne 20/"), std::vector<std::string>{"CLIENTS.TXT/ligne 20/" + error});
+        EXPECT_FALSE(first.op.Logged("FIN import doImportationClients"));
+        EXPECT_FALSE(first.op.Logged("DEBUT import doImportationAnimaux"));
+        // The lists and reports are written although the run failed.
+        EXPECT_TRUE(std::filesystem::exists(sources + "DOUBLONS_CLIENTS.TXT"));
+        const auto rejects = FileLines(sources + "REJETS_CLIENTS.TXT");
+        const int lost = static_cast<int>(first.op.LogStartingWith("CLIENTS.TXT/ligne ").size());
+        EXPECT_EQ(static_cast<int>(rejects.size()), 1 + lost); // the header and each failed line
+        if (strict) {
+            EXPECT_EQ(lost, 2) << "only the line with a bad date and the line of the stop fail";
+        }
+        RecordProperty(strict ? "strict_failed_lines" : "grouped_failed_lines", lost);
+        RecordProperty(strict ? "strict_committed_clients" : "grouped_committed_clients",
+                       static_cast<int>(FileLines(sources + "__fDatabaseIDClientList.txt").size()));
+
+        server.Stop();
+        const auto keys = ColumnOf(sources, "CLIENTS.TXT", "ID_CLIENT");
+        ExpectEveryLineAccountedFor(first, sources, "CLIENTS.TXT", keys, "Client", 20, path, "CLIENTS");
+        EXPECT_EQ(Count(path, "ANIMAUX"), 0);
+
+        ASSERT_EQ(server.Start(), 0) << server.Output();
+        ServerRun second(server, path, sources);
+        second.state.options.cbCommitParLigne = strict;
+        second.state.options.cbCONTACTS.checked = false; // finished by the first run
+        second.Run();
+        EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
+        server.Stop();
+        EXPECT_EQ(TableCounts(path), reference);
+        EXPECT_EQ(Rows(path, "select count(distinct NOM || '|' || PRENOM || '|' || CP1) from CLIENTS").at(0),
+                  std::to_string(reference.at("CLIENTS")));
+        EXPECT_EQ(FileLines(sources + "__fSourceIDClientList.txt").size(),
+                  CleanImport().lists.at("__fSourceIDClientList.txt"));
+    }
+}
+
+// Stopped in the middle of the consultation lines: the clients and animals are complete and listed, the
+// committed consultations are kept; a second run in catch-up mode takes the animals from the lists of the
+// first and finishes the consultations and the later files without duplicating one.
+TEST(ServerStop, InTheConsultationLinesThenACatchUpRunFinishesTheImport) {
+    const auto &reference = CleanImport().counts;
+    TempDir dir;
+    const std::string path = FreshDatabase(dir, "SERVER.FDB");
+    const std::string sources = CopyPractice(dir);
+    PrivateServer server(dir);
+    GiveToServer(dir);
+    const int started = server.Start();
+    if (started == 77)
+        GTEST_SKIP() << "no Firebird server installed";
+    ASSERT_EQ(started, 0) << server.Output();
+    GiveToServer(dir);
+
+    ServerRun first(server, path, sources);
+    first.op.onWaitMessage = [&](const std::string &message) {
+        if (message.rfind("Importation consultation 120/", 0) == 0)
+            server.Stop();
+    };
+    first.Run();
+    EXPECT_EQ(first.outcome, RunOutcome::Failed);
+    EXPECT_TRUE(first.op.Logged("FIN import doImportationVilles"));
+    EXPECT_FALSE(first.op.Logged("FIN import doImportationConsultations"));
+    server.Stop();
+
+    EXPECT_EQ(Count(path, "CLIENTS"), reference.at("CLIENTS"));
+    EXPECT_EQ(Count(path, "ANIMAUX"), reference.at("ANIMAUX"));
+    EXPECT_EQ(FileLines(sources + "__fSourceIDAnimalList.txt").size(),
+              FileLines(sources + "__fDatabaseIDAnimalList.txt").size());
+    // The committed consultations are kept and listed (lines of unknown animals are left aside by rule).
+    const auto listed = FileLines(sources + "__fDatabaseIDConsultList.txt");
+    const auto consultations = Identifiers(path, "CONSULT");
+    EXPECT_EQ(consultations.size(), listed.size());
+    for (const auto &id : listed)
+        EXPECT_EQ(consultations.count(id), 1u) << id;
+    EXPECT_TRUE(first.op.Logged("CONSULTATIONS.TXT/lignes 121 à " + std::to_string(DataLines("CONSULTATIONS.TXT")) +
+                                " non lues : "));
+    RecordProperty("committed_consultations", static_cast<int>(listed.size()));
+    RecordProperty("failed_lines", static_cast<int>(first.op.LogStartingWith("CONSULTATIONS.TXT/ligne ").size()));
+
+    ASSERT_EQ(server.Start(), 0) << server.Output();
+    ServerRun second(server, path, sources);
+    ImportOptions &o = second.state.options;
+    o.cbModeRatrapage = true;
+    o.edPathIDPrecedentImport = sources;
+    for (auto box : {&ImportOptions::cbCONTACTS, &ImportOptions::cbCLIENTS, &ImportOptions::cbANIMAUX,
+                     &ImportOptions::cbPOIDS, &ImportOptions::cbVILLES})
+        (o.*box).checked = false;
+    second.Run();
+    EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
+    server.Stop();
+    // The catch-up form of the events takes each event's client from its animal and so also imports the
+    // events whose animal belongs to another client, which a normal run leaves aside.
+    const auto eventAnimals = ColumnOf(sources, "EVENEMENTS.TXT", "ID_ANIMAL");
+    const auto eventClients = ColumnOf(sources, "EVENEMENTS.TXT", "ID_CLIENT");
+    const auto animals = ColumnOf(sources, "ANIMAUX.TXT", "ID_ANIMAL");
+    const auto owners = ColumnOf(sources, "ANIMAUX.TXT", "ID_CLIENT");
+    int otherOwner = 0;
+    for (std::size_t i = 0; i < eventAnimals.size(); ++i) {
+        const auto animal = std::find(animals.begin(), animals.end(), eventAnimals[i]);
+        if (animal != animals.end() && owners[static_cast<std::size_t>(animal - animals.begin())] != eventClients[i])
+            ++otherOwner;
+    }
+    auto expected = reference;
+    expected["EVENTS"] += otherOwner;
+    EXPECT_EQ(TableCounts(path), expected);
+}
