@@ -16,6 +16,8 @@ stop)
     kill -TERM "$pid" 2>/dev/null
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null
+    # The server holds its databases until it is gone: stop returns only then.
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     rm -f "$dir/server.pid"
     exit 0
     ;;

@@ -10,7 +10,7 @@ extra=()
 export BUILD_DIR=${BUILD_DIR:-$root/build}
 if [ "${1:-}" = "--sanitize" ]; then
     export BUILD_DIR=$root/build-sanitize
-    extra+=(-DCLINOVA_SANITIZE=ON -DCLINOVA_BUILD_GUI=OFF)
+    extra+=(-DCLINOVA_SANITIZE=ON -DCLINOVA_BUILD_GUI=OFF -DCLINOVA_BUILD_BENCH=OFF)
     export ASAN_OPTIONS=detect_leaks=0
     # A report of undefined behaviour fails its test instead of scrolling by.
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -31,10 +31,9 @@ inline std::filesystem::path SourceRoot() { return std::filesystem::path(CLINOVA
 // The tables an import of the sample practice writes.
 inline const std::vector<std::string> &ImportedTables() {
     static const std::vector<std::string> tables = {
-        "CLIENTS", "FIDELITE01",  "ANIMAUX",        "POIDS",           "PASSEPORTS", "VILLES",
-        "CONSULT", "NOTES_DOSSIER", "EVENTS",       "RELANCES",        "RELANCES_CONFIG", "TARIFSACTES_CAT",
-        "TARIFSACTES", "RDV",     "CONTACT",        "CONTACT_CAT",     "CONTACT_OF_CAT",  "POSOS",
-        "LINK_POSOLOGIES"};
+        "CLIENTS",         "FIDELITE01",      "ANIMAUX", "POIDS",       "PASSEPORTS",  "VILLES", "CONSULT",
+        "NOTES_DOSSIER",   "EVENTS",          "RELANCES", "RELANCES_CONFIG", "TARIFSACTES_CAT", "TARIFSACTES",
+        "RDV",             "CONTACT",         "CONTACT_CAT", "CONTACT_OF_CAT", "POSOS", "LINK_POSOLOGIES"};
     return tables;
 }
 

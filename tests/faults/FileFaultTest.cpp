@@ -115,7 +115,7 @@ std::set<std::string> FileNames(const std::string &folder) {
 struct FolderRun {
     TempDir dir;
     std::string database = FreshDatabase(dir);
-    ScriptedOperator op;
+    FaultOperator op;
     RunState state{op};
     RunOutcome outcome = RunOutcome::Refused;
 
@@ -125,13 +125,6 @@ struct FolderRun {
         ScanSourceFolder(state, folder);
     }
     void Run() { outcome = btnImportationClick(state); }
-    std::vector<std::string> LogStartingWith(const std::string &prefix) const {
-        std::vector<std::string> lines;
-        for (const auto &line : op.log)
-            if (line.rfind(prefix, 0) == 0)
-                lines.push_back(line);
-        return lines;
-    }
 };
 
 // The lists, reports and rejects cannot be written: each failure has its log line, the duplicate lines fail
@@ -141,7 +134,8 @@ void ExpectRunWithoutItsFiles(const FolderRun &run, const std::string &folder) {
     EXPECT_EQ(run.outcome, RunOutcome::CompletedWithFailures);
     EXPECT_EQ(run.op.messages.back(), "\r\n\r\nFin de l'opération d'importation");
     EXPECT_EQ(TableCounts(run.database), clean.counts);
-    EXPECT_EQ(run.LogStartingWith("Liste de correspondance non écrite : " + folder + "__").size(), clean.lists.size());
+    EXPECT_EQ(run.op.LogStartingWith("Liste de correspondance non écrite : " + folder + "__").size(),
+              clean.lists.size());
     ExpectEveryReadLineAccountedFor(run.state.summaries);
     ASSERT_EQ(run.state.summaries.size(), clean.summaries.size());
     for (const auto &s : run.state.summaries) {
@@ -154,9 +148,8 @@ void ExpectRunWithoutItsFiles(const FolderRun &run, const std::string &folder) {
         EXPECT_EQ(s.matched, reported ? 0 : c.matched) << s.fileName;
         EXPECT_EQ(s.failed, c.failed + (reported ? c.matched : 0)) << s.fileName;
         if (s.failed > 0) {
-            EXPECT_EQ(run.LogStartingWith("Impossible d'écrire le fichier \"" + folder + "REJETS_" + s.fileName).size(),
-                      1u)
-                << s.fileName;
+            const std::string rejects = "Impossible d'écrire le fichier \"" + folder + "REJETS_" + s.fileName;
+            EXPECT_EQ(run.op.LogStartingWith(rejects).size(), 1u) << s.fileName;
         }
     }
 }
@@ -175,8 +168,8 @@ TEST(FileFaults, ReadOnlySourceFolder) {
     FolderRun run(folder);
     run.Run();
     ExpectRunWithoutItsFiles(run, folder);
-    EXPECT_EQ(run.LogStartingWith("CLIENTS.TXT/ligne ").size(), CleanImport().summaries.at("CLIENTS.TXT").failed +
-                                                                    CleanImport().summaries.at("CLIENTS.TXT").matched);
+    const StepSummary &clients = CleanImport().summaries.at("CLIENTS.TXT");
+    EXPECT_EQ(run.op.LogStartingWith("CLIENTS.TXT/ligne ").size(), clients.failed + clients.matched);
     EXPECT_EQ(FileNames(folder), before);
 }
 

@@ -4,11 +4,16 @@
 
 #include "faults/FaultSupport.h"
 
+#include "database/DatabaseError.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <thread>
 
 using namespace clinova;
 using namespace clinova::test;
@@ -50,6 +55,21 @@ public:
             return;
         running_ = false;
         std::system((Script() + " stop " + folder_).c_str());
+    }
+    // Stops the server and waits until the database can be opened without it: a server that is still
+    // going away holds its file for a moment.
+    void StopAndRelease(const std::string &path) {
+        Stop();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            try {
+                TargetDatabase db;
+                db.Open(path);
+                db.Close();
+                return;
+            } catch (const DatabaseError &) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
     }
 
     const std::string &Output() const { return output_; }
@@ -174,7 +194,8 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
         ASSERT_FALSE(first.op.messages.empty());
         const std::string error = first.op.messages.back();
         EXPECT_FALSE(error.empty());
-        EXPECT_EQ(first.op.LogStartingWith("CLIENTS.TXT/ligne 20/"), std::vector<std::string>{"CLIENTS.TXT/ligne 20/" + error});
+        EXPECT_EQ(first.op.LogStartingWith("CLIENTS.TXT/ligne 20/"),
+                  std::vector<std::string>{"CLIENTS.TXT/ligne 20/" + error});
         EXPECT_FALSE(first.op.Logged("FIN import doImportationClients"));
         EXPECT_FALSE(first.op.Logged("DEBUT import doImportationAnimaux"));
         // The lists and reports are written although the run failed.
@@ -189,7 +210,7 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
         RecordProperty(strict ? "strict_committed_clients" : "grouped_committed_clients",
                        static_cast<int>(FileLines(sources + "__fDatabaseIDClientList.txt").size()));
 
-        server.Stop();
+        server.StopAndRelease(path);
         const auto keys = ColumnOf(sources, "CLIENTS.TXT", "ID_CLIENT");
         ExpectEveryLineAccountedFor(first, sources, "CLIENTS.TXT", keys, "Client", 20, path, "CLIENTS");
         EXPECT_EQ(Count(path, "ANIMAUX"), 0);
@@ -200,7 +221,7 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
         second.state.options.cbCONTACTS.checked = false; // finished by the first run
         second.Run();
         EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
-        server.Stop();
+        server.StopAndRelease(path);
         EXPECT_EQ(TableCounts(path), reference);
         EXPECT_EQ(Rows(path, "select count(distinct NOM || '|' || PRENOM || '|' || CP1) from CLIENTS").at(0),
                   std::to_string(reference.at("CLIENTS")));
@@ -234,7 +255,7 @@ TEST(ServerStop, InTheConsultationLinesThenACatchUpRunFinishesTheImport) {
     EXPECT_EQ(first.outcome, RunOutcome::Failed);
     EXPECT_TRUE(first.op.Logged("FIN import doImportationVilles"));
     EXPECT_FALSE(first.op.Logged("FIN import doImportationConsultations"));
-    server.Stop();
+    server.StopAndRelease(path);
 
     EXPECT_EQ(Count(path, "CLIENTS"), reference.at("CLIENTS"));
     EXPECT_EQ(Count(path, "ANIMAUX"), reference.at("ANIMAUX"));
@@ -261,7 +282,7 @@ TEST(ServerStop, InTheConsultationLinesThenACatchUpRunFinishesTheImport) {
         (o.*box).checked = false;
     second.Run();
     EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
-    server.Stop();
+    server.StopAndRelease(path);
     // The catch-up form of the events takes each event's client from its animal and so also imports the
     // events whose animal belongs to another client, which a normal run leaves aside.
     const auto eventAnimals = ColumnOf(sources, "EVENEMENTS.TXT", "ID_ANIMAL");
