@@ -1,12 +1,12 @@
 // clinova-import check, in-process: the pre-flight check of a folder, without any database.
 #include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include <unistd.h>
 
@@ -14,20 +14,9 @@ using namespace clinova;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun Cli(const std::vector<std::string> &args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = RunCli(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+CliRun Cli(const std::vector<std::string> &args) { return test::RunCommand(args); }
 
 std::map<std::string, std::string> Contents(const test::TempDir &dir) {
     std::map<std::string, std::string> files;

@@ -1,29 +1,20 @@
 #include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "normalized/Win1252.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace clinova;
 
 namespace {
 
-struct FillRun {
-    int status = -1;
-    std::string err;
-};
-
-FillRun FillCities(const test::TestDatabase &tdb, bool yes) {
+test::CliRun FillCities(const test::TestDatabase &tdb, bool yes) {
     std::vector<std::string> args{"fill-cities", "--database", tdb.Path()};
     if (yes)
         args.push_back("--yes");
-    std::ostringstream out, err;
-    FillRun r;
-    r.status = RunCli(args, out, err);
-    r.err = err.str();
-    return r;
+    return test::RunCommand(args);
 }
 
 } // namespace

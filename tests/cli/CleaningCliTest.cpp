@@ -1,30 +1,20 @@
 #include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 using namespace clinova;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    std::string out;
-    std::string err;
-    bool Said(const std::string &text) const { return err.find(text) != std::string::npos; }
-};
+using Run = test::CliRun;
 
 Run Cli(std::vector<std::string> args, const test::TestDatabase &tdb) {
     args.push_back("--database");
     args.push_back(tdb.Path());
-    std::ostringstream out, err;
-    Run r;
-    r.status = RunCli(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test::RunCommand(args);
 }
 
 int Count(const test::TestDatabase &tdb, const std::string &table, const std::string &where = "1=1") {

@@ -1,29 +1,18 @@
 #include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 using namespace clinova;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-CliRun Cli(const std::vector<std::string> &args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = RunCli(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+CliRun Cli(const std::vector<std::string> &args) { return test::RunCommand(args); }
 
 int CountLines(const std::string &text) {
     int n = 0;

@@ -2,6 +2,8 @@
 #include "import/medical/RelancesConfig.h"
 #include "normalized/Win1252.h"
 
+#include "support/ReminderConfigExample.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,30 +16,7 @@ TEST(TIniMem, ReminderConfigurationTextIsExact) {
     TIniMem ini;
     ini.WriteString("GENERAL", "Ancien", "1");
     FillRelancesConfig(ini, "", ImportedModelRelancesConfig("VACCIN", "Rage"));
-    const std::string expected = FromUtf8("[GENERAL]\r\n"
-                                          "LibelleCategorie=VACCIN\r\n"
-                                          "LibelleEvent=Rage\r\n"
-                                          "EventType=0\r\n"
-                                          "CanUse=1\r\n"
-                                          "DoRelance=1\r\n"
-                                          "DoRelanceDans=365\r\n"
-                                          "SuiviPeriodique=0\r\n"
-                                          "SendLettre_Avant=1\r\n"
-                                          "SendEmail_Avant=1\r\n"
-                                          "SendSMS_Avant=1\r\n"
-                                          "NameModeleLettre_Avant=carte_vaccin_avant_x3.rtm\r\n"
-                                          "NameModeleEmail_Avant=Générique.rtf\r\n"
-                                          "NameModeleSMS_Avant=Générique.txt\r\n"
-                                          "SendLettre_Apres=1\r\n"
-                                          "SendEmail_Apres=1\r\n"
-                                          "SendSMS_Apres=1\r\n"
-                                          "NameModeleLettre_Apres=carte_vaccin_apres_x3.rtm\r\n"
-                                          "NameModeleEmail_Apres=Générique.rtf\r\n"
-                                          "NameModeleSMS_Apres=Générique.txt\r\n"
-                                          "\r\n"
-                                          "[Especes]\r\n"
-                                          "count=0\r\n"
-                                          "\r\n");
+    const std::string expected = FromUtf8(test::kRageReminderConfig);
     EXPECT_EQ(ini.GetText(), expected);
 }
 

@@ -3,38 +3,14 @@
 #include "app/SourceFolder.h"
 #include "import/medical/EventsFixture.h"
 
+#include "support/ReminderConfigExample.h"
+
 #include <gtest/gtest.h>
 
 using namespace clinova;
 using test::Rows;
 
 namespace {
-
-// The configuration text of the model VACCIN / Rage, as the product reads it.
-const char *const kRageContent = "[GENERAL]\r\n"
-                                 "LibelleCategorie=VACCIN\r\n"
-                                 "LibelleEvent=Rage\r\n"
-                                 "EventType=0\r\n"
-                                 "CanUse=1\r\n"
-                                 "DoRelance=1\r\n"
-                                 "DoRelanceDans=365\r\n"
-                                 "SuiviPeriodique=0\r\n"
-                                 "SendLettre_Avant=1\r\n"
-                                 "SendEmail_Avant=1\r\n"
-                                 "SendSMS_Avant=1\r\n"
-                                 "NameModeleLettre_Avant=carte_vaccin_avant_x3.rtm\r\n"
-                                 "NameModeleEmail_Avant=Générique.rtf\r\n"
-                                 "NameModeleSMS_Avant=Générique.txt\r\n"
-                                 "SendLettre_Apres=1\r\n"
-                                 "SendEmail_Apres=1\r\n"
-                                 "SendSMS_Apres=1\r\n"
-                                 "NameModeleLettre_Apres=carte_vaccin_apres_x3.rtm\r\n"
-                                 "NameModeleEmail_Apres=Générique.rtf\r\n"
-                                 "NameModeleSMS_Apres=Générique.txt\r\n"
-                                 "\r\n"
-                                 "[Especes]\r\n"
-                                 "count=0\r\n"
-                                 "\r\n";
 
 struct ModelSteps : test::EventsFixture {
     void Model(const std::string &category, const std::string &label) {
@@ -66,7 +42,7 @@ TEST(EventModels, OneConfigurationPerNewPairWithLabelsCutToSixty) {
     s.Run(doImportationModelesEvenements);
     EXPECT_EQ(s.Models(), (Rows{"VACCIN|RAGE", "VACCIN|Rage", category60 + "|Bilan annuel"}));
     EXPECT_EQ(s.Rows("select CONTENT from RELANCES_CONFIG where LIBELLE_EVENT='Rage'", true),
-              (Rows{FromUtf8(kRageContent)}));
+              (Rows{FromUtf8(test::kRageReminderConfig)}));
     const std::string longContent = s.Q("select CONTENT from RELANCES_CONFIG where LIBELLE_EVENT='Bilan annuel'");
     EXPECT_NE(longContent.find("\r\nLibelleCategorie=" + category70 + "\r\n"), std::string::npos);
     EXPECT_TRUE(s.op.log.empty());
@@ -104,7 +80,7 @@ TEST(EventModels, ImportRunImportsNotesEventsRemindersAndTheirModels) {
     EXPECT_EQ(s.Q("select count(*) from EVENTS E join RELANCES R on R.ID = E.ID_RELANCE and R.ID_EVENT = E.ID"), "1");
     EXPECT_EQ(s.tdb.Dir().Read("__fSourceIDEventList.txt"), "EV1\r\n");
     EXPECT_EQ(s.tdb.Dir().Read("__fSourceIDRelanceList.txt"), "EV1\r\n");
-    EXPECT_EQ(s.Rows("select CONTENT from RELANCES_CONFIG", true), (Rows{FromUtf8(kRageContent)}));
+    EXPECT_EQ(s.Rows("select CONTENT from RELANCES_CONFIG", true), (Rows{FromUtf8(test::kRageReminderConfig)}));
 
     // A second run imports the lines again but adds no model.
     EXPECT_EQ(btnImportationClick(s.state), RunOutcome::Completed);
