@@ -4,6 +4,7 @@
 #include "app/TIntegerList.h"
 #include "app/UsersCorrespondence.h"
 #include "normalized/Errors.h"
+#include "normalized/Win1252.h"
 #include "support/ScriptedOperator.h"
 #include "support/TempDir.h"
 
@@ -63,6 +64,44 @@ TEST(CorrespondenceLists, FilesRoundTripAndBadLinesReadAsMinusOne) {
     back.LoadFromFile(dir.File("ids.txt"));
     EXPECT_EQ(back.Items(), ids.Items());
     EXPECT_EQ(back.IndexOf("A12"), 0);
+}
+
+// Checked against the plain rule (first entry equal ignoring case, by a linear search) through the growth of
+// the index, accented letters, empty identifiers and truncation after a failed commit.
+TEST(IdentifierList, LookupFollowsTheFirstCaseInsensitiveMatchThroughGrowthAndTruncation) {
+    IdentifierList ids;
+    std::vector<std::string> model;
+    const auto check = [&](const std::string &key) {
+        int expected = -1;
+        for (std::size_t i = 0; i < model.size() && expected < 0; ++i)
+            if (SameText1252(model[i], key))
+                expected = static_cast<int>(i);
+        EXPECT_EQ(ids.IndexOf(key), expected) << key;
+    };
+    const auto add = [&](const std::string &id) {
+        ids.Add(id);
+        model.push_back(id);
+    };
+    check("x");
+    add("");
+    add("éléphant"); // élephant
+    add("ÉLÉPHANT"); // ÉLÉPHANT: same key, the first stays
+    for (int i = 0; i < 5000; ++i)
+        add((i % 3 ? "c" : "C") + std::to_string(i % 4000));
+    for (const std::string key : {"", "ÉléPHANT", "elephant", "C0", "c3999", "C4000", "c12"})
+        check(key);
+    EXPECT_EQ(ids.Count(), 5003);
+    EXPECT_EQ(ids.Items(), model);
+
+    ids.Truncate(2); // keeps "" and élephant
+    model.resize(2);
+    for (const std::string key : {"", "ÉLÉPHANT", "C0", "c12"})
+        check(key);
+    add("C12");
+    check("c12");
+    EXPECT_THROW(ids[3], std::out_of_range);
+    ids.Clear();
+    EXPECT_EQ(ids.IndexOf(""), -1);
 }
 
 TEST(UsersCorrespondence, MemoLines) {

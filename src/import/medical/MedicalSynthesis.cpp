@@ -54,7 +54,7 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
                 op.ProcessPendingMessages();
             } catch (const std::exception &e) {
                 // A reloaded source list can be shorter than its target list.
-                const std::string source = i < lists.fSourceIDAnimalList.Count() ? lists.fSourceIDAnimalList[i] : "";
+                const std::string source(i < lists.fSourceIDAnimalList.Count() ? lists.fSourceIDAnimalList[i] : "");
                 op.AddToLog(FromUtf8("Syntèses dossiers médicaux/ID_ANIMAL(source)=") + source + "/" + e.what());
                 ++state.failuresOutsideFiles;
             }
