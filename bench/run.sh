@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what the benchmark needs, writes a synthetic practice and measures its import against the floor.
-#   bench/run.sh --scale small|medium|large [--server] [--strict-sample]
-# The last line printed is "import/floor ratio: R".
+#   bench/run.sh --scale small|medium|large [--server] [--strict-sample] [--strict] [--no-floor]
+# --strict also runs the whole import under the strict policy (one commit per row: about half an hour at medium).
+# The last line printed is "import/floor ratio: R" (not printed with --no-floor).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scale=small
@@ -11,8 +12,8 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --scale) scale=$2; shift 2 ;;
         --server) server=1; shift ;;
-        --strict-sample) extra+=(--strict-sample); shift ;;
-        *) echo "usage: bench/run.sh --scale small|medium|large [--server] [--strict-sample]" >&2; exit 2 ;;
+        --strict-sample | --strict | --no-floor) extra+=("$1"); shift ;;
+        *) echo "usage: bench/run.sh --scale small|medium|large [--server] [--strict-sample] [--strict] [--no-floor]" >&2; exit 2 ;;
     esac
 done
 "$root/scripts/install-deps.sh"
