@@ -241,18 +241,6 @@ private:
     bool windows1252_ = false;
 };
 
-// The wait window is hidden however the check ends, also on an escaping error.
-class WaitShown {
-public:
-    explicit WaitShown(Operator &op) : op_(op) { op_.ShowWait(); }
-    ~WaitShown() { op_.HideWait(); }
-    WaitShown(const WaitShown &) = delete;
-    WaitShown &operator=(const WaitShown &) = delete;
-
-private:
-    Operator &op_;
-};
-
 std::string Quote(std::string_view text) {
     return "'" + std::string(text) + "'";
 }

@@ -164,16 +164,6 @@ bool IsFullWidth(const RVItem &item) {
     return item.kind == RVItemKind::Break || item.kind == RVItemKind::Table;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::optional<std::string> DecodeHex(std::string_view hex) {
     if (hex.size() % 2 != 0)
         return std::nullopt;
@@ -187,24 +177,6 @@ std::optional<std::string> DecodeHex(std::string_view hex) {
         bytes.push_back(static_cast<char>(hi * 16 + lo));
     }
     return bytes;
-}
-
-void AppendUtf8(std::string &out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // UTF-16 little-endian bytes to Windows-1252; a lone surrogate or a character the code page lacks

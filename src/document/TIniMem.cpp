@@ -33,16 +33,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexDigit(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // A whole signed integer: leading blanks, a sign, then decimal digits or "$" and hexadecimal digits
 // (up to 32 bits, read as their two's complement value).
 std::optional<int> ParseInteger(std::string_view s) {

@@ -26,6 +26,12 @@ std::string ToUtf8(std::string_view win1252);
 // Source files are UTF-8: French literals reach the engine through this function.
 std::string FromUtf8(std::string_view utf8);
 
+// Appends the UTF-8 encoding of one code point.
+void AppendUtf8(std::string &out, char32_t cp);
+
+// The value of one hexadecimal digit (either case); -1 for any other character.
+int HexDigit(char c);
+
 // True when the bytes form valid UTF-8 with at least one multi-byte sequence: such a file was most
 // likely written as UTF-8, not Windows-1252.
 bool LooksLikeUtf8(std::string_view bytes);
