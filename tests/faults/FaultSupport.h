@@ -14,6 +14,7 @@
 #include "normalized/Win1252.h"
 #include "support/ScriptedOperator.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -58,26 +59,11 @@ public:
     bool Logged(const std::string &prefix) const { return !LogStartingWith(prefix).empty(); }
 };
 
-// Every row of a select on an open connection: the columns joined by '|', NULL as "<NULL>", UTF-8.
-inline std::vector<std::string> Rows(TargetDatabase &db, const std::string &sql) {
-    std::vector<std::string> rows;
-    Statement q(db, FromUtf8(sql));
-    for (bool row = q.Open(); row; row = q.Next()) {
-        std::string line;
-        for (int i = 0; i < q.ColumnCount(); ++i) {
-            const std::string &name = q.ColumnName(i);
-            line += (i ? "|" : "") + (q.IsNull(name) ? std::string("<NULL>") : q.GetText(name));
-        }
-        rows.push_back(ToUtf8(line));
-    }
-    return rows;
-}
-
 // The same on a connection of its own.
 inline std::vector<std::string> Rows(const std::string &database, const std::string &sql) {
     TargetDatabase db;
     db.Open(database);
-    auto rows = Rows(db, sql);
+    auto rows = SelectRows(db, sql);
     db.Close();
     return rows;
 }
@@ -91,7 +77,7 @@ inline std::map<std::string, int> TableCounts(const std::string &database) {
     db.Open(database);
     std::map<std::string, int> counts;
     for (const auto &table : ImportedTables())
-        counts[table] = std::stoi(Rows(db, "select count(*) from " + table).at(0));
+        counts[table] = std::stoi(SelectRows(db, "select count(*) from " + table).at(0));
     db.Close();
     return counts;
 }

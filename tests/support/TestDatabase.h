@@ -4,11 +4,29 @@
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"
+#include "normalized/Win1252.h"
 #include "support/TempDir.h"
 
 #include <string>
+#include <vector>
 
 namespace clinova::test {
+
+// Every row of a select on an open connection: the columns joined by '|', NULL as "<NULL>", UTF-8; or, when
+// raw, the first column's bytes unchanged.
+inline std::vector<std::string> SelectRows(TargetDatabase &db, const std::string &sql, bool raw = false) {
+    std::vector<std::string> rows;
+    Statement q(db, FromUtf8(sql));
+    for (bool row = q.Open(); row; row = q.Next()) {
+        std::string line;
+        for (int i = 0; i < (raw ? 1 : q.ColumnCount()); ++i) {
+            const std::string &name = q.ColumnName(i);
+            line += (i ? "|" : "") + (q.IsNull(name) ? std::string("<NULL>") : q.GetText(name));
+        }
+        rows.push_back(raw ? line : ToUtf8(line));
+    }
+    return rows;
+}
 
 class TestDatabase {
 public:

@@ -64,18 +64,7 @@ struct MedicalFixture {
     std::vector<std::string> Rows(const std::string &sql, bool raw = false) const {
         TargetDatabase db;
         db.Open(tdb.Path());
-        std::vector<std::string> rows;
-        {
-            Statement q(db, FromUtf8(sql));
-            for (bool row = q.Open(); row; row = q.Next()) {
-                std::string line;
-                for (int i = 0; i < (raw ? 1 : q.ColumnCount()); ++i) {
-                    const std::string &name = q.ColumnName(i);
-                    line += (i ? "|" : "") + (q.IsNull(name) ? std::string("<NULL>") : q.GetText(name));
-                }
-                rows.push_back(raw ? line : ToUtf8(line));
-            }
-        }
+        const std::vector<std::string> rows = SelectRows(db, sql, raw);
         db.Close();
         return rows;
     }
