@@ -103,6 +103,24 @@ void GiveToServer(const TempDir &dir) {
                     .c_str());
 }
 
+// A fresh database, a copy of the sample practice and a private server started over them. Start() skips the
+// test when no server is installed: the caller returns when IsSkipped() or HasFatalFailure().
+struct ServerCase {
+    TempDir dir;
+    std::string path = FreshDatabase(dir, "SERVER.FDB");
+    std::string sources = CopyPractice(dir);
+    PrivateServer server{dir};
+
+    void Start() {
+        GiveToServer(dir);
+        const int started = server.Start();
+        if (started == 77)
+            GTEST_SKIP() << "no Firebird server installed";
+        ASSERT_EQ(started, 0) << server.Output();
+        GiveToServer(dir);
+    }
+};
+
 // One run through the server, which is stopped when the wait message of a chosen line is shown.
 struct ServerRun {
     FaultOperator op;
@@ -142,14 +160,14 @@ std::vector<std::string> ColumnOf(const std::string &folder, const std::string &
 // committed) or has its failure log line, never both; the lines after it are named by one log line; the list
 // names exactly the committed rows.
 void ExpectEveryLineAccountedFor(const ServerRun &run, const std::string &sources, const std::string &fileName,
-                                 const std::vector<std::string> &sourceKeys, const std::string &listName,
-                                 int stopLine, const std::string &database, const std::string &table) {
+                                 const std::vector<std::string> &sourceKeys, const std::string &listName, int stopLine,
+                                 const std::string &database, const std::string &table) {
     const auto listed = FileLines(sources + "__fSourceID" + listName + "List.txt");
     const auto targets = FileLines(sources + "__fDatabaseID" + listName + "List.txt");
     ASSERT_EQ(listed.size(), targets.size());
     for (int n = 1; n <= stopLine; ++n) {
-        const bool inList = std::find(listed.begin(), listed.end(), sourceKeys.at(static_cast<std::size_t>(n - 1))) !=
-                            listed.end();
+        const bool inList =
+            std::find(listed.begin(), listed.end(), sourceKeys.at(static_cast<std::size_t>(n - 1))) != listed.end();
         const bool failed = run.op.Logged(fileName + "/ligne " + std::to_string(n) + "/");
         EXPECT_NE(inList, failed) << fileName << " line " << n << ": listed " << inList << ", failed " << failed;
     }
@@ -172,16 +190,11 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
     const auto &reference = CleanImport().counts;
     for (const bool strict : {false, true}) {
         SCOPED_TRACE(strict ? "strict commits" : "grouped commits");
-        TempDir dir;
-        const std::string path = FreshDatabase(dir, "SERVER.FDB");
-        const std::string sources = CopyPractice(dir);
-        PrivateServer server(dir);
-        GiveToServer(dir);
-        const int started = server.Start();
-        if (started == 77)
-            GTEST_SKIP() << "no Firebird server installed";
-        ASSERT_EQ(started, 0) << server.Output();
-        GiveToServer(dir);
+        ServerCase c;
+        c.Start();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        auto &[dir, path, sources, server] = c;
 
         ServerRun first(server, path, sources);
         first.state.options.cbCommitParLigne = strict;
@@ -235,16 +248,11 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
 // first and finishes the consultations and the later files without duplicating one.
 TEST(ServerStop, InTheConsultationLinesThenACatchUpRunFinishesTheImport) {
     const auto &reference = CleanImport().counts;
-    TempDir dir;
-    const std::string path = FreshDatabase(dir, "SERVER.FDB");
-    const std::string sources = CopyPractice(dir);
-    PrivateServer server(dir);
-    GiveToServer(dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(dir);
+    ServerCase c;
+    c.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    auto &[dir, path, sources, server] = c;
 
     ServerRun first(server, path, sources);
     first.op.onWaitMessage = [&](const std::string &message) {

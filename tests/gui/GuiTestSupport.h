@@ -5,7 +5,9 @@
 #include "gui/TFMain.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -70,6 +72,19 @@ private:
     std::size_t next_ = 0;
     QTimer timer_;
 };
+
+// The file chooser, opened in the folder given, receives a typed file name and is accepted.
+inline ModalAnswerer::Answer TypeFileName(const QString &folder, const QString &fileName) {
+    return [folder, fileName](QWidget *modal) {
+        auto *chooser = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(chooser, nullptr);
+        chooser->setDirectory(folder);
+        auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(fileName);
+        static_cast<QDialog *>(chooser)->accept();
+    };
+}
 
 // A key pressed where the operator's keyboard goes: the box's focused control.
 inline ModalAnswerer::Answer PressKey(Qt::Key key) {

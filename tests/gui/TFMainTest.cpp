@@ -28,9 +28,10 @@ using namespace clinova::test;
 
 namespace {
 
-const char *const kWiredButtons[] = {"btnChangePath", "btnTest",   "btnSelectPathSources", "panCouleur",
-                                     "btnWeb",        "SpeedButton1", "btnDelete",         "XiButton2",
-                                     "XiButton4",     "XiButton5",    "XiButton6",         "XiButton1",
+const char *const kWiredButtons[] = {"btnChangePath", "btnTest",   "btnSelectPathSources",
+                                     "panCouleur",    "btnWeb",    "SpeedButton1",
+                                     "btnDelete",     "XiButton2", "XiButton4",
+                                     "XiButton5",     "XiButton6", "XiButton1",
                                      "Button1",       "btnSaveLog"};
 
 QString Utf8(const char *text) {
@@ -341,15 +342,7 @@ TEST(guiMainWindow, ChoosersFillTheirSettingsAndCancellingChangesNothing) {
     {
         // The database file: the default extension is added to a name typed without one.
         const QString typed = QString::fromStdString(folder.File("AUTRE"));
-        ModalAnswerer answerer({[&](QWidget *modal) {
-                                    auto *chooser = qobject_cast<QFileDialog *>(modal);
-                                    ASSERT_NE(chooser, nullptr);
-                                    chooser->setDirectory(QString::fromStdString(folder.path().string()));
-                                    auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-                                    ASSERT_NE(name, nullptr);
-                                    name->setText(QStringLiteral("AUTRE"));
-                                    static_cast<QDialog *>(chooser)->accept();
-                                },
+        ModalAnswerer answerer({TypeFileName(QString::fromStdString(folder.path().string()), QStringLiteral("AUTRE")),
                                 [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
         QTest::mouseClick(Find<QPushButton>(window, "btnChangePath"), Qt::LeftButton);
         EXPECT_EQ(path->text(), QDir::toNativeSeparators(typed + QStringLiteral(".cn2")));
@@ -391,8 +384,8 @@ TEST(guiMainWindow, CheckButtonReadsTheTickedFilesOfTheScannedFolderIntoTheLog) 
 
     EXPECT_EQ(LogLines(window),
               (QStringList{Utf8("CLIENTS.TXT/ligne 1/DATE_CREATION : '31/02/2020' n'est pas une date correcte"),
-                           Utf8("VILLES.TXT/manque colonne obligatoire \"VILLE\""),
-                           Utf8("Résumé de la vérification :"), Utf8("CLIENTS.TXT : 1 lues, 1 à corriger"),
+                           Utf8("VILLES.TXT/manque colonne obligatoire \"VILLE\""), Utf8("Résumé de la vérification :"),
+                           Utf8("CLIENTS.TXT : 1 lues, 1 à corriger"),
                            Utf8("VILLES.TXT : 1 lues, 0 à corriger, 1 problème(s) de fichier"),
                            Utf8("1 ligne(s) à corriger, 1 problème(s) de fichier")}));
     EXPECT_EQ(answerer.unexpected, 0) << "the check shows no message box";
@@ -417,16 +410,9 @@ TEST(guiMainWindow, LogIsSavedAsUtf8IntoTheChosenFile) {
 
     // From the button: the chosen file receives the log; cancelling the chooser writes nothing.
     {
-        ModalAnswerer answerer({[&](QWidget *modal) {
-                                    auto *chooser = qobject_cast<QFileDialog *>(modal);
-                                    ASSERT_NE(chooser, nullptr);
-                                    chooser->setDirectory(QString::fromStdString(folder.path().string()));
-                                    auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-                                    ASSERT_NE(name, nullptr);
-                                    name->setText(QStringLiteral("copie.txt"));
-                                    static_cast<QDialog *>(chooser)->accept();
-                                },
-                                [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
+        ModalAnswerer answerer(
+            {TypeFileName(QString::fromStdString(folder.path().string()), QStringLiteral("copie.txt")),
+             [](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }});
         QTest::mouseClick(Find<QPushButton>(window, "btnSaveLog"), Qt::LeftButton);
         EXPECT_EQ(folder.Read("copie.txt"), folder.Read("journal.txt"));
         QTest::mouseClick(Find<QPushButton>(window, "btnSaveLog"), Qt::LeftButton);
