@@ -51,6 +51,7 @@ void SaveCorrespondenceLists(RunState &state) {
             const std::string fileName = state.PathSources + "__" + file.name + ".txt";
             try {
                 file.save(fileName);
+                state.writtenFiles.push_back(fileName);
             } catch (const std::exception &e) {
                 state.op.AddToLog(FromUtf8("Liste de correspondance non écrite : ") + fileName + " : " + e.what());
             }

@@ -72,6 +72,7 @@ RunOutcome btnImportationClick(RunState &state) {
     state.LoginDefaultUser.clear();
     state.lists.Clear();
     state.summaries.clear();
+    state.writtenFiles.clear();
     state.failuresOutsideFiles = 0;
 
     if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)

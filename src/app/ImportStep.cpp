@@ -30,15 +30,16 @@ public:
         content_ += "\r\n";
         ++count_;
     }
-    void Finish(Operator &op) {
+    void Finish(Operator &op, std::vector<std::string> &written) {
         if (!started_)
             return;
         started_ = false;
         std::error_code ec;
         try {
-            if (count_ > 0)
+            if (count_ > 0) {
                 WriteWholeFile(path_, header_ + "\r\n" + content_);
-            else
+                written.push_back(path_);
+            } else
                 std::filesystem::remove(path_, ec);
         } catch (const std::exception &e) {
             op.AddToLog(e.what());
@@ -121,7 +122,7 @@ public:
     }
     void Finish() {
         done_ = true;
-        rejects_.Finish(state_.op);
+        rejects_.Finish(state_.op, state_.writtenFiles);
         state_.op.HideWait();
         if (state_.op.Interrupted() && step_.interruptible && step_.logsInterruption)
             state_.op.AddToLog(step_.interruptionKind + FromUtf8("/interruption de la procédure"));

@@ -78,6 +78,9 @@ public:
 
     // One entry per step that read its file in this run, in the order of the run.
     std::vector<StepSummary> summaries;
+    // The files the run wrote into the source folder (rejects, duplicate reports, correspondence lists), in
+    // the order they were written, for the results shown at the end of the run.
+    std::vector<std::string> writtenFiles;
     // Failures logged by work that reads no file (the medical summaries): the run ends with failures too.
     int failuresOutsideFiles = 0;
 
