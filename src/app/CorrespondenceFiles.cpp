@@ -21,10 +21,10 @@ void SaveCorrespondenceLists(RunState &state) {
     const ImportOptions &o = state.options;
     struct File {
         const char *name;
-        std::function<void(const std::string &)> save;
+        std::function<EntryKind(const std::string &)> save;
     };
-    const auto ids = [](const IdentifierList &list) { return [&list](const std::string &f) { list.SaveToFile(f); }; };
-    const auto ints = [](const TIntegerList &list) { return [&list](const std::string &f) { list.SaveToFile(f); }; };
+    const auto ids = [](const IdentifierList &list) { return [&list](const std::string &f) { return list.SaveToFile(f); }; };
+    const auto ints = [](const TIntegerList &list) { return [&list](const std::string &f) { return list.SaveToFile(f); }; };
     const struct Group {
         bool ticked;
         std::vector<File> files;
@@ -50,8 +50,10 @@ void SaveCorrespondenceLists(RunState &state) {
         for (const auto &file : group.files) {
             const std::string fileName = state.PathSources + "__" + file.name + ".txt";
             try {
-                file.save(fileName);
+                const EntryKind former = file.save(fileName);
                 state.writtenFiles.push_back(fileName);
+                if (const std::string replaced = ReplacedEntryLog(fileName, former); !replaced.empty())
+                    state.op.AddToLog(replaced);
             } catch (const std::exception &e) {
                 state.op.AddToLog(FromUtf8("Liste de correspondance non écrite : ") + fileName + " : " + e.what());
             }

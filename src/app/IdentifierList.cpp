@@ -103,14 +103,14 @@ int IdentifierList::IndexOf(std::string_view identifier) const {
     return static_cast<int>(found) - 1;
 }
 
-void IdentifierList::SaveToFile(const std::string &fileName) const {
+EntryKind IdentifierList::SaveToFile(const std::string &fileName) const {
     std::string text;
     text.reserve(text_.size() + 2 * ends_.size());
     for (std::size_t i = 0; i < ends_.size(); ++i) {
         text += At(i);
         text += "\r\n";
     }
-    WriteWholeFile(fileName, text);
+    return WriteWholeFile(fileName, text);
 }
 
 void IdentifierList::LoadFromFile(const std::string &fileName) {

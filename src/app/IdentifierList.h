@@ -6,6 +6,8 @@
 // end to end in one buffer, the end of each, and an open-addressing table of the first positions (about
 // 20 bytes per entry instead of two strings and a hash node).
 
+#include "normalized/OutputFile.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,7 +31,8 @@ public:
     int IndexOf(std::string_view identifier) const;
 
     // The texts as they are, each line followed by CR LF. Throws FileError.
-    void SaveToFile(const std::string &fileName) const;
+    // Returns what stood at the name before (see WriteWholeFile).
+    EntryKind SaveToFile(const std::string &fileName) const;
     // Replaces the content with the file's lines. Throws FileError.
     void LoadFromFile(const std::string &fileName);
 

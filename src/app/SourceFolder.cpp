@@ -2,8 +2,7 @@
 
 #include "app/RunState.h"
 #include "normalized/Conversions.h"
-
-#include <filesystem>
+#include "normalized/OutputFile.h"
 
 namespace clinova {
 
@@ -14,11 +13,11 @@ void ScanSourceFolder(RunState &state, const std::string &folder) {
         box.checked = false;
         box.enabled = false;
     }
+    // Whatever stands at a file's name is offered: a folder or a link there is then refused by the step with
+    // its own log line, instead of the file being silently taken for absent.
     for (const auto &file : SourceFiles()) {
-        std::error_code ec;
         FileCheckBox &box = state.options.*(file.box);
-        box.enabled = !state.PathSources.empty() &&
-                      std::filesystem::is_regular_file(state.SourcePath(file.fileName), ec);
+        box.enabled = !state.PathSources.empty() && KindOfEntry(state.SourcePath(file.fileName)) != EntryKind::Missing;
         box.checked = box.enabled;
     }
 }

@@ -63,14 +63,14 @@ void TIntegerList::Clear() {
     count_ = 0;
 }
 
-void TIntegerList::SaveToFile(const std::string &fileName) const {
+EntryKind TIntegerList::SaveToFile(const std::string &fileName) const {
     std::string text;
     text.reserve(static_cast<std::size_t>(count_) * 8);
     for (int i = 0; i < count_; ++i) {
         text += std::to_string(items_[static_cast<std::size_t>(i)]);
         text += "\r\n";
     }
-    WriteWholeFile(fileName, text);
+    return WriteWholeFile(fileName, text);
 }
 
 void LoadIntegerList(const std::string &fileName, TIntegerList &list) {

@@ -1,6 +1,8 @@
 #pragma once
 // A growable list of 32-bit integers: the target identifiers of the correspondence lists.
 
+#include "normalized/OutputFile.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +25,8 @@ public:
     void Clear();
 
     // One value per line in decimal, each line followed by CR LF. Throws FileError.
-    void SaveToFile(const std::string &fileName) const;
+    // Returns what stood at the name before (see WriteWholeFile).
+    EntryKind SaveToFile(const std::string &fileName) const;
 
 private:
     void Grow();

@@ -3,6 +3,7 @@
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -12,26 +13,16 @@ namespace clinova {
 
 namespace {
 
-constexpr const char *kCannotOpen = "Impossible d'ouvrir le fichier";
 constexpr const char *kCannotRead = "Erreur de lecture du fichier";
-constexpr const char *kCannotWrite = "Impossible d'écrire le fichier";
 
 [[noreturn]] void ThrowFileError(std::string_view what, const std::string &path, int error) {
     throw FileError(FromUtf8(what) + " \"" + path + "\" : " + std::generic_category().message(error));
 }
 
-FilePtr OpenFile(const std::string &path, const char *mode, std::string_view what) {
-    errno = 0;
-    FilePtr file(std::fopen(path.c_str(), mode));
-    if (!file)
-        ThrowFileError(what, path, errno);
-    return file;
-}
-
 } // namespace
 
 LineReader::LineReader(const std::string &path, std::size_t blockSize)
-    : path_(path), file_(OpenFile(path, "rb", kCannotOpen)), buffer_(blockSize ? blockSize : 1) {}
+    : path_(path), file_(OpenRegularFileForReading(path)), buffer_(blockSize ? blockSize : 1) {}
 
 bool LineReader::Refill() {
     if (!file_)
@@ -58,7 +49,7 @@ bool LineReader::Advance(std::string *line) {
             }
         }
         std::size_t p = 0;
-        while (p < window_.size() && window_[p] != '\r' && window_[p] != '\n' && window_[p] != '\0')
+        while (p < window_.size() && window_[p] != '\r' && window_[p] != '\n' && (window_[p] != '\0' || !nulEnds_))
             ++p;
         if (line)
             line->append(window_.substr(0, p));
@@ -69,7 +60,7 @@ bool LineReader::Advance(std::string *line) {
         }
         const char stop = window_[p];
         window_.remove_prefix(p + 1);
-        if (stop == '\0') {
+        if (stop == '\0' && nulEnds_) {
             nulLine_ = linesRead_;
             break;
         }
@@ -90,6 +81,76 @@ bool LineReader::Next(std::string &line) {
 
 bool LineReader::Skip() {
     return Advance(nullptr);
+}
+
+std::size_t LineReader::CountLinesAfterNul() {
+    if (!nulLine_ || !nulEnds_)
+        return 0;
+    nulEnds_ = false;
+    ended_ = false;
+    std::size_t count = 0;
+    // The rest of the NUL's own line first: that line was read, up to the NUL.
+    if (Advance(nullptr))
+        while (Advance(nullptr))
+            ++count;
+    return count;
+}
+
+void Utf8Detector::Add(std::string_view line, std::size_t number) {
+    bool high = false;
+    for (const char c : line)
+        high = high || static_cast<unsigned char>(c) >= 0x80;
+    if (!high)
+        return;
+    if (!LooksLikeUtf8(line))
+        windows1252_ = true;
+    else if (!firstUtf8Line_)
+        firstUtf8Line_ = number;
+}
+
+SourceLineReader::SourceLineReader(const std::string &path, bool utf8, std::size_t longestLine)
+    : reader_(path), utf8_(utf8) {
+    raw_.reserve(longestLine);
+}
+
+bool SourceLineReader::Next() {
+    if (!reader_.Next(raw_))
+        return false;
+    unmapped_.reset();
+    if (utf8_) {
+        std::string_view bytes(raw_);
+        if (first_ && bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        char32_t character = 0;
+        if (!ConvertUtf8To1252(bytes, text_, character))
+            unmapped_ = character;
+    }
+    first_ = false;
+    return true;
+}
+
+std::string UnmappedCharacterMessage(char32_t character) {
+    if (character == 0xFFFD)
+        return FromUtf8("octets qui ne forment pas un texte UTF-8 correct");
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+    return FromUtf8("caractère sans équivalent en Windows-1252 (") + code + ")";
+}
+
+FileSurvey SurveyFile(const std::string &path) {
+    FileSurvey survey;
+    LineReader reader(path);
+    Utf8Detector utf8;
+    std::string line;
+    for (std::size_t number = 0; reader.Next(line); ++number) {
+        utf8.Add(line, number);
+        survey.longestLine = std::max(survey.longestLine, line.size());
+    }
+    survey.lines = reader.LinesRead();
+    survey.nulLine = reader.NulLine();
+    survey.linesAfterNul = reader.CountLinesAfterNul();
+    survey.utf8Line = utf8.Utf8Line();
+    return survey;
 }
 
 TextLines SplitLines(std::string_view content) {
@@ -118,7 +179,7 @@ std::size_t CountLines(const std::string &path) {
 }
 
 std::string ReadWholeFile(const std::string &path) {
-    const auto file = OpenFile(path, "rb", kCannotOpen);
+    const auto file = OpenRegularFileForReading(path);
     std::string content;
     char block[1 << 16];
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;)
@@ -128,29 +189,9 @@ std::string ReadWholeFile(const std::string &path) {
     return content;
 }
 
-void WriteWholeFile(const std::string &path, std::string_view bytes) {
-    // The bytes go to a file of their own, which then takes the place of the old one: on a full disk or a
-    // failing write the old file (a correspondence list of an earlier run) stays whole.
-    const std::string temporary = path + ".tmp";
-    errno = 0;
-    FilePtr file(std::fopen(temporary.c_str(), "wb"));
-    if (!file)
-        ThrowFileError(kCannotWrite, path, errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int writeError = errno;
-    // Closing flushes: its failure is a failed write too.
-    const bool closed = std::fclose(file.release()) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        std::remove(temporary.c_str());
-        ThrowFileError(kCannotWrite, path, written ? closeError : writeError);
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::remove(temporary.c_str());
-        throw FileError(FromUtf8(kCannotWrite) + " \"" + path + "\" : " + ec.message());
-    }
+EntryKind WriteWholeFile(const std::string &path, std::string_view bytes) {
+    // On a full disk or a failing write the old file (a correspondence list of an earlier run) stays whole.
+    return WriteFileSafely(path, bytes);
 }
 
 } // namespace clinova

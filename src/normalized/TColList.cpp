@@ -3,7 +3,6 @@
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
 
-#include <filesystem>
 
 namespace clinova {
 
@@ -32,13 +31,18 @@ void TColList::Clear() {
 
 void TColList::LoadHeader(const std::string &path) {
     Clear();
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored))
+    if (KindOfEntry(path) != EntryKind::RegularFile)
         return;
+    std::string header;
+    if (LineReader(path, 1 << 16).Next(header))
+        LoadHeaderLine(header);
+}
+
+void TColList::LoadHeaderLine(std::string_view line) {
+    Clear();
     TCut cut;
     cut.Separator = "\t";
-    if (!LineReader(path, 1 << 16).Next(cut.Line))
-        return;
+    cut.Line = line;
     cut.PrepareFromLine();
     if (!cut.Cut())
         return;

@@ -28,8 +28,11 @@ public:
     void Clear();
 
     // One column per field of the header line (line 0), cut at tabs, names taken exactly as written.
-    // A missing or empty file leaves the map empty; a file that exists but cannot be read throws FileError.
+    // A missing or empty file, or a name that is not a regular file, leaves the map empty; a file that exists
+    // but cannot be read throws FileError.
     void LoadHeader(const std::string &path);
+    // The same from the header line itself.
+    void LoadHeaderLine(std::string_view line);
     // The first column whose name equals name exactly (case-sensitive); nullptr when there is none.
     const TCol *FindColumn(std::string_view name) const;
 

@@ -1,22 +1,29 @@
 #include "import/clients_animals/DuplicatesReport.h"
 
+#include "app/Operator.h"
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
 
 namespace clinova {
 
 DuplicatesReport::DuplicatesReport(const std::string &path, std::string_view headerLine) : path_(path) {
-    file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_) {
-        error_ = FromUtf8("impossible de créer le fichier ") + path_;
-        return;
-    }
-    // Unbuffered: a write that fails fails at its own line.
-    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
     try {
+        file_ = std::make_unique<OutputFile>(path);
         WriteLine(headerLine);
-    } catch (const FileError &) {
+    } catch (const FileError &e) {
         // Kept in error_: the duplicate lines report it.
+        error_ = e.what();
+        file_.reset();
+    }
+}
+
+DuplicatesReport::~DuplicatesReport() {
+    if (!file_)
+        return;
+    try {
+        file_->Commit();
+    } catch (const FileError &) {
+        // The error that ends the step is the one reported.
     }
 }
 
@@ -31,17 +38,22 @@ void DuplicatesReport::WriteLine(std::string_view line) {
         throw FileError(FromUtf8("fichier fermé : ") + path_);
     std::string bytes(line);
     bytes += "\r\n";
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-        error_ = FromUtf8("écriture impossible dans le fichier ") + path_;
-        throw FileError(error_);
+    try {
+        file_->Write(bytes);
+    } catch (const FileError &e) {
+        error_ = e.what();
+        throw;
     }
 }
 
-void DuplicatesReport::Close() {
+void DuplicatesReport::Close(Operator &op, std::vector<std::string> &written) {
     if (!file_)
         return;
-    if (std::fclose(file_.release()) != 0)
-        throw FileError(FromUtf8("écriture impossible dans le fichier ") + path_);
+    const auto file = std::move(file_);
+    const EntryKind former = file->Commit();
+    written.push_back(path_);
+    if (const std::string replaced = ReplacedEntryLog(path_, former); !replaced.empty())
+        op.AddToLog(replaced);
 }
 
 } // namespace clinova
