@@ -21,6 +21,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -43,6 +44,9 @@ struct CommonOptions {
 // A text given on the command line is UTF-8; the engine works in Windows-1252.
 std::string FromArgument(const std::string &text) { return LooksLikeUtf8(text) ? FromUtf8(text) : text; }
 
+// 130 for Ctrl+C, 143 for SIGTERM.
+int InterruptedStatus() { return InterruptSignal() == SIGTERM ? kExitTerminated : kExitInterrupted; }
+
 int ExitStatusOf(RunOutcome outcome) {
     switch (outcome) {
     case RunOutcome::Completed:
@@ -50,7 +54,7 @@ int ExitStatusOf(RunOutcome outcome) {
     case RunOutcome::CompletedWithFailures:
         return kExitLinesFailed;
     case RunOutcome::Interrupted:
-        return kExitInterrupted;
+        return InterruptedStatus();
     case RunOutcome::Refused:
     case RunOutcome::Failed:
         return kExitRefused;
@@ -104,10 +108,16 @@ private:
     std::string before_;
     int site_ = 1;
     CLI::Option *siteOption_ = nullptr;
+    CLI::Option *databaseOption_ = nullptr;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
     ImportOptions &o = state.options;
+    // An empty path would fall back to the window's default, a Windows path read as a host "C".
+    if (databaseOption_->count() > 0 && Trim(FromArgument(common_.database)).empty()) {
+        Usage("--database attend le chemin de la base de données");
+        return false;
+    }
     if (!common_.database.empty())
         o.edPathNameDatabase = common_.database;
     if (!common_.server.empty()) {
@@ -152,7 +162,7 @@ bool Cli::ApplyCommonOptions(RunState &state) {
 int Cli::Run(const std::vector<std::string> &args) {
     CLI::App app{"Importation normalisée dans Clinova", "clinova-import"};
     app.require_subcommand(1);
-    app.add_option("--database", common_.database, "the database file as the server sees it");
+    databaseOption_ = app.add_option("--database", common_.database, "the database file as the server sees it");
     app.add_option("--server", common_.server, "the IPv4 address of the database server");
     app.add_option("--set", common_.settings, "a setting by its control name: NAME=VALUE")->take_all();
     app.add_option("--users", common_.usersFile, "the users correspondence (IDUserClinova=IDUtilisateurSource)");
@@ -215,8 +225,13 @@ int Cli::Run(const std::vector<std::string> &args) {
         return Usage(e.what());
     }
     op_.SetAnswerYes(common_.yes);
-    if (!common_.logFile.empty() && !op_.SetLogFile(common_.logFile))
-        return Usage("impossible d'écrire le journal " + common_.logFile);
+    if (!common_.logFile.empty()) {
+        try {
+            op_.SetLogFile(common_.logFile);
+        } catch (const std::exception &e) {
+            return Usage("impossible d'écrire le journal " + common_.logFile + " : " + ToUtf8(e.what()));
+        }
+    }
     return action ? action() : kExitUsage;
 }
 
@@ -283,7 +298,7 @@ int Cli::Import() {
     RunState state(op_);
     if (!ApplyCommonOptions(state) || !OfferSourceFiles(state))
         return kExitUsage;
-    InstallInterruptHandler(op_.InterruptFlag());
+    const InterruptHandler interrupts(op_.InterruptFlag());
     return ExitStatusOf(btnImportationClick(state));
 }
 
@@ -291,11 +306,11 @@ int Cli::Check() {
     RunState state(op_);
     if (!ApplyCommonOptions(state) || !OfferSourceFiles(state))
         return kExitUsage;
-    InstallInterruptHandler(op_.InterruptFlag());
+    const InterruptHandler interrupts(op_.InterruptFlag());
     try {
         const PreflightResult result = CheckSourceFolder(op_, state.PathSources, state.options);
         if (result.interrupted)
-            return kExitInterrupted;
+            return InterruptedStatus();
         return result.Clean() ? kExitOk : kExitLinesFailed;
     } catch (const std::exception &e) {
         op_.ShowMessage(e.what());
@@ -314,12 +329,12 @@ int Cli::GenerateTestFiles() {
 }
 
 int Cli::RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action) {
-    InstallInterruptHandler(op_.InterruptFlag());
+    const InterruptHandler interrupts(op_.InterruptFlag());
     switch (action(state)) {
     case CleaningOutcome::Done:
         return kExitOk;
     case CleaningOutcome::Interrupted:
-        return kExitInterrupted;
+        return InterruptedStatus();
     case CleaningOutcome::Refused:
     case CleaningOutcome::Failed:
         return kExitRefused;
@@ -360,7 +375,7 @@ int Cli::RegenerateSummaries() {
     RunState state(op_);
     if (!ApplyCommonOptions(state))
         return kExitUsage;
-    InstallInterruptHandler(op_.InterruptFlag());
+    const InterruptHandler interrupts(op_.InterruptFlag());
     return ExitStatusOf(Button1Click(state));
 }
 

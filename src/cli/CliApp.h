@@ -12,7 +12,8 @@ enum ExitStatus {
     kExitRefused = 1,     // refused or ended early
     kExitUsage = 2,       // unknown command, unknown setting, missing argument
     kExitLinesFailed = 3, // ran to its end but some lines failed
-    kExitInterrupted = 130,
+    kExitInterrupted = 130, // Ctrl+C
+    kExitTerminated = 143,  // SIGTERM, stopped as cleanly as Ctrl+C
 };
 
 // Runs one command line (args without the program name). Output goes to out and err; the question is

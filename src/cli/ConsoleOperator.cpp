@@ -1,5 +1,6 @@
 #include "cli/ConsoleOperator.h"
 
+#include "cli/Platform.h"
 #include "normalized/Win1252.h"
 
 #include <iostream>
@@ -25,16 +26,26 @@ std::string MessageLines(const std::string &text) {
 
 ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
 
-bool ConsoleOperator::SetLogFile(const std::string &path) {
-    logFile_.open(path, std::ios::binary | std::ios::trunc);
-    return logFile_.is_open();
+void ConsoleOperator::SetLogFile(const std::string &path) {
+    auto file = std::make_unique<OutputFile>(path);
+    const EntryKind former = file->Publish();
+    logFile_ = std::move(file);
+    if (const std::string replaced = ReplacedEntryLog(path, former); !replaced.empty())
+        AddToLog(replaced);
 }
 
 void ConsoleOperator::AddToLog(const std::string &line) {
-    const std::string text = ToUtf8(line);
-    out_ << text << '\n';
-    if (logFile_.is_open())
-        logFile_ << text << '\n';
+    const std::string text = ToUtf8(line) + '\n';
+    out_ << text << std::flush;
+    if (logFile_) {
+        try {
+            logFile_->Write(text);
+        } catch (const std::exception &e) {
+            // A log file that can no longer be written (a full disk) must not end the action; stdout still has it.
+            logFile_.reset();
+            err_ << "message: " << ToUtf8(e.what()) << std::endl;
+        }
+    }
 }
 
 void ConsoleOperator::PrintMessage(const std::string &text) {
@@ -51,6 +62,7 @@ int ConsoleOperator::ShowStyledBox(const StyledBox &box) {
         return box.button2;
     err_ << "[" << box.leftCaption() << "/" << box.rightCaption() << "] ? " << std::flush;
     std::string answer;
+    const SignalsEndAtOnce asking;
     if (!std::getline(std::cin, answer))
         return box.button2;
     const std::string folded = UpperCase1252(FromUtf8(answer));

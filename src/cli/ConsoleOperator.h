@@ -4,9 +4,11 @@
 
 #include "app/Operator.h"
 
+#include "normalized/OutputFile.h"
+
 #include <atomic>
-#include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace clinova {
@@ -17,16 +19,19 @@ public:
 
     // "--yes": answer "Oui" to every question instead of asking.
     void SetAnswerYes(bool yes) { answerYes_ = yes; }
-    // Also write the log lines to this file (UTF-8). False when it cannot be opened.
-    bool SetLogFile(const std::string &path);
+    // Also write the log lines to this file (UTF-8), created anew through an OutputFile so that a link
+    // standing at its name is replaced, not written through. Throws FileError.
+    void SetLogFile(const std::string &path);
     // Whether questions may be asked on the terminal.
     void SetInteractive(bool interactive) { interactive_ = interactive; }
-    // The flag the interrupt handler sets.
+    // The flag the interrupt handler sets. Unlike the window's button, which exists only while the wait window
+    // is shown, a signal can come between two steps: the flag stays set for the rest of the action.
     std::atomic<bool> &InterruptFlag() { return interrupted_; }
 
+    // Every line reaches stdout and the log file as it is logged, so that a killed run keeps what it said.
     void AddToLog(const std::string &line) override;
     void ClearLog() override {}
-    void ShowWait() override { interrupted_ = false; }
+    void ShowWait() override {}
     void HideWait() override {}
     void SetWaitMessage(const std::string &) override {}
     bool Interrupted() const override { return interrupted_; }
@@ -40,7 +45,7 @@ private:
 
     std::ostream &out_;
     std::ostream &err_;
-    std::ofstream logFile_;
+    std::unique_ptr<OutputFile> logFile_;
     bool answerYes_ = false;
     bool interactive_ = false;
     std::atomic<bool> interrupted_{false};

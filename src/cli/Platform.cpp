@@ -1,12 +1,18 @@
 #include "cli/Platform.h"
 
 #include <csignal>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <cstdio>
 #include <cstdlib>
 
 #ifdef _WIN32
 #include <io.h>
 #define CLINOVA_ISATTY _isatty
 #else
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
 #define CLINOVA_ISATTY isatty
 #endif
@@ -15,23 +21,75 @@ namespace clinova {
 
 namespace {
 
-std::atomic<bool> *interruptFlag = nullptr;
-volatile std::sig_atomic_t interruptCount = 0;
+std::atomic<std::atomic<bool> *> interruptFlag{nullptr};
+std::atomic<int> firstSignal{0};
+std::atomic<bool> endAtOnce{true};
 
-extern "C" void OnInterrupt(int) {
-    interruptCount = interruptCount + 1;
-    if (interruptCount >= 2)
-        std::_Exit(130);
-    if (interruptFlag)
-        interruptFlag->store(true);
+int StatusOf(int signal) { return signal == SIGTERM ? 143 : 130; }
+
+// A signal has come: the first one during an action asks the action to stop; any other ends the program.
+void Signalled(int signal) {
+    std::atomic<bool> *flag = interruptFlag.load();
+    if (flag == nullptr || endAtOnce.load() || firstSignal.load() != 0) {
+        std::fflush(nullptr);
+        std::_Exit(StatusOf(signal));
+    }
+    firstSignal.store(signal);
+    flag->store(true);
 }
+
+#ifdef _WIN32
+extern "C" void OnSignal(int signal) {
+    std::signal(signal, OnSignal);
+    Signalled(signal);
+}
+#endif
 
 } // namespace
 
-void InstallInterruptHandler(std::atomic<bool> &flag) {
-    interruptFlag = &flag;
-    std::signal(SIGINT, OnInterrupt);
+void PrepareProcess() {
+#ifdef __GLIBC__
+    // A long line's buffers go back to the system when freed: without this, the allocator raises its threshold
+    // after the first such buffer and keeps the next ones, so that the memory of a run grows with each long line.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+#ifdef _WIN32
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+#else
+    // Blocked in this thread before any other exists, so blocked in every thread the program and the client
+    // library start: the signals stay pending until the watcher takes them, and no handler ever runs.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([signals] {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&signals, &signal) == 0)
+                Signalled(signal);
+        }
+    }).detach();
+#endif
 }
+
+InterruptHandler::InterruptHandler(std::atomic<bool> &flag) {
+    firstSignal.store(0);
+    interruptFlag.store(&flag);
+    endAtOnce.store(false);
+}
+
+InterruptHandler::~InterruptHandler() {
+    endAtOnce.store(true);
+    interruptFlag.store(nullptr);
+}
+
+int InterruptSignal() { return firstSignal.load(); }
+
+SignalsEndAtOnce::SignalsEndAtOnce() : before_(endAtOnce.exchange(true)) {}
+
+SignalsEndAtOnce::~SignalsEndAtOnce() { endAtOnce.store(before_); }
 
 bool StandardInputIsTerminal() { return CLINOVA_ISATTY(0) != 0; }
 

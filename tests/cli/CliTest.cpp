@@ -53,6 +53,12 @@ TEST(Cli, UsageErrors) {
     EXPECT_EQ(Cli({"import", "--source", dir.Folder(), "--set", "cbAjout=oui"}).status, kExitUsage);
     EXPECT_EQ(Cli({"import", "--source", dir.Folder(), "--skip", "NOPE.TXT"}).status, kExitUsage);
     EXPECT_EQ(Cli({"test-access", "--server", "10.0.0"}).status, kExitUsage);
+    // An empty path would fall back to the window's Windows default and look for a host "C".
+    for (const char *empty : {"", "  "}) {
+        const auto run = Cli({"test-access", "--database", empty});
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_TRUE(run.Said("--database attend le chemin de la base de données")) << run.err;
+    }
 }
 
 TEST(Cli, ConnectionFailuresEndTheActionWithTheClientMessage) {
