@@ -62,6 +62,8 @@ struct ImportOptions {
     bool cbPoidsQuePourNewAnimaux = false;
     Date DateTimePicker{2019, 1, 1};
     bool cbCommitParLigne = false; // strict commit policy: one commit per row written
+    // Source files written as UTF-8 are read as UTF-8 and converted; without it such a file is not imported.
+    bool cbFichiersUTF8 = false;
 
     // Options 2
     std::string edIDSITECompta = "1";

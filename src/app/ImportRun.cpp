@@ -54,13 +54,23 @@ std::vector<std::string> RunSummaryLines(const RunState &state) {
     if (state.summaries.empty())
         return lines;
     lines.push_back(FromUtf8("Résumé de l'importation :"));
-    for (const auto &s : state.summaries)
-        lines.push_back(s.fileName +
-                        FromUtf8(s.missingColumns
-                                     ? std::string(" : non importé, colonnes obligatoires manquantes")
-                                     : fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec, "
-                                                   "{:.1f} s",
-                                                   s.read, s.imported, s.matched, s.skipped, s.failed, s.seconds)));
+    for (const auto &s : state.summaries) {
+        if (s.missingColumns) {
+            lines.push_back(s.fileName + FromUtf8(" : non importé, colonnes obligatoires manquantes"));
+            continue;
+        }
+        if (!s.leftAside.empty()) {
+            lines.push_back(s.fileName + FromUtf8(" : non importé, ") + s.leftAside);
+            continue;
+        }
+        std::string line = fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec", s.read,
+                                       s.imported, s.matched, s.skipped, s.failed);
+        if (s.warnings > 0)
+            line += fmt::format(", {} avec avertissement", s.warnings);
+        if (s.notRead > 0)
+            line += fmt::format(", {} non lues", s.notRead);
+        lines.push_back(s.fileName + FromUtf8(line + fmt::format(", {:.1f} s", s.seconds)));
+    }
     return lines;
 }
 
@@ -110,9 +120,9 @@ RunOutcome btnImportationClick(RunState &state) {
                 op.ProcessPendingMessages();
                 op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
                 outcome = state.failuresOutsideFiles > 0 ? RunOutcome::CompletedWithFailures : RunOutcome::Completed;
-                // A file left aside for a missing column failed as a whole.
+                // A file left aside as a whole failed as a whole.
                 for (const auto &summary : state.summaries)
-                    if (summary.failed > 0 || summary.missingColumns)
+                    if (summary.Incomplete())
                         outcome = RunOutcome::CompletedWithFailures;
                 if (state.StopRequested)
                     outcome = RunOutcome::Interrupted;

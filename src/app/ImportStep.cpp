@@ -1,5 +1,6 @@
 #include "app/ImportStep.h"
 
+#include "app/LineReport.h"
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
 #include "normalized/NormalizedFile.h"
@@ -7,50 +8,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 
 namespace clinova {
 
 namespace {
-
-// The failed lines of a step, written beside the source file as REJETS_<FILE> so that the technician can
-// correct them and import them again: the header line, then each failed line exactly as read, a tab and
-// the reason. No such file stays when no line failed.
-class Rejects {
-public:
-    void Start(const std::string &path, const std::string &header) {
-        path_ = path;
-        header_ = header;
-        started_ = true;
-    }
-    void Add(const std::string &line, std::string_view reason) {
-        content_ += line;
-        content_ += '\t';
-        content_ += reason;
-        content_ += "\r\n";
-        ++count_;
-    }
-    void Finish(Operator &op, std::vector<std::string> &written) {
-        if (!started_)
-            return;
-        started_ = false;
-        std::error_code ec;
-        try {
-            if (count_ > 0) {
-                WriteWholeFile(path_, header_ + "\r\n" + content_);
-                written.push_back(path_);
-            } else
-                std::filesystem::remove(path_, ec);
-        } catch (const std::exception &e) {
-            op.AddToLog(e.what());
-        }
-    }
-
-private:
-    std::string path_, header_, content_;
-    int count_ = 0;
-    bool started_ = false;
-};
 
 // The data lines whose rows are written but not committed yet, and the lengths of the correspondence lists
 // at the last commit. When the connection is lost those rows are gone: their lines become failed lines
@@ -106,11 +68,29 @@ private:
     TargetDatabase &db_;
 };
 
+// The two reports of a step's lines beside its file: REJETS_ for the failed lines, AVERTISSEMENTS_ for the lines
+// imported with a warning.
+struct StepReports {
+    std::optional<LineReport> rejects;
+    std::optional<LineReport> warnings;
+
+    void Start(const RunState &state, const StepDefinition &step, const std::string &header, bool utf8) {
+        rejects.emplace(state.SourcePath(FromUtf8("REJETS_") + step.fileName), header, "MOTIF_DU_REJET", utf8);
+        warnings.emplace(state.SourcePath(FromUtf8("AVERTISSEMENTS_") + step.fileName), header, "AVERTISSEMENT",
+                         utf8);
+    }
+    void Finish(RunState &state) {
+        for (auto *report : {&rejects, &warnings})
+            if (*report)
+                (*report)->Finish(state.op, state.writtenFiles);
+    }
+};
+
 // Hides the wait window and logs the interruption however the step ends, also on an escaping error.
 class StepEnd {
 public:
-    StepEnd(RunState &state, const StepDefinition &step, Rejects &rejects)
-        : state_(state), step_(step), rejects_(rejects) {}
+    StepEnd(RunState &state, const StepDefinition &step, StepReports &reports)
+        : state_(state), step_(step), reports_(reports) {}
     ~StepEnd() {
         if (done_)
             return;
@@ -122,7 +102,7 @@ public:
     }
     void Finish() {
         done_ = true;
-        rejects_.Finish(state_.op, state_.writtenFiles);
+        reports_.Finish(state_);
         state_.op.HideWait();
         if (state_.op.Interrupted() && step_.interruptible && step_.logsInterruption)
             state_.op.AddToLog(step_.interruptionKind + FromUtf8("/interruption de la procédure"));
@@ -131,8 +111,230 @@ public:
 private:
     RunState &state_;
     const StepDefinition &step_;
-    Rejects &rejects_;
+    StepReports &reports_;
     bool done_ = false;
+};
+
+std::string Plural(int n, const char *one, const char *many) {
+    return std::to_string(n) + " " + FromUtf8(n > 1 ? many : one);
+}
+
+// One run of the common shape over one file.
+class StepRun {
+public:
+    StepRun(RunState &state, const StepDefinition &step, const LineWork &work)
+        : state_(state), op_(state.op), step_(step), work_(work), path_(state.SourcePath(step.fileName)),
+          end_(state, step, reports_) {
+        summary_.fileName = step.fileName;
+    }
+
+    StepSummary Run(const std::function<void()> &beforeLines) {
+        const auto started = std::chrono::steady_clock::now();
+        op_.SetWaitMessage(step_.waitText);
+        if (OpenFile()) {
+            summary_.missingColumns =
+                !CheckMandatoryColumns(op_, step_.fileName, columns_, step_.mandatoryColumns);
+            if (!summary_.missingColumns) {
+                if (beforeLines)
+                    beforeLines();
+                summary_.ran = true;
+                ReadLines();
+            }
+        }
+        end_.Finish();
+        summary_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        return summary_;
+    }
+
+private:
+    // Finds what stands at the file's name and how to read it, and loads the header. False when the file is left
+    // aside as a whole (the reason logged); a missing file gives an empty header, as an empty file does.
+    bool OpenFile() {
+        const EntryKind kind = KindOfEntry(path_);
+        if (kind == EntryKind::Missing)
+            return true;
+        if (kind != EntryKind::RegularFile)
+            return LeaveAside(FromUtf8("c'est ") + EntryKindText(kind) + FromUtf8(", pas un fichier ordinaire"),
+                              FromUtf8("pas un fichier ordinaire"));
+        survey_ = SurveyFile(path_);
+        if (survey_.utf8Line) {
+            const std::string where = *survey_.utf8Line == 0 ? FromUtf8("en-tête")
+                                                             : "ligne " + std::to_string(*survey_.utf8Line);
+            if (!state_.options.cbFichiersUTF8)
+                return LeaveAside(FromUtf8("le texte est codé en UTF-8 et non en Windows-1252 (") + where +
+                                      FromUtf8(") : fichier non importé ; cocher \"Fichiers UTF-8\" "
+                                               "(cbFichiersUTF8) pour le lire en UTF-8"),
+                                  FromUtf8("codé en UTF-8"));
+            op_.AddToLog(step_.fileName + FromUtf8("/le texte est codé en UTF-8 (") + where +
+                         FromUtf8(") : lu en UTF-8 et converti en Windows-1252"));
+        }
+        reader_.emplace(path_, survey_.utf8Line.has_value(), survey_.longestLine);
+        if (reader_->Next()) {
+            header_ = reader_->Raw();
+            columns_.LoadHeaderLine(reader_->Text());
+        }
+        return true;
+    }
+
+    bool LeaveAside(const std::string &why, const std::string &summaryText) {
+        op_.AddToLog(step_.fileName + "/" + why);
+        summary_.leftAside = summaryText;
+        return false;
+    }
+
+    void ReadLines() {
+        if (!reader_)
+            return;
+        if (survey_.nulLine) {
+            summary_.notRead = static_cast<int>(survey_.linesAfterNul);
+            std::string text = step_.fileName + FromUtf8("/caractère NUL ligne ") + std::to_string(*survey_.nulLine) +
+                               FromUtf8(" : la suite du fichier est ignorée");
+            if (survey_.linesAfterNul > 0)
+                text += ", " + Plural(summary_.notRead, "ligne non lue", "lignes non lues");
+            op_.AddToLog(text);
+        }
+        cut_.Separator = "\t";
+        cut_.Line = reader_->Text();
+        cut_.PrepareFromLine();
+        reports_.Start(state_, step_, header_, reader_->Utf8());
+        total_ = survey_.lines > 0 ? static_cast<int>(survey_.lines - 1) : 0;
+
+        TargetDatabase &db = state_.db;
+        // Rows of the preparatory work are committed before the first line, so that they never wait with
+        // the rows of a line.
+        if (db.PendingRows() > 0)
+            db.CommitRetaining();
+        UncommittedLines uncommitted(state_.lists);
+        LineCommits lineCommits(db);
+        int lastRead = 0;
+        for (int i = 1; reader_->Next(); ++i) {
+            lastRead = i;
+            op_.SetWaitMessage(step_.progressText + std::to_string(i) + "/" + std::to_string(total_) + "...");
+            OneLine(i, uncommitted);
+            op_.ProcessPendingMessages();
+            if (step_.interruptible && op_.Interrupted()) {
+                state_.StopRequested = true;
+                summary_.interrupted = true;
+                break;
+            }
+        }
+        try {
+            if (db.PendingRows() > 0)
+                db.CommitRetaining();
+            uncommitted.Committed(state_.lists);
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost()) {
+                LoseUncommitted(uncommitted, e);
+                StopReading(lastRead, e);
+            }
+            throw;
+        }
+    }
+
+    void OneLine(int i, UncommittedLines &uncommitted) {
+        TargetDatabase &db = state_.db;
+        const std::string &raw = reader_->Raw();
+        const auto listsBefore = state_.lists.CurrentLengths();
+        const auto commitsBefore = db.Commits();
+        warnings_.clear();
+        try {
+            if (const auto unmapped = reader_->Unmapped()) {
+                ++summary_.read;
+                FailLine(i, raw, UnmappedCharacterMessage(*unmapped));
+                return;
+            }
+            // The cutter takes the line's bytes instead of a copy: a long line is held once.
+            cut_.Line.swap(reader_->Text());
+            const bool cut = cut_.Cut();
+            cut_.Line.swap(reader_->Text());
+            if (!cut)
+                return;
+            ++summary_.read;
+            cut_.TrimFields();
+            const LineOutcome outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
+            db.LineEnded();
+            Count(i, raw, outcome);
+            uncommitted.LineDone(state_, listsBefore, commitsBefore, i, raw, outcome);
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost())
+                LoseUncommitted(uncommitted, e);
+            FailLine(i, raw, e.what());
+            if (e.ConnectionLost()) {
+                StopReading(i, e);
+                throw;
+            }
+        } catch (const std::exception &e) {
+            FailLine(i, raw, e.what());
+        }
+    }
+
+    void Count(int i, const std::string &raw, LineOutcome outcome) {
+        switch (outcome) {
+        case LineOutcome::Imported:
+            ++summary_.imported;
+            break;
+        case LineOutcome::Matched:
+            ++summary_.matched;
+            break;
+        case LineOutcome::Skipped:
+            ++summary_.skipped;
+            break;
+        }
+        if (warnings_.empty())
+            return;
+        ++summary_.warnings;
+        std::string reasons;
+        for (const auto &warning : warnings_) {
+            op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + warning));
+            reasons += (reasons.empty() ? "" : " ; ") + warning;
+        }
+        reports_.warnings->Add(raw, reasons);
+    }
+
+    void FailLine(int number, const std::string &text, const std::string &message) {
+        ++summary_.failed;
+        op_.AddToLog(LineFailureLog(step_, number, message));
+        if (reports_.rejects)
+            reports_.rejects->Add(text, message);
+    }
+
+    // The connection is lost: the uncommitted lines fail and the lists forget them.
+    void LoseUncommitted(const UncommittedLines &uncommitted, const DatabaseError &e) {
+        for (const auto &lost : uncommitted.Lines()) {
+            if (lost.outcome == LineOutcome::Imported)
+                --summary_.imported;
+            else
+                --summary_.matched;
+            FailLine(lost.number, lost.text, FromUtf8("écrite mais non validée : ") + e.what());
+        }
+        state_.lists.TruncateTo(uncommitted.CommittedLengths());
+    }
+
+    // Then the lines not read are named, and the error ends the run.
+    void StopReading(int linesRead, const DatabaseError &e) {
+        if (linesRead < total_) {
+            summary_.notRead += total_ - linesRead;
+            op_.AddToLog(step_.fileName + FromUtf8("/lignes ") + std::to_string(linesRead + 1) + FromUtf8(" à ") +
+                         std::to_string(total_) + FromUtf8(" non lues : ") + e.what());
+        }
+        state_.db.Abandon();
+    }
+
+    RunState &state_;
+    Operator &op_;
+    const StepDefinition &step_;
+    const LineWork &work_;
+    const std::string path_;
+    StepSummary summary_;
+    StepReports reports_;
+    StepEnd end_;
+    FileSurvey survey_;
+    std::optional<SourceLineReader> reader_;
+    std::string header_;
+    TColList columns_;
+    TCut cut_;
+    int total_ = 0;
+    std::vector<std::string> warnings_;
 };
 
 } // namespace
@@ -156,141 +358,18 @@ bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TCol
 
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
                           const std::function<void()> &beforeLines) {
-    StepSummary summary;
-    summary.fileName = step.fileName;
-    if (state.StopRequested || (step.checkBox && !(state.options.*(step.checkBox)).Ticked()))
+    if (state.StopRequested || (step.checkBox && !(state.options.*(step.checkBox)).Ticked())) {
+        StepSummary summary;
+        summary.fileName = step.fileName;
         return summary;
-
-    const auto started = std::chrono::steady_clock::now();
-    Operator &op = state.op;
-    op.ShowWait();
-    Rejects rejects;
-    StepEnd end(state, step, rejects);
-    op.SetWaitMessage(step.waitText);
-
-    const std::string path = state.SourcePath(step.fileName);
-    TColList columns;
-    columns.LoadHeader(path);
-    summary.missingColumns = !CheckMandatoryColumns(op, step.fileName, columns, step.mandatoryColumns);
-    if (!summary.missingColumns) {
-        if (beforeLines)
-            beforeLines();
-        summary.ran = true;
-
-        // A first pass counts the lines for the progress text, so that the loop can stream the file.
-        std::size_t lineCount = 0;
-        std::optional<std::size_t> nulLine;
-        {
-            LineReader counter(path);
-            while (counter.Skip())
-                ++lineCount;
-            nulLine = counter.NulLine();
-        }
-        if (nulLine)
-            op.AddToLog(step.fileName + FromUtf8("/caractère NUL ligne ") + std::to_string(*nulLine) +
-                        FromUtf8(" : la suite du fichier est ignorée"));
-
-        LineReader reader(path);
-        std::string line;
-        TCut cut;
-        if (reader.Next(line)) {
-            cut.Separator = "\t";
-            cut.Line = line;
-            cut.PrepareFromLine();
-            rejects.Start(state.SourcePath(FromUtf8("REJETS_") + step.fileName), line);
-        }
-        const int total = lineCount > 0 ? static_cast<int>(lineCount - 1) : 0;
-        const auto failLine = [&](int number, const std::string &text, const std::string &message) {
-            ++summary.failed;
-            op.AddToLog(LineFailureLog(step, number, message));
-            rejects.Add(text, message);
-        };
-        // The connection is lost: the uncommitted lines fail and the lists forget them; then the lines not read
-        // are named, and the error ends the run.
-        const auto loseUncommitted = [&](const UncommittedLines &uncommitted, const DatabaseError &e) {
-            for (const auto &lost : uncommitted.Lines()) {
-                if (lost.outcome == LineOutcome::Imported)
-                    --summary.imported;
-                else
-                    --summary.matched;
-                failLine(lost.number, lost.text, FromUtf8("écrite mais non validée : ") + e.what());
-            }
-            state.lists.TruncateTo(uncommitted.CommittedLengths());
-        };
-        const auto stopReading = [&](int linesRead, const DatabaseError &e) {
-            if (linesRead < total)
-                op.AddToLog(step.fileName + FromUtf8("/lignes ") + std::to_string(linesRead + 1) + FromUtf8(" à ") +
-                            std::to_string(total) + FromUtf8(" non lues : ") + e.what());
-            state.db.Abandon();
-        };
-
-        TargetDatabase &db = state.db;
-        // Rows of the preparatory work are committed before the first line, so that they never wait with
-        // the rows of a line.
-        if (db.PendingRows() > 0)
-            db.CommitRetaining();
-        UncommittedLines uncommitted(state.lists);
-        LineCommits lineCommits(db);
-        int lastRead = 0;
-        for (int i = 1; reader.Next(line); ++i) {
-            lastRead = i;
-            op.SetWaitMessage(step.progressText + std::to_string(i) + "/" + std::to_string(total) + "...");
-            const auto listsBefore = state.lists.CurrentLengths();
-            const auto commitsBefore = db.Commits();
-            try {
-                cut.Line = line;
-                if (cut.Cut()) {
-                    ++summary.read;
-                    cut.TrimFields();
-                    const LineOutcome outcome = work(StepLine(columns, cut, i, line));
-                    db.LineEnded();
-                    switch (outcome) {
-                    case LineOutcome::Imported:
-                        ++summary.imported;
-                        break;
-                    case LineOutcome::Matched:
-                        ++summary.matched;
-                        break;
-                    case LineOutcome::Skipped:
-                        ++summary.skipped;
-                        break;
-                    }
-                    uncommitted.LineDone(state, listsBefore, commitsBefore, i, line, outcome);
-                }
-            } catch (const DatabaseError &e) {
-                if (e.ConnectionLost())
-                    loseUncommitted(uncommitted, e);
-                failLine(i, line, e.what());
-                if (e.ConnectionLost()) {
-                    stopReading(i, e);
-                    throw;
-                }
-            } catch (const std::exception &e) {
-                failLine(i, line, e.what());
-            }
-            op.ProcessPendingMessages();
-            if (step.interruptible && op.Interrupted()) {
-                state.StopRequested = true;
-                summary.interrupted = true;
-                break;
-            }
-        }
-        try {
-            if (db.PendingRows() > 0)
-                db.CommitRetaining();
-            uncommitted.Committed(state.lists);
-        } catch (const DatabaseError &e) {
-            if (e.ConnectionLost()) {
-                loseUncommitted(uncommitted, e);
-                stopReading(lastRead, e);
-            }
-            throw;
-        }
     }
-
-    end.Finish();
-    summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (summary.ran || summary.missingColumns)
+    state.op.ShowWait();
+    StepSummary summary;
+    {
+        StepRun run(state, step, work);
+        summary = run.Run(beforeLines);
+    }
+    if (summary.ran || summary.missingColumns || !summary.leftAside.empty())
         state.summaries.push_back(summary);
     return summary;
 }

@@ -5,6 +5,7 @@
 
 #include "app/ImportOptions.h"
 #include "app/Operator.h"
+#include "database/DatabaseError.h"
 #include "normalized/TColList.h"
 #include "normalized/TCut.h"
 
@@ -39,8 +40,9 @@ struct StepDefinition {
 // The current data line, as the step's work sees it.
 class StepLine {
 public:
-    StepLine(const TColList &columns, const TCut &cut, int number, const std::string &raw)
-        : columns_(columns), cut_(cut), number_(number), raw_(raw) {}
+    StepLine(const TColList &columns, TCut &cut, int number, const std::string &raw,
+             std::vector<std::string> *warnings = nullptr)
+        : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings) {}
 
     // Data lines count from 1: line 1 is the first line after the header.
     int Number() const { return number_; }
@@ -49,13 +51,42 @@ public:
     bool Has(std::string_view column) const { return columns_.FindColumn(column) != nullptr; }
     // The trimmed field of the named column; empty when the header has no such column.
     const std::string &Field(std::string_view column) const { return FieldOf(columns_, cut_, column); }
+    // The field's text taken out of the line, for a long text the work turns into something else (a document),
+    // so that it is not held twice; the field reads empty afterwards.
+    std::string TakeField(std::string_view column) const {
+        const TCol *col = columns_.FindColumn(column);
+        if (!col || col->Index < 0 || static_cast<std::size_t>(col->Index) >= cut_.Fields.size())
+            return {};
+        return std::move(cut_.Fields[static_cast<std::size_t>(col->Index)]);
+    }
     const TColList &Columns() const { return columns_; }
+
+    // A write that follows the line's main row (a passport after its animal, a category after its contact):
+    // when it fails, the main row stays in the database, so the line is imported, with the failure as its
+    // warning, and is not a rejected line (importing the rejects again would write that row twice). A lost
+    // connection still fails the line.
+    template <typename Write> void AfterMainRow(Write &&write) const {
+        try {
+            write();
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost())
+                throw;
+            Warn(e.what());
+        } catch (const std::exception &e) {
+            Warn(e.what());
+        }
+    }
+    void Warn(std::string message) const {
+        if (warnings_)
+            warnings_->push_back(std::move(message));
+    }
 
 private:
     const TColList &columns_;
-    const TCut &cut_;
+    TCut &cut_;
     int number_;
     const std::string &raw_;
+    std::vector<std::string> *warnings_;
 };
 
 // Counts of one run of a step, for the summary of the run.
@@ -66,10 +97,16 @@ struct StepSummary {
     int matched = 0;
     int skipped = 0;
     int failed = 0;
+    int warnings = 0; // lines imported with a warning (counted in imported too)
+    int notRead = 0;  // lines never read: after a NUL byte, or after the connection was lost
     double seconds = 0;
     bool ran = false;          // false when the step did nothing (unticked, missing columns, stopped)
     bool missingColumns = false; // the file lacked a mandatory column: none of its lines was imported
+    // Why the whole file was left aside otherwise (not a regular file, UTF-8...); empty when it was read.
+    std::string leftAside;
     bool interrupted = false;
+    // Something of the file did not arrive: a failed or unread line, a warning, the file left aside.
+    bool Incomplete() const { return failed > 0 || warnings > 0 || notRead > 0 || missingColumns || !leftAside.empty(); }
 };
 
 using LineWork = std::function<LineOutcome(const StepLine &)>;

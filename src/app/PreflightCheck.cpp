@@ -33,7 +33,9 @@ namespace clinova {
 
 namespace {
 
-enum class Conversion { Date, Integer };
+// Weight: a whole number the step reads leniently: what is not one becomes 0, and the step then leaves the
+// weighing aside without a word; the check says so.
+enum class Conversion { Date, Integer, Weight };
 
 // A field a step converts; a value that does not convert fails the step's line. The field is looked at
 // only when the header has its column, as the steps do.
@@ -46,6 +48,7 @@ struct Field {
     // The step converts the field only on the lines where this holds, or only with this setting ticked.
     bool (*applies)(const StepLine &) = nullptr;
     bool ImportOptions::*setting = nullptr;
+    const char *consequence = nullptr; // Weight: what the step does with a value that is not a whole number
 };
 
 // A field naming a record of another file of the folder, as the default mode of the steps resolves it:
@@ -82,6 +85,9 @@ bool HasPassportNumber(const StepLine &line) {
 }
 bool IsWeighing(const StepLine &line) {
     return NonZeroInteger(line.Field("POIDS_GR")) && !line.Field("DATE").empty();
+}
+bool HasDate(const StepLine &line) {
+    return !line.Field("DATE").empty();
 }
 bool HasNoteText(const StepLine &line) {
     return !line.Field("NOTES").empty();
@@ -121,10 +127,15 @@ const std::vector<FileRules> &Rules() {
               {.column = "PUCE_DATE", .conversion = Date, .emptyAllowed = true},
               {.column = "DATE_PESEE", .conversion = Date, .emptyAllowed = true, .applies = HasFirstWeight},
               {.column = "DATE_CREATION", .conversion = Date, .emptyAllowed = true},
-              {.column = "PASSEPORT_DATE", .conversion = Date, .emptyAllowed = true, .applies = HasPassportNumber}},
+              {.column = "PASSEPORT_DATE", .conversion = Date, .emptyAllowed = true, .applies = HasPassportNumber},
+              {.column = "POIDS", .conversion = Weight, .consequence = "l'animal sera importé sans poids"}},
          .references = {{"ID_CLIENT", ClientStepDefinition, "ID_CLIENT"}}},
         {.definition = WeightStepDefinition,
-         .fields = {{.column = "DATE", .conversion = Date, .applies = IsWeighing},
+         .fields = {{.column = "POIDS_GR",
+                     .conversion = Weight,
+                     .applies = HasDate,
+                     .consequence = "la pesée sera ignorée"},
+                    {.column = "DATE", .conversion = Date, .applies = IsWeighing},
                     {.column = "ID_HOSPI", .conversion = Integer, .applies = IsWeighing},
                     {.column = "ID_SITE", .conversion = Integer, .applies = IsWeighing},
                     {.column = "ID_USER", .conversion = Integer, .applies = IsWeighing}},
@@ -175,14 +186,16 @@ const std::vector<FileRules> &Rules() {
 }
 
 // A normalized file read as a step reads it: the column map of its header, then each data line cut at tabs
-// into the header's fields and trimmed. Data lines count from 1; empty lines are passed over but counted.
+// into the header's fields and trimmed. Data lines count from 1; empty lines are passed over but counted. A
+// file written as UTF-8 is read as UTF-8 when the step would read it so.
 class DataLines {
 public:
-    explicit DataLines(const std::string &path) : reader_(path) {
-        columns_.LoadHeader(path);
-        if (reader_.Next(header_)) {
+    DataLines(const std::string &path, bool utf8) : reader_(path, utf8) {
+        if (reader_.Next()) {
+            header_ = reader_.Raw();
+            columns_.LoadHeaderLine(reader_.Text());
             cut_.Separator = "\t";
-            cut_.Line = header_;
+            cut_.Line = reader_.Text();
             cut_.PrepareFromLine();
         }
     }
@@ -191,21 +204,28 @@ public:
     const std::string &Header() const { return header_; }
     std::optional<std::size_t> NulLine() const { return reader_.NulLine(); }
 
-    // Calls work with each data line until it returns false.
-    template <typename Work> void ForEach(Work work) {
-        std::string line;
-        for (int number = 1; reader_.Next(line); ++number) {
-            cut_.Line = line;
+    // Calls work with each data line until it returns false; a line that does not convert from UTF-8 goes to
+    // unmapped(number, character) instead.
+    template <typename Work, typename Unmapped> void ForEach(Work work, Unmapped unmapped) {
+        for (int number = 1; reader_.Next(); ++number) {
+            if (const auto character = reader_.Unmapped()) {
+                unmapped(number, *character);
+                continue;
+            }
+            cut_.Line = reader_.Text();
             if (!cut_.Cut())
                 continue;
             cut_.TrimFields();
-            if (!work(StepLine(columns_, cut_, number, line)))
+            if (!work(StepLine(columns_, cut_, number, reader_.Raw())))
                 return;
         }
     }
+    template <typename Work> void ForEach(Work work) {
+        ForEach(work, [](int, char32_t) {});
+    }
 
 private:
-    LineReader reader_;
+    SourceLineReader reader_;
     TColList columns_;
     TCut cut_;
     std::string header_;
@@ -218,29 +238,6 @@ struct KeyIndex {
     std::vector<std::string> companions;
 };
 
-// A file written as UTF-8 rather than Windows-1252: some line is valid UTF-8 with multi-byte sequences, and
-// no line has bytes that UTF-8 forbids (an accent of Windows-1252 alone is one).
-class EncodingScan {
-public:
-    void Add(const std::string &raw, int number) {
-        bool high = false;
-        for (const char c : raw)
-            high = high || static_cast<unsigned char>(c) >= 0x80;
-        if (!high)
-            return;
-        if (!LooksLikeUtf8(raw))
-            windows1252_ = true;
-        else if (!firstUtf8Line_)
-            firstUtf8Line_ = number;
-    }
-    // The first UTF-8 line (0 for the header) when the file as a whole looks like UTF-8.
-    std::optional<int> Utf8Line() const { return windows1252_ ? std::nullopt : firstUtf8Line_; }
-
-private:
-    std::optional<int> firstUtf8Line_;
-    bool windows1252_ = false;
-};
-
 std::string Quote(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
@@ -249,6 +246,11 @@ std::string Quote(std::string_view text) {
 std::optional<std::string> ConversionProblem(const Field &field, const std::string &value) {
     if (value.empty() && field.emptyAllowed)
         return std::nullopt;
+    if (field.conversion == Conversion::Weight) {
+        if (value.empty() || TryStrToInt(value))
+            return std::nullopt;
+        return Quote(value) + FromUtf8(" n'est pas un nombre entier : ") + FromUtf8(field.consequence);
+    }
     try {
         if (field.conversion == Conversion::Date) {
             ParseDateDMY(value);
@@ -279,7 +281,7 @@ public:
             for (const FileRules &rules : Rules()) {
                 const StepDefinition &definition = rules.definition();
                 FileCheckBox ImportOptions::*box = definition.checkBox ? definition.checkBox : rules.box;
-                if (!(options_.*box).Ticked() || !Exists(definition.fileName))
+                if (!(options_.*box).Ticked() || KindOfEntry(Path(definition.fileName)) == EntryKind::Missing)
                     continue;
                 result.files.push_back(CheckFile(rules, definition));
                 if (interrupted_) {
@@ -296,8 +298,11 @@ public:
 private:
     std::string Path(const std::string &fileName) const { return folder_ + fileName; }
     bool Exists(const std::string &fileName) const {
-        std::error_code ec;
-        return !folder_.empty() && std::filesystem::is_regular_file(Path(fileName), ec);
+        return !folder_.empty() && KindOfEntry(Path(fileName)) == EntryKind::RegularFile;
+    }
+    // How the step will read the file: as UTF-8 when it is UTF-8 and the setting says so.
+    bool ReadAsUtf8(const std::string &fileName) const {
+        return options_.cbFichiersUTF8 && SurveyFile(Path(fileName)).utf8Line.has_value();
     }
 
     PreflightCount CheckFile(const FileRules &rules, const StepDefinition &definition) {
@@ -305,24 +310,32 @@ private:
         count.fileName = definition.fileName;
         const std::string &file = definition.fileName;
         op_.SetWaitMessage(FromUtf8("Vérification ") + file);
-
-        DataLines lines(Path(file));
         auto fileProblem = [&](const std::string &text) {
             op_.AddToLog(file + "/" + text);
             ++count.fileProblems;
         };
+        if (const EntryKind kind = KindOfEntry(Path(file)); kind != EntryKind::RegularFile) {
+            fileProblem(FromUtf8("c'est ") + EntryKindText(kind) + FromUtf8(", pas un fichier ordinaire"));
+            return count;
+        }
+
+        const FileSurvey survey = SurveyFile(Path(file));
+        const bool utf8 = survey.utf8Line && options_.cbFichiersUTF8;
+        DataLines lines(Path(file), utf8);
         if (!CheckMandatoryColumns(op_, file, lines.Columns(), definition.mandatoryColumns))
             ++count.fileProblems;
-        if (lines.Header().rfind("\xEF\xBB\xBF", 0) == 0)
+        if (lines.Header().rfind("\xEF\xBB\xBF", 0) == 0 && !utf8)
             fileProblem(FromUtf8("l'en-tête commence par une marque d'ordre des octets (BOM) : "
                                  "le fichier n'est pas en Windows-1252"));
 
-        EncodingScan encoding;
-        encoding.Add(lines.Header(), 0);
         std::vector<bool> targetMissingLogged(rules.references.size(), false);
+        const auto unmapped = [&](int number, char32_t character) {
+            ++count.read;
+            ++count.withProblems;
+            op_.AddToLog(LineFailureLog(definition, number, UnmappedCharacterMessage(character)));
+        };
         lines.ForEach([&](const StepLine &line) {
             ++count.read;
-            encoding.Add(line.Raw(), line.Number());
             bool problem = false;
             auto lineProblem = [&](const char *column, const std::string &text) {
                 op_.AddToLog(LineFailureLog(definition, line.Number(), column + std::string(" : ") + text));
@@ -373,14 +386,20 @@ private:
             op_.ProcessPendingMessages();
             interrupted_ = op_.Interrupted();
             return !interrupted_;
-        });
+        }, unmapped);
 
-        if (const auto nul = lines.NulLine())
-            fileProblem(FromUtf8("caractère NUL ligne ") + std::to_string(*nul) +
-                        FromUtf8(" : la suite du fichier est ignorée"));
-        if (const auto utf8 = encoding.Utf8Line())
+        if (const auto nul = lines.NulLine()) {
+            std::string text = FromUtf8("caractère NUL ligne ") + std::to_string(*nul) +
+                               FromUtf8(" : la suite du fichier est ignorée");
+            if (survey.linesAfterNul > 0)
+                text += FromUtf8(fmt::format(", {} {}", survey.linesAfterNul,
+                                             survey.linesAfterNul > 1 ? "lignes non lues" : "ligne non lue"));
+            fileProblem(text);
+        }
+        if (survey.utf8Line && !utf8)
             fileProblem(FromUtf8("le texte semble codé en UTF-8 et non en Windows-1252 (") +
-                        (*utf8 == 0 ? FromUtf8("en-tête") : "ligne " + std::to_string(*utf8)) + ")");
+                        (*survey.utf8Line == 0 ? FromUtf8("en-tête") : "ligne " + std::to_string(*survey.utf8Line)) +
+                        ")");
         return count;
     }
 
@@ -393,7 +412,7 @@ private:
         KeyIndex &index = indexes_[key];
         if (!Exists(target.fileName))
             return index;
-        DataLines lines(Path(target.fileName));
+        DataLines lines(Path(target.fileName), ReadAsUtf8(target.fileName));
         if (!lines.Columns().FindColumn(reference.targetColumn) ||
             (!companion.empty() && !lines.Columns().FindColumn(companion)))
             return index;

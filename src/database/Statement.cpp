@@ -267,6 +267,14 @@ void Statement::SetText(std::string_view name, std::string_view value) {
     v.s.assign(value);
 }
 
+void Statement::TakeText(std::string_view name, std::string &value) {
+    Value &v = Param(name);
+    v.kind = Value::Kind::Text;
+    v.s.swap(value);
+}
+
+void Statement::MarkBlob(std::string_view name) { Param(name).kind = Value::Kind::Blob; }
+
 void Statement::SetDate(std::string_view name, const Date &value) {
     Value v;
     v.kind = Value::Kind::Date;
@@ -298,17 +306,20 @@ void Statement::BindInput() {
         const auto wrongType = [&]() {
             return DatabaseError(FromUtf8(fmt::format("type de valeur incompatible avec le paramètre {}", slot.name)));
         };
-        const auto asText = [&]() -> std::string {
+        // Text and blob values are bound from the value itself, never copied: a memo may be long.
+        std::string converted;
+        const auto asText = [&]() -> const std::string & {
             switch (v.kind) {
             case Value::Kind::Int:
-                return std::to_string(v.i);
+                return converted = std::to_string(v.i);
             case Value::Kind::Double:
-                return NumberText(v.d);
+                return converted = NumberText(v.d);
             case Value::Kind::Date:
-                return fmt::format("{:04}-{:02}-{:02}", v.t.date.year, v.t.date.month, v.t.date.day);
+                return converted = fmt::format("{:04}-{:02}-{:02}", v.t.date.year, v.t.date.month, v.t.date.day);
             case Value::Kind::DateTime:
-                return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", v.t.date.year, v.t.date.month,
-                                   v.t.date.day, v.t.hour, v.t.minute, v.t.second, v.t.millisecond);
+                return converted = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", v.t.date.year,
+                                               v.t.date.month, v.t.date.day, v.t.hour, v.t.minute, v.t.second,
+                                               v.t.millisecond);
             default:
                 return v.s;
             }
@@ -328,7 +339,7 @@ void Statement::BindInput() {
         switch (slot.type) {
         case kTextType:
         case kVaryingType: {
-            const std::string text = asText();
+            const std::string &text = asText();
             if (text.size() > slot.length)
                 throw DatabaseError(FromUtf8(fmt::format(
                     "troncature de texte : {} caractères pour {} au plus (paramètre {})", text.size(), slot.length,
@@ -395,7 +406,7 @@ void Statement::BindInput() {
             Put<FB_BOOLEAN>(buf, slot, asNumber() != 0 ? FB_TRUE : FB_FALSE);
             break;
         case SQL_BLOB: {
-            const std::string bytes = asText();
+            const std::string &bytes = asText();
             ISC_QUAD id{};
             fb::Call([&](ThrowStatusWrapper *st) {
                 IBlob *blob = db_.Attachment()->createBlob(st, db_.Transaction(), &id, 0, nullptr);

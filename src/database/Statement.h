@@ -6,6 +6,7 @@
 #include "database/NamedParameters.h"
 #include "normalized/DateTime.h"
 
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,9 +49,22 @@ public:
     void SetInt64(std::string_view name, std::int64_t value);
     void SetDouble(std::string_view name, double value);
     void SetText(std::string_view name, std::string_view value);
+    // The same, taking a temporary text itself: a long text (a memo) is not copied.
+    template <typename T>
+        requires std::same_as<T, std::string>
+    void SetText(std::string_view name, T &&value) {
+        TakeText(name, value);
+    }
     void SetDate(std::string_view name, const Date &value);
     void SetDateTime(std::string_view name, const DateTime &value);
     void SetBlob(std::string_view name, std::string_view bytes);
+    // The same, taking temporary bytes themselves (a document), without a copy.
+    template <typename T>
+        requires std::same_as<T, std::string>
+    void SetBlob(std::string_view name, T &&bytes) {
+        TakeText(name, bytes);
+        MarkBlob(name);
+    }
 
     // Runs a statement that returns no rows, or one row (EXECUTE PROCEDURE ... RETURNING).
     void Execute();
@@ -87,6 +101,8 @@ private:
     const Slot &Column(std::string_view name) const;
     Value &Param(std::string_view name);
     void SetAll(std::string_view name, const Value &value);
+    void TakeText(std::string_view name, std::string &value);
+    void MarkBlob(std::string_view name);
 
     TargetDatabase &db_;
     std::string text_;

@@ -57,7 +57,12 @@ std::string SaveDocumentRVF(const RichViewDocument &document) {
     for (const auto &item : items)
         CheckSavable(item);
 
+    // Sized before it is written: a long text is not copied again as the document grows.
+    std::size_t size = 4096;
+    for (const auto &item : items)
+        size += item.text.size() + 32;
     std::string out;
+    out.reserve(size);
     AppendLine(out, "-8 1 3");
     AppendStyleRecord(out, kTextStyles, TextStylesStream());
     AppendStyleRecord(out, kParaStyles, ParaStylesStream());
@@ -81,6 +86,10 @@ std::string SaveDocumentRVF(const RichViewDocument &document) {
 
 std::string ConsultationDocumentRVF(const std::vector<std::string> &lines) {
     return SaveDocumentRVF(RichViewDocument::FromLines(lines));
+}
+
+std::string ConsultationDocumentRVF(std::vector<std::string> &&lines) {
+    return SaveDocumentRVF(RichViewDocument::FromLines(std::move(lines)));
 }
 
 } // namespace clinova

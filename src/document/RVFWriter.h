@@ -15,5 +15,6 @@ std::string SaveDocumentRVF(const RichViewDocument &document);
 
 // The bytes of the document built from the lines of a consultation, one paragraph per line.
 std::string ConsultationDocumentRVF(const std::vector<std::string> &lines);
+std::string ConsultationDocumentRVF(std::vector<std::string> &&lines);
 
 } // namespace clinova

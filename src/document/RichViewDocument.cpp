@@ -11,6 +11,20 @@ RichViewDocument RichViewDocument::FromLines(const std::vector<std::string> &lin
     return doc;
 }
 
+RichViewDocument RichViewDocument::FromLines(std::vector<std::string> &&lines) {
+    RichViewDocument doc;
+    for (auto &line : lines) {
+        if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+            doc.AddParagraph(line);
+            continue;
+        }
+        RVItem item;
+        item.text = std::move(line);
+        doc.items_.push_back(std::move(item));
+    }
+    return doc;
+}
+
 void RichViewDocument::AddParagraph(std::string_view text, int styleNo, int paraNo) {
     RVItem item;
     item.styleNo = styleNo;

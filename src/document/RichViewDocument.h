@@ -31,6 +31,8 @@ public:
     // One text item per line, each starting a new paragraph, text style 0 and paragraph style 0; an
     // empty line gives an empty paragraph. No line gives a document without items.
     static RichViewDocument FromLines(const std::vector<std::string> &lines);
+    // The same, taking the lines: a line without a line break becomes its paragraph's text as it is.
+    static RichViewDocument FromLines(std::vector<std::string> &&lines);
 
     void Clear() { items_.clear(); }
 

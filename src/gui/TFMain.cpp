@@ -526,6 +526,9 @@ QWidget *TFMain::BuildOptions1Page() {
             "cbPoidsQuePourNewAnimaux", "Poids que pour new animaux", catchUp);
     catchUpLayout->addWidget(
         AddCheckBox("cbCommitParLigne", Utf8("valider chaque ligne séparément (plus lent)"), catchUp), row++, 0, 1, 2);
+    catchUpLayout->addWidget(
+        AddCheckBox("cbFichiersUTF8", Utf8("Fichiers UTF-8 : les lire en UTF-8 et les convertir"), catchUp), row++, 0,
+        1, 2);
     catchUpLayout->setColumnStretch(1, 1);
     layout->addWidget(catchUp);
 

@@ -173,6 +173,7 @@ std::string FormatPhoneNumber(std::string_view text) {
 
 std::string VerticalTabsToLines(std::string_view text) {
     std::string result;
+    result.reserve(text.size());
     const auto append = [&result](std::string_view piece) {
         if (!result.empty())
             result += '\r';
@@ -198,18 +199,63 @@ std::string StripFinalLineBreak(std::string_view text) {
     return std::string(text);
 }
 
-std::string StringsToText(std::vector<std::string> lines) {
-    TrimBlankLines(lines);
+namespace {
+
+// The lines joined by CR LF, without the blank lines at either end; sized before it is written, so that a long
+// text is held once more, not several times.
+template <typename Lines> std::string JoinWithoutBlankEnds(const Lines &lines) {
+    const auto blank = [](std::string_view line) { return TrimView(line).empty(); };
+    auto first = std::find_if_not(lines.begin(), lines.end(), blank);
+    auto last = std::find_if_not(lines.rbegin(), std::make_reverse_iterator(first), blank).base();
+    std::size_t size = 0;
+    for (auto it = first; it != last; ++it)
+        size += std::string_view(*it).size() + 2;
     std::string text;
-    for (const auto &line : lines) {
-        text += line;
-        text += "\r\n";
+    text.reserve(size);
+    for (auto it = first; it != last; ++it) {
+        if (it != first)
+            text += "\r\n";
+        text += *it;
     }
-    return StripFinalLineBreak(text);
+    return text;
+}
+
+// The lines of a text as SplitLines cuts them (CR LF, CR or LF; a NUL ends the text), as views into it.
+std::vector<std::string_view> LineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    while (!text.empty()) {
+        const std::size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        const std::size_t next = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1;
+        text.remove_prefix(next);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string StringsToText(std::vector<std::string> lines) {
+    return JoinWithoutBlankEnds(lines);
 }
 
 std::string TrimTextBlankLines(std::string_view text) {
-    return StringsToText(SplitLines(text).lines);
+    return JoinWithoutBlankEnds(LineViews(text));
+}
+
+std::string VerticalTabLinesText(std::string_view field) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = field.find('\v', start);
+        lines.push_back(field.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    return JoinWithoutBlankEnds(lines);
 }
 
 std::string BoolToTF(bool value) {

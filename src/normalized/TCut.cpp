@@ -50,8 +50,15 @@ void TCut::StoreField(int i, std::string_view piece) {
 }
 
 void TCut::TrimFields() {
-    for (auto &field : Fields)
-        field = Trim(field);
+    // In place: a long field is never held twice.
+    for (auto &field : Fields) {
+        const std::string_view trimmed = TrimView(field);
+        if (trimmed.size() == field.size())
+            continue;
+        const auto start = static_cast<std::size_t>(trimmed.data() - field.data());
+        field.erase(start + trimmed.size());
+        field.erase(0, start);
+    }
 }
 
 } // namespace clinova

@@ -186,6 +186,27 @@ std::string FromUtf8(std::string_view utf8) {
     return out;
 }
 
+bool ConvertUtf8To1252(std::string_view utf8, std::string &out, char32_t &unmapped) {
+    out.clear();
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t len = DecodeUtf8(utf8, i, cp);
+        if (len == 0) {
+            unmapped = 0xFFFD;
+            return false;
+        }
+        const char c = ToWin1252(cp);
+        if (c == '?' && cp != U'?') {
+            unmapped = cp;
+            return false;
+        }
+        out.push_back(c);
+        i += len;
+    }
+    return true;
+}
+
 bool LooksLikeUtf8(std::string_view bytes) {
     bool multi = false;
     for (std::size_t i = 0; i < bytes.size();) {

@@ -26,6 +26,11 @@ std::string ToUtf8(std::string_view win1252);
 // Source files are UTF-8: French literals reach the engine through this function.
 std::string FromUtf8(std::string_view utf8);
 
+// UTF-8 to Windows-1252 for text that must convert whole (a file read as UTF-8): false when a character has
+// no Windows-1252 form, which is then in unmapped (U+FFFD for a malformed sequence); out holds the text
+// converted up to it.
+bool ConvertUtf8To1252(std::string_view utf8, std::string &out, char32_t &unmapped);
+
 // Appends the UTF-8 encoding of one code point.
 void AppendUtf8(std::string &out, char32_t cp);
 

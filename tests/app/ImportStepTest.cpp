@@ -85,9 +85,10 @@ TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
     EXPECT_EQ(summary.skipped, 1);
     EXPECT_EQ(summary.failed, 1);
 
-    // The failed line, exactly as read, with its reason, under the header: ready to be corrected.
+    // The failed line, exactly as read, with its reason in a column of its own: ready to be corrected.
     EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
-              "CODE_POSTAL\tVILLE\tN\r\n17300\tRochefort\tdeux\t'deux' n'est pas une valeur entière correcte\r\n");
+              "CODE_POSTAL\tVILLE\tN\tMOTIF_DU_REJET\r\n"
+              "17300\tRochefort\tdeux\t'deux' n'est pas une valeur entière correcte\r\n");
     s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n17000\tLa Rochelle\t1\r\n");
     s.Run();
     EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "REJETS_VILLES.TXT")) << "no rejects file when no line failed";
@@ -126,12 +127,16 @@ TEST(ImportStep, NulByteIsReportedBeforeTheLinesAndEndsTheContent) {
     content += '\0';
     content += "\t3\r\n4\td\t4\r\n";
     s.dir.Write("VILLES.TXT", content);
-    s.Run();
+    const auto summary = s.Run();
     ASSERT_EQ(s.op.log.size(), 3u);
-    EXPECT_EQ(s.op.log[0], "VILLES.TXT/caractère NUL ligne 3 : la suite du fichier est ignorée");
+    EXPECT_EQ(s.op.log[0], "VILLES.TXT/caractère NUL ligne 3 : la suite du fichier est ignorée, 1 ligne non lue");
     EXPECT_EQ(s.op.log[1].rfind("VILLES.TXT/ligne 2/", 0), 0u);
     EXPECT_EQ(s.op.log[2].rfind("VILLES.TXT/ligne 3/", 0), 0u); // "3\tc": N is empty
     EXPECT_EQ(s.seen, (std::vector<int>{1}));
+    // Every line is accounted for: 3 read, 1 never read.
+    EXPECT_EQ(summary.read, 3);
+    EXPECT_EQ(summary.notRead, 1);
+    EXPECT_TRUE(summary.Incomplete());
 }
 
 TEST(ImportStep, ErrorOutsideTheLinesEscapesAfterHidingTheWaitWindow) {
@@ -157,10 +162,16 @@ TEST(ImportStep, GarbageAndHugeLinesFailAloneAndAnUnreadableFileEndsTheStep) {
     ASSERT_EQ(s.op.log.size(), 1u);
     EXPECT_EQ(s.op.log[0].rfind("VILLES.TXT/ligne 2/", 0), 0u);
 
-    FakeStep unreadable;
-    std::filesystem::create_directory(unreadable.dir.path() / "VILLES.TXT");
-    EXPECT_THROW(unreadable.Run(), FileError);
-    EXPECT_EQ(unreadable.op.waitHidden, 1);
+    // A folder at the file's name is not read and not taken for a missing file: the file is left aside, said
+    // so, and the run goes on.
+    FakeStep folder;
+    std::filesystem::create_directory(folder.dir.path() / "VILLES.TXT");
+    const auto aside = folder.Run();
+    EXPECT_EQ(folder.op.log, (std::vector<std::string>{
+                                 "VILLES.TXT/c'est un dossier, pas un fichier ordinaire"}));
+    EXPECT_EQ(aside.leftAside, "pas un fichier ordinaire");
+    EXPECT_TRUE(aside.Incomplete());
+    EXPECT_EQ(folder.op.waitHidden, 1);
 }
 
 TEST(ImportStep, AStepThatMustRunToItsEndIgnoresTheInterruptButton) {
@@ -173,4 +184,80 @@ TEST(ImportStep, AStepThatMustRunToItsEndIgnoresTheInterruptButton) {
     EXPECT_FALSE(s.state.StopRequested);
     EXPECT_FALSE(summary.interrupted);
     EXPECT_TRUE(s.op.log.empty());
+}
+
+TEST(ImportStep, RejectsImportAgainWithTheReasonInItsOwnColumn) {
+    FakeStep s;
+    // A line shorter than its header: its reason must not land in the missing data column.
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\tMOTIF\r\n17300\tRochefort\tdeux\r\n17000\tLa Rochelle\t1\tx\r\n");
+    s.Run();
+    EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
+              "CODE_POSTAL\tVILLE\tN\tMOTIF\tMOTIF_DU_REJET\r\n"
+              "17300\tRochefort\tdeux\t\t'deux' n'est pas une valeur entière correcte\r\n");
+
+    // The rejects file, corrected and imported again: MOTIF stays empty; a new failure takes the old reason's
+    // place instead of adding a column.
+    std::string corrected = s.dir.Read("REJETS_VILLES.TXT");
+    s.dir.Write("VILLES.TXT", corrected.replace(corrected.find("deux"), 4, "2") + "17100\tSaintes\ttrois\r\n");
+    s.seen.clear();
+    const auto summary = s.Run();
+    EXPECT_EQ(s.seen, (std::vector<int>{2}));
+    EXPECT_EQ(summary.imported, 1);
+    EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
+              "CODE_POSTAL\tVILLE\tN\tMOTIF\tMOTIF_DU_REJET\r\n"
+              "17100\tSaintes\ttrois\t\t'trois' n'est pas une valeur entière correcte\r\n");
+}
+
+TEST(ImportStep, ALineWhoseMainRowStaysIsImportedWithAWarningNotRejected) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n17000\tLa Rochelle\t1\r\n17300\tRochefort\t2\r\n");
+    const auto summary = RunImportStep(s.state, s.def, [](const StepLine &line) {
+        // The main row is written; what follows it fails on the second line.
+        line.AfterMainRow([&] {
+            if (line.Number() == 2)
+                throw ConversionError(FromUtf8("'31/02/2020' n'est pas une date correcte"));
+        });
+        return LineOutcome::Imported;
+    });
+    EXPECT_EQ(summary.imported, 2);
+    EXPECT_EQ(summary.failed, 0);
+    EXPECT_EQ(summary.warnings, 1);
+    EXPECT_TRUE(summary.Incomplete());
+    EXPECT_EQ(s.op.log, (std::vector<std::string>{
+                            "VILLES.TXT/ligne 2/avertissement : '31/02/2020' n'est pas une date correcte"}));
+    EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "REJETS_VILLES.TXT"));
+    EXPECT_EQ(s.dir.Read("AVERTISSEMENTS_VILLES.TXT"),
+              "CODE_POSTAL\tVILLE\tN\tAVERTISSEMENT\r\n17300\tRochefort\t2\t'31/02/2020' n'est pas une date correcte\r\n");
+    EXPECT_EQ(s.state.writtenFiles, (std::vector<std::string>{s.dir.File("AVERTISSEMENTS_VILLES.TXT")}));
+}
+
+TEST(ImportStep, AUtf8FileIsLeftAsideUnlessItIsToBeConverted) {
+    FakeStep s;
+    const std::string utf8 = "CODE_POSTAL\tVILLE\tN\r\n17138\tAytr\xC3\xA9\t1\r\n17000\tEmoji \xF0\x9F\x98\x80\t2\r\n";
+    s.dir.Write("VILLES.TXT", utf8);
+    std::vector<std::string> towns;
+    const auto work = [&](const StepLine &line) {
+        towns.push_back(line.Field("VILLE"));
+        return LineOutcome::Imported;
+    };
+    auto summary = RunImportStep(s.state, s.def, work);
+    EXPECT_TRUE(towns.empty()) << "nothing of a UTF-8 file is imported as Windows-1252";
+    EXPECT_EQ(summary.leftAside, FromUtf8("codé en UTF-8"));
+    EXPECT_TRUE(summary.Incomplete());
+    ASSERT_EQ(s.op.log.size(), 1u);
+    EXPECT_EQ(s.op.log[0].rfind("VILLES.TXT/le texte est codé en UTF-8 et non en Windows-1252 (ligne 1)", 0), 0u)
+        << s.op.log[0];
+
+    // Read as UTF-8: converted; a character without a Windows-1252 form fails its line, which goes to the
+    // rejects as read (UTF-8, like the file it came from).
+    s.op.log.clear();
+    s.state.options.cbFichiersUTF8 = true;
+    summary = RunImportStep(s.state, s.def, work);
+    EXPECT_EQ(towns, (std::vector<std::string>{"Aytr\xE9"}));
+    EXPECT_EQ(s.op.log.back(), "VILLES.TXT/ligne 2/caractère sans équivalent en Windows-1252 (U+1F600)");
+    EXPECT_EQ(summary.imported, 1);
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_EQ(s.dir.Read("REJETS_VILLES.TXT"),
+              "CODE_POSTAL\tVILLE\tN\tMOTIF_DU_REJET\r\n17000\tEmoji \xF0\x9F\x98\x80\t2\t"
+              "caractère sans équivalent en Windows-1252 (U+1F600)\r\n");
 }

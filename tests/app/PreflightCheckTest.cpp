@@ -106,17 +106,21 @@ TEST(PreflightCheck, ConvertsAFieldOnlyWhereTheStepConvertsIt) {
     c.Write("ANIMAUX.TXT", {"ID_ANIMAL\tID_CLIENT\tDCD\tNOM\tPOIDS\tDATE_PESEE\tPASSEPORT_NUMERO\tPASSEPORT_DATE",
                             "A1\tC1\t0\tRex\t0\t99/99/9999\t\t31/04/2019", "A2\tC1\t0\tMia\tx\tdemain\t\tx",
                             "A3\tC1\t0\tTom\t3250\t32/01/2024\tFR1\t31/04/2019"});
-    // A weighing of 0 g or without a day is left aside before its fields are read.
-    c.Write("POIDS.TXT",
-            {"ID_ANIMAL\tDATE\tPOIDS_GR\tID_SITE", "A1\t31/02/2022\t0\tx", "A1\t\t4100\tx", "A1\t31/02/2022\t4100\t1"});
+    // A weighing of 0 g or without a day is left aside before its fields are read; one of "1.5" g too, which the
+    // check reports.
+    c.Write("POIDS.TXT", {"ID_ANIMAL\tDATE\tPOIDS_GR\tID_SITE", "A1\t31/02/2022\t0\tx", "A1\t\t4100\tx",
+                          "A1\t31/02/2022\t4100\t1", "A1\t01/02/2022\t1.5\tx", "A1\t\t12abc\tx"});
     // A note without text is left aside before its date is read.
     c.Write("NOTES.TXT", {"ID_ANIMAL\tID_USER\tDATE\tNOTES", "A1\tV01\t29/02/2023\t   ", "A1\tV01\t29/02/2023\tTexte"});
 
     c.Run();
     const std::vector<std::string> withoutSettings = {
+        // A weight that is not a whole number is read as none: the step says nothing, the check does.
+        "ANIMAUX.TXT/ligne 2/POIDS : 'x' n'est pas un nombre entier : l'animal sera importé sans poids",
         "ANIMAUX.TXT/ligne 3/DATE_PESEE : '32/01/2024' n'est pas une date correcte",
         "ANIMAUX.TXT/ligne 3/PASSEPORT_DATE : '31/04/2019' n'est pas une date correcte",
         "POIDS.TXT/ligne 3/DATE : '31/02/2022' n'est pas une date correcte",
+        "POIDS.TXT/ligne 4/POIDS_GR : '1.5' n'est pas un nombre entier : la pesée sera ignorée",
         "NOTES.TXT/ligne 2/DATE : '29/02/2023' n'est pas une date correcte",
     };
     EXPECT_EQ(c.Problems(), withoutSettings);
@@ -222,7 +226,7 @@ TEST(PreflightCheck, FlagsFilesThatAreNotWindows1252Text) {
                   "CONTACTS.TXT/l'en-tête commence par une marque d'ordre des octets (BOM) : le fichier n'est pas en "
                   "Windows-1252",
                   "CONTACTS.TXT/le texte semble codé en UTF-8 et non en Windows-1252 (en-tête)",
-                  "CATEGORIES_ACTES.TXT/caractère NUL ligne 2 : la suite du fichier est ignorée",
+                  "CATEGORIES_ACTES.TXT/caractère NUL ligne 2 : la suite du fichier est ignorée, 1 ligne non lue",
                   "POSOLOGIES.TXT/le texte semble codé en UTF-8 et non en Windows-1252 (ligne 1)",
               }));
     EXPECT_EQ(CountOf(result, "CONTACTS.TXT")->fileProblems, 3);

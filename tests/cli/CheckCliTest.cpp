@@ -39,7 +39,7 @@ TEST(CliCheck, TheSamplePracticeHasProblemsAndIsLeftAsItWas) {
     EXPECT_NE(run.out.find("CLIENTS.TXT/ligne 5/DATE_CREATION : '31/02/2020' n'est pas une date correcte\n"),
               std::string::npos);
     EXPECT_NE(run.out.find("\nRENDEZ_VOUS.TXT : 8 lues, 1 à corriger\n"), std::string::npos) << run.out;
-    const std::string last = "16 ligne(s) à corriger, 0 problème(s) de fichier\n";
+    const std::string last = "17 ligne(s) à corriger, 0 problème(s) de fichier\n";
     ASSERT_GE(run.out.size(), last.size());
     EXPECT_EQ(run.out.substr(run.out.size() - last.size()), last);
     EXPECT_EQ(dir.Read("check.log"), run.out);

@@ -92,6 +92,9 @@ TEST(MultiLine, OuterBlankLinesGoInnerOnesStay) {
     EXPECT_EQ(TrimTextBlankLines("\r\n  \na\rb\r\n\r\n"), "a\r\nb");
     EXPECT_EQ(StripFinalLineBreak("a\r\n\r\n"), "a\r\n");
     EXPECT_EQ(StripFinalLineBreak("a\n"), "a\n");
+    // The one-pass form of a field's lines gives what the two conversions give.
+    for (const char *field : {"", "plain", "\v\v\v", "un\v\vdeux", "\vun\v", "un\v\v", " \v un \v\v deux \v ", "a\v \v\vb"})
+        EXPECT_EQ(VerticalTabLinesText(field), TrimTextBlankLines(VerticalTabsToLines(field))) << field;
 }
 
 TEST(Numbers, IntegersAreSignAndDigitsOnly) {

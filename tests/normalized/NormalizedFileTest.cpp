@@ -120,3 +120,61 @@ TEST(Files, WholeContentRoundTripAndErrorsNameTheFile) {
     EXPECT_THROW(CountLines(missing), FileError);
     EXPECT_THROW(WriteWholeFile(folder.File("NO/SUCH/FOLDER.TXT"), "x"), FileError);
 }
+
+TEST(FileSurvey, LinesAfterANulAreCountedEncodingAndLongestLineSeen) {
+    using namespace std::string_literals;
+    TempFolder folder;
+    const std::string path = folder.File("SURVEY.TXT");
+    struct Case {
+        std::string content;
+        std::size_t lines;
+        std::optional<std::size_t> nulLine;
+        std::size_t afterNul;
+    };
+    // The NUL's own line is read up to the NUL; only the lines after it are never read.
+    for (const Case &c : std::vector<Case>{{"h\r\na\r\nb\0c\r\nd\r\ne"s, 3, 2, 2},
+                                           {"h\r\na\0\r\n"s, 2, 1, 0},
+                                           {"h\r\na\0"s, 2, 1, 0},
+                                           {"h\r\n\0\r\n\r\nx\r\n"s, 1, 1, 2},
+                                           {"h\r\na\r\n"s, 2, {}, 0}}) {
+        WriteWholeFile(path, c.content);
+        const FileSurvey survey = SurveyFile(path);
+        EXPECT_EQ(survey.lines, c.lines) << testing::PrintToString(c.content);
+        EXPECT_EQ(survey.nulLine, c.nulLine) << testing::PrintToString(c.content);
+        EXPECT_EQ(survey.linesAfterNul, c.afterNul) << testing::PrintToString(c.content);
+    }
+
+    // UTF-8 only when no line holds a Windows-1252 accent that UTF-8 forbids.
+    WriteWholeFile(path, "NOM\r\nAytr\xC3\xA9\r\nx\r\n" + std::string(300, 'y') + "\r\n");
+    auto survey = SurveyFile(path);
+    EXPECT_EQ(survey.utf8Line, 1u);
+    EXPECT_EQ(survey.longestLine, 300u);
+    WriteWholeFile(path, "NOM\r\nAytr\xC3\xA9\r\nAytr\xE9\r\n");
+    EXPECT_FALSE(SurveyFile(path).utf8Line);
+    WriteWholeFile(path, "NOM\r\nplain\r\n");
+    EXPECT_FALSE(SurveyFile(path).utf8Line);
+}
+
+TEST(SourceLineReader, Utf8LinesConvertOrNameTheCharacterThatCannot) {
+    TempFolder folder;
+    const std::string path = folder.File("UTF8.TXT");
+    WriteWholeFile(path, "\xEF\xBB\xBFNOM\tVILLE\r\nL\xC3\xA9o\tAytr\xC3\xA9 \xE2\x82\xAC\r\nEmoji \xF0\x9F\x98\x80\r\n");
+    SourceLineReader reader(path, true);
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(reader.Text(), "NOM\tVILLE") << "the byte-order mark is dropped";
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(reader.Text(), "L\xE9o\tAytr\xE9 \x80");
+    EXPECT_EQ(reader.Raw(), "L\xC3\xA9o\tAytr\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_FALSE(reader.Unmapped());
+    ASSERT_TRUE(reader.Next());
+    ASSERT_TRUE(reader.Unmapped());
+    EXPECT_EQ(*reader.Unmapped(), U'\U0001F600');
+    EXPECT_EQ(UnmappedCharacterMessage(*reader.Unmapped()),
+              "caract\xE8re sans \xE9quivalent en Windows-1252 (U+1F600)");
+    EXPECT_FALSE(reader.Next());
+
+    // Read as Windows-1252, the bytes are taken as they are.
+    SourceLineReader asIs(path, false);
+    ASSERT_TRUE(asIs.Next());
+    EXPECT_EQ(asIs.Text(), "\xEF\xBB\xBFNOM\tVILLE");
+}

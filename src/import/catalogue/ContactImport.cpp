@@ -126,8 +126,9 @@ public:
             state_.fContactNameList.push_back(JoinNonBlank({name, firstName}));
         }
 
+        // The contact stays when filing it fails: a warning of the line.
         const std::string &category = line.Field("CATEGORIE");
-        FileUnder(category.empty() ? FromUtf8("Vétos référents") : category, id);
+        line.AfterMainRow([&] { FileUnder(category.empty() ? FromUtf8("Vétos référents") : category, id); });
         return LineOutcome::Imported;
     }
 

@@ -63,7 +63,7 @@ int HundredthsField(const StepLine &line, const char *column) {
 
 // Vertical tabs start new lines; the lines are joined with CR LF, without outer blank lines.
 std::string MultiLineText(const std::string &field) {
-    return TrimTextBlankLines(VerticalTabsToLines(field));
+    return VerticalTabLinesText(field);
 }
 
 class FeeScheduleStep {

@@ -141,18 +141,21 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     lists.fDatabaseIDAnimalList.Add(animalID);
     lists.fDatabaseIDClientOfIDAnimalList.Add(clientID);
 
+    // The animal stays whatever happens to its weight and passport: their failures are warnings of the line.
     if (keys.weight != 0) {
-        QPoids_.ClearParameters();
-        QPoids_.SetInt("ID", weightID);
-        QPoids_.SetInt("IDANIMAL", animalID);
-        QPoids_.SetDateTime("DATEPESEE", keys.weighed);
-        QPoids_.SetDateTime("DT_HISTORIQUE", keys.weighed);
-        QPoids_.SetDouble("POIDS", keys.weight);
-        QPoids_.Execute();
-        state_.db.RowWritten();
+        line.AfterMainRow([&] {
+            QPoids_.ClearParameters();
+            QPoids_.SetInt("ID", weightID);
+            QPoids_.SetInt("IDANIMAL", animalID);
+            QPoids_.SetDateTime("DATEPESEE", keys.weighed);
+            QPoids_.SetDateTime("DT_HISTORIQUE", keys.weighed);
+            QPoids_.SetDouble("POIDS", keys.weight);
+            QPoids_.Execute();
+            state_.db.RowWritten();
+        });
     }
-
-    passports_.doAddPasseport(keys.passportNumber, keys.passportDate, clientID, animalID);
+    line.AfterMainRow(
+        [&] { passports_.doAddPasseport(keys.passportNumber, keys.passportDate, clientID, animalID); });
     return LineOutcome::Imported;
 }
 
@@ -279,7 +282,7 @@ void doImportationAnimaux(RunState &state) {
     RunImportStep(
         state, AnimalStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
-        report->Close();
+        report->Close(state.op, state.writtenFiles);
 }
 
 } // namespace clinova

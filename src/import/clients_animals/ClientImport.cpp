@@ -175,8 +175,9 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
     }
 
     q.Execute();
-    UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones);
     state_.db.RowWritten();
+    // The client stays when its phone numbers cannot be filed for the caller display: a warning of the line.
+    line.AfterMainRow([&] { UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones); });
     loyalty_.AddLoyaltyRows(id, card);
     lists.fSourceIDClientList.Add(sourceID);
     lists.fDatabaseIDClientList.Add(id);
@@ -317,7 +318,7 @@ void doImportationClients(RunState &state) {
     RunImportStep(
         state, ClientStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
-        report->Close();
+        report->Close(state.op, state.writtenFiles);
 }
 
 } // namespace clinova

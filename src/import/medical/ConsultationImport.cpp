@@ -80,7 +80,7 @@ public:
 
     void CloseDuplicatesReport() {
         if (report_)
-            report_->Close();
+            report_->Close(state_.op, state_.writtenFiles);
     }
 
     LineOutcome Import(const StepLine &line) {
@@ -190,13 +190,18 @@ private:
         QConsult.SetInt("IDORDONNANCE_PHARMA", -1);
         QConsult.SetText("MOTIF", line.Has("MOTIF") ? TrimAndCut(line.Field("MOTIF"), 60) : std::string());
 
-        const std::string &text = line.Field("CONSULTATION");
+        // A long consultation is held as few times as possible: the previous line's document is let go before
+        // this one is built, and the text is taken out of the line and let go once it is cut into lines.
+        QConsult.SetNull("CARTON");
+        std::string text = line.TakeField("CONSULTATION");
+        std::vector<std::string> lines = o.cbRichViewMode ? RichTextConsultationLines(text, o.cdDeleteTropEspacesInConsult)
+                                                          : SplitVerticalTabLines(text);
+        std::string().swap(text);
         if (o.cbRichViewMode) {
-            QConsult.SetBlob("CARTON",
-                             ConsultationDocumentRVF(RichTextConsultationLines(text, o.cdDeleteTropEspacesInConsult)));
+            QConsult.SetBlob("CARTON", ConsultationDocumentRVF(std::move(lines)));
             QConsult.SetInt("NUM_VERSION", 1);
         } else {
-            QConsult.SetBlob("CARTON", PlainTabMarkedText(SplitVerticalTabLines(text)));
+            QConsult.SetBlob("CARTON", PlainTabMarkedText(lines));
             QConsult.SetNull("NUM_VERSION");
         }
     }

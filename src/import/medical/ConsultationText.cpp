@@ -38,8 +38,28 @@ void CollapseBlankLineRuns(std::vector<std::string> &lines) {
 }
 
 std::vector<std::string> RichTextConsultationLines(std::string_view text, bool collapseBlanks) {
-    std::vector<std::string> lines =
-        SplitVerticalTabLines(collapseBlanks ? ReplaceAllText(text, "  ", " ") : std::string(text));
+    // Replacing "  " by " " until none is left makes every run of blanks one blank: done line by line in one
+    // pass, so that a long text is held once more, not three times.
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = text.find('\v', start);
+        const std::string_view piece = text.substr(start, tab == std::string_view::npos ? tab : tab - start);
+        if (tab == std::string_view::npos && piece.empty())
+            break;
+        std::string &line = lines.emplace_back();
+        if (!collapseBlanks) {
+            line.assign(piece);
+        } else {
+            line.reserve(piece.size());
+            for (const char c : piece)
+                if (c != ' ' || line.empty() || line.back() != ' ')
+                    line.push_back(c);
+        }
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
     CollapseBlankLineRuns(lines);
     return lines;
 }

@@ -78,12 +78,14 @@ public:
         state_.lists.fSourceIDRelanceList.Add(sourceEvent);
         state_.lists.fDatabaseIDRelanceList.Add(id);
 
-        // A failure here fails the line but leaves the reminder imported, without its back-link.
+        // A failure here leaves the reminder imported, without its back-link: a warning of the line.
         if (event != -1) {
-            QUpdateEvent.SetInt("ID_RELANCE", id);
-            QUpdateEvent.SetInt("ID", event);
-            QUpdateEvent.Execute();
-            state_.db.RowWritten();
+            line.AfterMainRow([&] {
+                QUpdateEvent.SetInt("ID_RELANCE", id);
+                QUpdateEvent.SetInt("ID", event);
+                QUpdateEvent.Execute();
+                state_.db.RowWritten();
+            });
         }
         models_.Remember(category, label);
         return LineOutcome::Imported;

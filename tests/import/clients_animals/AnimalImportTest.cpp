@@ -296,6 +296,20 @@ TEST(AnimalImport, PassportsRepeatTheAnimalAndItsOwner) {
     EXPECT_EQ(s.Q("select NUMERO_PASSEPORT from ANIMAUX where NOM='BadDate'"), "FR6");
     EXPECT_GT(s.TargetOf("P6"), 0);
     EXPECT_EQ(s.state.lists.fSourceIDNewAnimalList.Count(), 6);
+
+    // The animal stays, so its line is imported with a warning: were it rejected, importing the corrected
+    // rejects would write the animal twice.
+    EXPECT_NE(s.Failures()[0].find("/avertissement : '30/02/2021' n'est pas une date correcte"), std::string::npos);
+    ASSERT_FALSE(s.state.summaries.empty());
+    const StepSummary &summary = s.state.summaries.back();
+    EXPECT_EQ(summary.imported, 6);
+    EXPECT_EQ(summary.failed, 0);
+    EXPECT_EQ(summary.warnings, 1);
+    EXPECT_FALSE(std::filesystem::exists(s.tdb.Dir().path() / "REJETS_ANIMAUX.TXT"));
+    const std::string warnings = s.tdb.Dir().Read("AVERTISSEMENTS_ANIMAUX.TXT");
+    EXPECT_NE(warnings.find("P6\tC1\t0\tBadDate\tChien\t\t\tFR6\t30/02/2021\t'30/02/2021' n'est pas une date correcte"),
+              std::string::npos)
+        << warnings;
 }
 
 TEST(AnimalImport, DuplicatesAreMappedToTheClientsExistingAnimals) {
