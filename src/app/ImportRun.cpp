@@ -3,6 +3,7 @@
 #include "app/CorrespondenceFiles.h"
 #include "app/DatabaseActions.h"
 #include "app/RunState.h"
+#include "app/RunSummary.h"
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
@@ -50,18 +51,7 @@ const std::vector<RunStep> &ImportRunSteps() {
 }
 
 std::vector<std::string> RunSummaryLines(const RunState &state) {
-    std::vector<std::string> lines;
-    if (state.summaries.empty())
-        return lines;
-    lines.push_back(FromUtf8("Résumé de l'importation :"));
-    for (const auto &s : state.summaries)
-        lines.push_back(s.fileName +
-                        FromUtf8(s.missingColumns
-                                     ? std::string(" : non importé, colonnes obligatoires manquantes")
-                                     : fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec, "
-                                                   "{:.1f} s",
-                                                   s.read, s.imported, s.matched, s.skipped, s.failed, s.seconds)));
-    return lines;
+    return ImportSummaryLines(state.summaries, state.writtenFiles, state.PathSources);
 }
 
 RunOutcome btnImportationClick(RunState &state) {

@@ -295,4 +295,27 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     return summary;
 }
 
+bool CheckStepFiles(RunState &state, const std::vector<const StepDefinition *> &files) {
+    std::vector<TColList> columns(files.size());
+    bool complete = true;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        columns[f].LoadHeader(state.SourcePath(files[f]->fileName));
+        for (const auto &name : files[f]->mandatoryColumns)
+            complete = complete && columns[f].FindColumn(name) != nullptr;
+    }
+    if (complete)
+        return true;
+    WaitShown wait(state.op);
+    state.op.SetWaitMessage(files.front()->waitText);
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        if (!CheckMandatoryColumns(state.op, files[f]->fileName, columns[f], files[f]->mandatoryColumns)) {
+            StepSummary summary;
+            summary.fileName = files[f]->fileName;
+            summary.missingColumns = true;
+            state.summaries.push_back(summary);
+        }
+    }
+    return false;
+}
+
 } // namespace clinova
