@@ -4,6 +4,7 @@
 #include "app/DatabaseActions.h"
 #include "app/RunState.h"
 #include "app/RunSummary.h"
+#include "app/SourceFolder.h"
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
@@ -84,8 +85,13 @@ RunOutcome btnImportationClick(RunState &state) {
             } else {
                 state.StopRequested = false;
                 try {
-                    for (const auto &step : ImportRunSteps()) {
+                    const auto &steps = ImportRunSteps();
+                    const std::uintmax_t runBytes = TickedFilesSize(state);
+                    for (std::size_t k = 0; k < steps.size(); ++k) {
+                        const RunStep &step = steps[k];
                         op.AddToLog(std::string("DEBUT import ") + step.name);
+                        op.StepProgress(StepProgressReport::Step(static_cast<int>(k + 1),
+                                                                 static_cast<int>(steps.size()), step.name, runBytes));
                         if (step.work)
                             step.work(state);
                         op.AddToLog(std::string("FIN import ") + step.name);

@@ -235,6 +235,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
         for (int i = 1; reader.Next(line); ++i) {
             lastRead = i;
             op.SetWaitMessage(step.progressText + std::to_string(i) + "/" + std::to_string(total) + "...");
+            op.StepProgress(StepProgressReport::Line(step.fileName, path, i, total));
             const auto listsBefore = state.lists.CurrentLengths();
             const auto commitsBefore = db.Commits();
             try {

@@ -23,4 +23,17 @@ void ScanSourceFolder(RunState &state, const std::string &folder) {
     }
 }
 
+std::uintmax_t TickedFilesSize(const RunState &state) {
+    std::uintmax_t total = 0;
+    for (const auto &file : SourceFiles()) {
+        if (!(state.options.*(file.box)).Ticked())
+            continue;
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(state.SourcePath(file.fileName), ec);
+        if (!ec)
+            total += size;
+    }
+    return total;
+}
+
 } // namespace clinova

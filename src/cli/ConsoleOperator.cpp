@@ -1,5 +1,6 @@
 #include "cli/ConsoleOperator.h"
 
+#include "cli/Platform.h"
 #include "normalized/Win1252.h"
 
 #include <iostream>
@@ -23,21 +24,49 @@ std::string MessageLines(const std::string &text) {
 
 } // namespace
 
-ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
+ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {
+    // Only the program's own stderr on a terminal shows the progress line.
+    if (&err == &std::cerr) {
+        if (const int width = StandardErrorTerminalWidth())
+            SetProgressLine(true, width);
+    }
+}
 
 bool ConsoleOperator::SetLogFile(const std::string &path) {
     logFile_.open(path, std::ios::binary | std::ios::trunc);
     return logFile_.is_open();
 }
 
+void ConsoleOperator::SetProgressLine(bool shown, int width) {
+    if (shown)
+        progress_ = std::make_unique<ProgressLine>(err_, width);
+    else
+        progress_.reset();
+}
+
+void ConsoleOperator::StepProgress(const StepProgressReport &report) {
+    if (progress_)
+        progress_->Report(report, ProgressLine::Clock::now());
+}
+
+void ConsoleOperator::EraseProgress() {
+    if (progress_)
+        progress_->Erase();
+}
+
 void ConsoleOperator::AddToLog(const std::string &line) {
     const std::string text = ToUtf8(line);
+    EraseProgress();
     out_ << text << '\n';
+    // On the terminal the line must be there before the progress line comes back on stderr.
+    if (progress_)
+        out_ << std::flush;
     if (logFile_.is_open())
         logFile_ << text << '\n';
 }
 
 void ConsoleOperator::PrintMessage(const std::string &text) {
+    EraseProgress();
     err_ << "message: " << ToUtf8(MessageLines(text)) << std::endl;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // The operator of the command line: log lines on stdout, message boxes on stderr, the question asked on
-// the terminal, Ctrl+C as the interrupt button.
+// the terminal, Ctrl+C as the interrupt button, and on a terminal the progress line of an import.
 
 #include "app/Operator.h"
+#include "cli/ProgressLine.h"
 
 #include <atomic>
 #include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 namespace clinova {
@@ -21,6 +23,8 @@ public:
     bool SetLogFile(const std::string &path);
     // Whether questions may be asked on the terminal.
     void SetInteractive(bool interactive) { interactive_ = interactive; }
+    // Draw the progress line of an import on err, which must be a terminal: scripts and logs never get it.
+    void SetProgressLine(bool shown, int width = 80);
     // The flag the interrupt handler sets.
     std::atomic<bool> &InterruptFlag() { return interrupted_; }
 
@@ -34,9 +38,12 @@ public:
     int ShowStandardDialog(const std::string &text, MessageKind kind, unsigned buttons, int helpContext) override;
     void ShowMessage(const std::string &text) override;
     void ProcessPendingMessages() override {}
+    void StepProgress(const StepProgressReport &report) override;
 
 private:
     void PrintMessage(const std::string &text);
+    // Takes the progress line off the terminal before other text is written.
+    void EraseProgress();
 
     std::ostream &out_;
     std::ostream &err_;
@@ -44,6 +51,7 @@ private:
     bool answerYes_ = false;
     bool interactive_ = false;
     std::atomic<bool> interrupted_{false};
+    std::unique_ptr<ProgressLine> progress_;
 };
 
 } // namespace clinova
