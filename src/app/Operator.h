@@ -48,6 +48,9 @@ struct StyledBox {
     int mode = 1;            // 2: two buttons
     int button1 = mbOk;      // index of the left (affirmative) button, or of the single button
     int button2 = mbNon;     // index of the right button in mode 2
+    // In mode 2, Enter presses the right button instead of the left one: a question whose "Oui" cannot be
+    // undone is not answered by a hurried Enter.
+    bool rightIsDefault = false;
     bool twoButtons() const { return mode == 2; }
     std::string leftCaption() const { return twoButtons() ? ButtonCaption(button1) : std::string(); }
     std::string rightCaption() const { return ButtonCaption(twoButtons() ? button2 : button1); }
@@ -122,8 +125,8 @@ public:
     // their own for it ignore it.
     virtual void StepProgress(const StepProgressReport &report) { (void)report; }
 
-    // Shared behaviour over the primitives above.
-    int AskConfirmation(std::string_view text, int mode, int button1, int button2);
+    // Shared behaviour over the primitives above. With rightIsDefault, Enter gives button2 (mode 2).
+    int AskConfirmation(std::string_view text, int mode, int button1, int button2, bool rightIsDefault = false);
     void ShowInfoMessage(std::string_view text);
     int ShowMessageBox(std::string_view text, MessageKind kind, unsigned buttons, int helpContext);
 };

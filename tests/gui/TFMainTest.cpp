@@ -281,12 +281,31 @@ TEST(guiMainWindow, CleaningButtonsAskTwiceAndReportTheirProgress) {
         EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
     }
     {
-        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        // Enter twice does not empty the database: "Non" is the second question's default button, and the
+        // question names the database.
+        QString defaultCaption;
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), [&](QWidget *modal) {
+                                    defaultCaption = qobject_cast<TFEditMessage *>(modal)->DefaultButton()->text();
+                                    PressKey(Qt::Key_Return)(modal);
+                                }});
+        QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+        EXPECT_EQ(defaultCaption, QStringLiteral("Non"));
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("Base de données : ") + QString::fromStdString(database.Path())))
+            << answerer.texts[1].toStdString();
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("vont être supprimées définitivement.")));
+        EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
+    }
+    const auto pressOui = [](QWidget *modal) {
+        QTest::mouseClick(qobject_cast<TFEditMessage *>(modal)->LeftButton(), Qt::LeftButton);
+    };
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), pressOui, PressKey(Qt::Key_Return)});
         QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
         EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "0");
     }
     {
-        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), pressOui, PressKey(Qt::Key_Return)});
         QTest::mouseClick(Find<QPushButton>(window, "XiButton4"), Qt::LeftButton);
         EXPECT_FALSE(Find<QLabel>(window, "lbEtape")->text().isEmpty()) << "the purge shows its progress";
     }
