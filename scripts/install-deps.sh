@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6svg6
     libgtest-dev libcli11-dev libfmt-dev
     xvfb xauth xdotool fonts-dejavu-core
+    qt6-translations-l10n
 )
 
 missing=()

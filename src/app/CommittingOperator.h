@@ -43,6 +43,7 @@ public:
     void ProcessPendingMessages() override { inner_.ProcessPendingMessages(); }
     void AddToMemo2(const std::string &line) override { inner_.AddToMemo2(line); }
     void ClearMemo2() override { inner_.ClearMemo2(); }
+    void StepProgress(const StepProgressReport &report) override { inner_.StepProgress(report); }
 
 private:
     Operator &inner_;

@@ -1,6 +1,7 @@
 #include "app/DatabaseActions.h"
 
 #include "app/RunState.h"
+#include "database/DatabaseError.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
@@ -29,9 +30,36 @@ void OpenTargetDatabase(RunState &state) {
     settings.useIP = o.RadioButtonIP;
     settings.ip = {o.edIP1, o.edIP2, o.edIP3, o.edIP4};
     settings.path = o.edPathNameDatabase;
-    state.db.Open(DatabaseName(settings));
+    try {
+        state.db.Open(DatabaseName(settings));
+    } catch (const DatabaseError &e) {
+        // The client library's own text is often English: the operator first reads what failed.
+        throw DatabaseError(ConnectionFailureLeadIn() + e.what(), e.Code());
+    }
     state.db.SetCommitPolicy(o.Commits());
     state.op.ProcessPendingMessages();
+}
+
+const std::string &ConnectionFailureLeadIn() {
+    static const std::string leadIn = FromUtf8("Connexion impossible à la base de données : ");
+    return leadIn;
+}
+
+const std::string &DatabaseErrorLeadIn() {
+    static const std::string leadIn = FromUtf8("Erreur de la base de données : ");
+    return leadIn;
+}
+
+bool IsDatabaseFailureText(std::string_view text) {
+    return text.substr(0, ConnectionFailureLeadIn().size()) == ConnectionFailureLeadIn() ||
+           text.substr(0, DatabaseErrorLeadIn().size()) == DatabaseErrorLeadIn();
+}
+
+std::string TargetDatabaseText(const ImportOptions &options) {
+    if (!options.RadioButtonIP)
+        return options.edPathNameDatabase;
+    return options.edPathNameDatabase + " sur le serveur " + Trim(options.edIP1) + "." + Trim(options.edIP2) + "." +
+           Trim(options.edIP3) + "." + Trim(options.edIP4);
 }
 
 void CloseTargetDatabase(RunState &state) {
@@ -49,7 +77,12 @@ void EndActionOnError(RunState &state, const std::exception &error) {
         // The error that ended the action is the one the operator needs to see.
     }
     state.op.ProcessPendingMessages();
-    state.op.ShowMessage(error.what());
+    const std::string text = error.what();
+    // An error of the database names what failed before the server's own, often English, words.
+    if (dynamic_cast<const DatabaseError *>(&error) && !IsDatabaseFailureText(text))
+        state.op.ShowMessage(DatabaseErrorLeadIn() + text);
+    else
+        state.op.ShowMessage(text);
 }
 
 void ResolveDefaultUser(RunState &state) {

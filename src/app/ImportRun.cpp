@@ -3,6 +3,8 @@
 #include "app/CorrespondenceFiles.h"
 #include "app/DatabaseActions.h"
 #include "app/RunState.h"
+#include "app/RunSummary.h"
+#include "app/SourceFolder.h"
 #include "app/UsersCorrespondence.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
@@ -50,28 +52,7 @@ const std::vector<RunStep> &ImportRunSteps() {
 }
 
 std::vector<std::string> RunSummaryLines(const RunState &state) {
-    std::vector<std::string> lines;
-    if (state.summaries.empty())
-        return lines;
-    lines.push_back(FromUtf8("Résumé de l'importation :"));
-    for (const auto &s : state.summaries) {
-        if (s.missingColumns) {
-            lines.push_back(s.fileName + FromUtf8(" : non importé, colonnes obligatoires manquantes"));
-            continue;
-        }
-        if (!s.leftAside.empty()) {
-            lines.push_back(s.fileName + FromUtf8(" : non importé, ") + s.leftAside);
-            continue;
-        }
-        std::string line = fmt::format(" : {} lues, {} importées, {} doublons, {} ignorées, {} en échec", s.read,
-                                       s.imported, s.matched, s.skipped, s.failed);
-        if (s.warnings > 0)
-            line += fmt::format(", {} avec avertissement", s.warnings);
-        if (s.notRead > 0)
-            line += fmt::format(", {} non lues", s.notRead);
-        lines.push_back(s.fileName + FromUtf8(line + fmt::format(", {:.1f} s", s.seconds)));
-    }
-    return lines;
+    return ImportSummaryLines(state.summaries, state.writtenFiles, state.PathSources);
 }
 
 RunOutcome btnImportationClick(RunState &state) {
@@ -104,8 +85,13 @@ RunOutcome btnImportationClick(RunState &state) {
             } else {
                 state.StopRequested = false;
                 try {
-                    for (const auto &step : ImportRunSteps()) {
+                    const auto &steps = ImportRunSteps();
+                    const std::uintmax_t runBytes = TickedFilesSize(state);
+                    for (std::size_t k = 0; k < steps.size(); ++k) {
+                        const RunStep &step = steps[k];
                         op.AddToLog(std::string("DEBUT import ") + step.name);
+                        op.StepProgress(StepProgressReport::Step(static_cast<int>(k + 1),
+                                                                 static_cast<int>(steps.size()), step.name, runBytes));
                         if (step.work)
                             step.work(state);
                         op.AddToLog(std::string("FIN import ") + step.name);

@@ -23,7 +23,8 @@ struct RunStep {
 };
 const std::vector<RunStep> &ImportRunSteps();
 
-// The summary of a run, one log line per file read: lines read, imported, matched, skipped, failed, time.
+// The summary of a run for the log: an aligned row per file read (lines read, imported, matched, skipped,
+// failed, time), the total, and the files the run wrote.
 std::vector<std::string> RunSummaryLines(const RunState &state);
 
 // The import run behind "Importer dans Clinova".

@@ -210,6 +210,7 @@ private:
         for (int i = 1; reader_->Next(); ++i) {
             lastRead = i;
             op_.SetWaitMessage(step_.progressText + std::to_string(i) + "/" + std::to_string(total_) + "...");
+            op_.StepProgress(StepProgressReport::Line(step_.fileName, path_, i, total_));
             OneLine(i, uncommitted);
             op_.ProcessPendingMessages();
             if (step_.interruptible && op_.Interrupted()) {
@@ -372,6 +373,29 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     if (summary.ran || summary.missingColumns || !summary.leftAside.empty())
         state.summaries.push_back(summary);
     return summary;
+}
+
+bool CheckStepFiles(RunState &state, const std::vector<const StepDefinition *> &files) {
+    std::vector<TColList> columns(files.size());
+    bool complete = true;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        columns[f].LoadHeader(state.SourcePath(files[f]->fileName));
+        for (const auto &name : files[f]->mandatoryColumns)
+            complete = complete && columns[f].FindColumn(name) != nullptr;
+    }
+    if (complete)
+        return true;
+    WaitShown wait(state.op);
+    state.op.SetWaitMessage(files.front()->waitText);
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        if (!CheckMandatoryColumns(state.op, files[f]->fileName, columns[f], files[f]->mandatoryColumns)) {
+            StepSummary summary;
+            summary.fileName = files[f]->fileName;
+            summary.missingColumns = true;
+            state.summaries.push_back(summary);
+        }
+    }
+    return false;
 }
 
 } // namespace clinova

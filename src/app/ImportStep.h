@@ -122,6 +122,12 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
 bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TColList &columns,
                            const std::vector<std::string> &mandatory);
 
+// For a step that reads several files and must write nothing unless all of them can be read: checks their
+// mandatory columns before any is read, with the wait window showing the first file's text. Each missing
+// column is logged as RunImportStep logs it, and each file lacking one goes into the run's summary as left
+// aside, so that the run ends with failures as for any other step. True when no column is missing.
+bool CheckStepFiles(RunState &state, const std::vector<const StepDefinition *> &files);
+
 // "FILE/ligne N/" + message: the log line of a data line that failed.
 std::string LineFailureLog(const StepDefinition &step, int lineNumber, std::string_view message);
 

@@ -92,8 +92,10 @@ int DialogResultOf(int messageButton) {
     }
 }
 
-int Operator::AskConfirmation(std::string_view text, int mode, int button1, int button2) {
-    const int answer = ShowStyledBox(MakeStyledBox(text, mode, button1, button2));
+int Operator::AskConfirmation(std::string_view text, int mode, int button1, int button2, bool rightIsDefault) {
+    StyledBox box = MakeStyledBox(text, mode, button1, button2);
+    box.rightIsDefault = rightIsDefault;
+    const int answer = ShowStyledBox(box);
     ProcessPendingMessages();
     return answer;
 }

@@ -5,6 +5,7 @@
 //
 // Every text crossing this interface is Windows-1252, like every text of the engine.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,9 @@ struct StyledBox {
     int mode = 1;            // 2: two buttons
     int button1 = mbOk;      // index of the left (affirmative) button, or of the single button
     int button2 = mbNon;     // index of the right button in mode 2
+    // In mode 2, Enter presses the right button instead of the left one: a question whose "Oui" cannot be
+    // undone is not answered by a hurried Enter.
+    bool rightIsDefault = false;
     bool twoButtons() const { return mode == 2; }
     std::string leftCaption() const { return twoButtons() ? ButtonCaption(button1) : std::string(); }
     std::string rightCaption() const { return ButtonCaption(twoButtons() ? button2 : button1); }
@@ -56,6 +60,37 @@ struct StyledBox {
 };
 
 StyledBox MakeStyledBox(std::string_view messageText, int mode, int button1, int button2);
+
+// Where an import run stands, for the front ends that draw their own progress (the command line's
+// progress line). The run reports each step as it begins (step, steps, stepName, runBytes); a step reports
+// each line it reads (fileName, path, line, lines). Fields a call does not report stay empty or 0.
+struct StepProgressReport {
+    int step = 0; // 1 to steps
+    int steps = 0;
+    std::string_view stepName;   // "doImportationClients"
+    std::uintmax_t runBytes = 0; // the size of every file the run reads, together
+    std::string_view fileName;   // "CLIENTS.TXT"
+    std::string_view path;       // that file in the source folder
+    int line = 0;                // 1 to lines: the data line just read
+    int lines = 0;
+
+    static StepProgressReport Step(int step, int steps, std::string_view stepName, std::uintmax_t runBytes) {
+        StepProgressReport report;
+        report.step = step;
+        report.steps = steps;
+        report.stepName = stepName;
+        report.runBytes = runBytes;
+        return report;
+    }
+    static StepProgressReport Line(std::string_view fileName, std::string_view path, int line, int lines) {
+        StepProgressReport report;
+        report.fileName = fileName;
+        report.path = path;
+        report.line = line;
+        report.lines = lines;
+        return report;
+    }
+};
 
 // The styled box ShowMessageBox uses for a set of buttons; false when it falls back to the standard dialog
 // (no counted button, or three or more).
@@ -86,9 +121,12 @@ public:
     // Appends a trace line to the help memo (Memo2) of the window; front ends without it ignore them.
     virtual void AddToMemo2(const std::string &line) { (void)line; }
     virtual void ClearMemo2() {}
+    // The progress of an import run, told beside the wait window's texts; front ends without a display of
+    // their own for it ignore it.
+    virtual void StepProgress(const StepProgressReport &report) { (void)report; }
 
-    // Shared behaviour over the primitives above.
-    int AskConfirmation(std::string_view text, int mode, int button1, int button2);
+    // Shared behaviour over the primitives above. With rightIsDefault, Enter gives button2 (mode 2).
+    int AskConfirmation(std::string_view text, int mode, int button1, int button2, bool rightIsDefault = false);
     void ShowInfoMessage(std::string_view text);
     int ShowMessageBox(std::string_view text, MessageKind kind, unsigned buttons, int helpContext);
 };

@@ -4,6 +4,8 @@
 #include "normalized/Conversions.h"
 #include "normalized/OutputFile.h"
 
+#include <filesystem>
+
 namespace clinova {
 
 void ScanSourceFolder(RunState &state, const std::string &folder) {
@@ -20,6 +22,19 @@ void ScanSourceFolder(RunState &state, const std::string &folder) {
         box.enabled = !state.PathSources.empty() && KindOfEntry(state.SourcePath(file.fileName)) != EntryKind::Missing;
         box.checked = box.enabled;
     }
+}
+
+std::uintmax_t TickedFilesSize(const RunState &state) {
+    std::uintmax_t total = 0;
+    for (const auto &file : SourceFiles()) {
+        if (!(state.options.*(file.box)).Ticked())
+            continue;
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(state.SourcePath(file.fileName), ec);
+        if (!ec)
+            total += size;
+    }
+    return total;
 }
 
 } // namespace clinova

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace clinova {
@@ -9,5 +10,8 @@ struct RunState;
 // Makes the folder the source folder and offers exactly the normalized files it holds: their check boxes
 // become enabled and ticked, the others disabled and unticked.
 void ScanSourceFolder(RunState &state, const std::string &folder);
+
+// The size in bytes of the ticked files of the source folder together: what a run will read.
+std::uintmax_t TickedFilesSize(const RunState &state);
 
 } // namespace clinova

@@ -8,8 +8,8 @@ namespace clinova {
 
 namespace {
 
-bool Confirmed(Operator &op, std::string_view question) {
-    return op.AskConfirmation(question, 2, mbOui, mbNon) == mbOui;
+bool Confirmed(Operator &op, std::string_view question, bool nonByDefault = false) {
+    return op.AskConfirmation(question, 2, mbOui, mbNon, nonByDefault) == mbOui;
 }
 
 } // namespace
@@ -20,7 +20,10 @@ CleaningOutcome RunCleaningAction(RunState &state, const CleaningAction &action)
     // what the action deletes.
     if (!Confirmed(op, FromUtf8("Avez-vous fermé Clinova ?")))
         return CleaningOutcome::Refused;
-    if (!action.warning.empty() && !Confirmed(op, action.warning))
+    // The second question names the database, and Enter answers it "Non": a second hurried Enter must not
+    // empty the wrong practice.
+    if (!action.warning.empty() &&
+        !Confirmed(op, FromUtf8("Base de données : ") + TargetDatabaseText(state.options) + "#" + action.warning, true))
         return CleaningOutcome::Refused;
 
     if (action.started)

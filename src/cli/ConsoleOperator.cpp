@@ -24,7 +24,13 @@ std::string MessageLines(const std::string &text) {
 
 } // namespace
 
-ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {}
+ConsoleOperator::ConsoleOperator(std::ostream &out, std::ostream &err) : out_(out), err_(err) {
+    // Only the program's own stderr on a terminal shows the progress line.
+    if (&err == &std::cerr) {
+        if (const int width = StandardErrorTerminalWidth())
+            SetProgressLine(true, width);
+    }
+}
 
 void ConsoleOperator::SetLogFile(const std::string &path) {
     auto file = std::make_unique<OutputFile>(path);
@@ -34,8 +40,26 @@ void ConsoleOperator::SetLogFile(const std::string &path) {
         AddToLog(replaced);
 }
 
+void ConsoleOperator::SetProgressLine(bool shown, int width) {
+    if (shown)
+        progress_ = std::make_unique<ProgressLine>(err_, width);
+    else
+        progress_.reset();
+}
+
+void ConsoleOperator::StepProgress(const StepProgressReport &report) {
+    if (progress_)
+        progress_->Report(report, ProgressLine::Clock::now());
+}
+
+void ConsoleOperator::EraseProgress() {
+    if (progress_)
+        progress_->Erase();
+}
+
 void ConsoleOperator::AddToLog(const std::string &line) {
     const std::string text = ToUtf8(line) + '\n';
+    EraseProgress();
     out_ << text << std::flush;
     if (logFile_) {
         try {
@@ -49,6 +73,7 @@ void ConsoleOperator::AddToLog(const std::string &line) {
 }
 
 void ConsoleOperator::PrintMessage(const std::string &text) {
+    EraseProgress();
     err_ << "message: " << ToUtf8(MessageLines(text)) << std::endl;
 }
 

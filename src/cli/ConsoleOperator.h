@@ -1,8 +1,9 @@
 #pragma once
 // The operator of the command line: log lines on stdout, message boxes on stderr, the question asked on
-// the terminal, Ctrl+C as the interrupt button.
+// the terminal, Ctrl+C as the interrupt button, and on a terminal the progress line of an import.
 
 #include "app/Operator.h"
+#include "cli/ProgressLine.h"
 
 #include "normalized/OutputFile.h"
 
@@ -24,6 +25,8 @@ public:
     void SetLogFile(const std::string &path);
     // Whether questions may be asked on the terminal.
     void SetInteractive(bool interactive) { interactive_ = interactive; }
+    // Draw the progress line of an import on err, which must be a terminal: scripts and logs never get it.
+    void SetProgressLine(bool shown, int width = 80);
     // The flag the interrupt handler sets. Unlike the window's button, which exists only while the wait window
     // is shown, a signal can come between two steps: the flag stays set for the rest of the action.
     std::atomic<bool> &InterruptFlag() { return interrupted_; }
@@ -39,9 +42,12 @@ public:
     int ShowStandardDialog(const std::string &text, MessageKind kind, unsigned buttons, int helpContext) override;
     void ShowMessage(const std::string &text) override;
     void ProcessPendingMessages() override {}
+    void StepProgress(const StepProgressReport &report) override;
 
 private:
     void PrintMessage(const std::string &text);
+    // Takes the progress line off the terminal before other text is written.
+    void EraseProgress();
 
     std::ostream &out_;
     std::ostream &err_;
@@ -49,6 +55,7 @@ private:
     bool answerYes_ = false;
     bool interactive_ = false;
     std::atomic<bool> interrupted_{false};
+    std::unique_ptr<ProgressLine> progress_;
 };
 
 } // namespace clinova

@@ -9,9 +9,11 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define CLINOVA_ISATTY _isatty
 #else
 #include <pthread.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 #define CLINOVA_ISATTY isatty
@@ -92,5 +94,21 @@ SignalsEndAtOnce::SignalsEndAtOnce() : before_(endAtOnce.exchange(true)) {}
 SignalsEndAtOnce::~SignalsEndAtOnce() { endAtOnce.store(before_); }
 
 bool StandardInputIsTerminal() { return CLINOVA_ISATTY(0) != 0; }
+
+int StandardErrorTerminalWidth() {
+    if (CLINOVA_ISATTY(2) == 0)
+        return 0;
+    int columns = 0;
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        columns = info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size{};
+    if (ioctl(2, TIOCGWINSZ, &size) == 0)
+        columns = size.ws_col;
+#endif
+    return columns > 0 ? columns : 80;
+}
 
 } // namespace clinova

@@ -34,5 +34,8 @@ private:
 };
 
 bool StandardInputIsTerminal();
+// The width in columns of the terminal stderr writes to (80 when it does not say); 0 when stderr is not a
+// terminal.
+int StandardErrorTerminalWidth();
 
 } // namespace clinova

@@ -1,5 +1,7 @@
 #include "gui/QtOperator.h"
 
+#include "app/DatabaseActions.h"
+#include "gui/FocusKeeper.h"
 #include "gui/QtText.h"
 #include "gui/TFEditMessage.h"
 #include "gui/WaitWindow.h"
@@ -73,13 +75,16 @@ void QtOperator::ShowWait() {
 }
 
 void QtOperator::HideWait() {
+    wait_.ShowPendingMessage();
     wait_.hide();
     ProcessPendingMessages();
 }
 
 void QtOperator::SetWaitMessage(const std::string &text) {
-    wait_.SetMessage(ToQString(text));
-    ProcessPendingMessages();
+    // A count the window keeps for later costs the step nothing more: the step lets the window system in
+    // after its line anyway.
+    if (wait_.SetMessage(ToQString(text)))
+        ProcessPendingMessages();
 }
 
 bool QtOperator::Interrupted() const {
@@ -87,12 +92,14 @@ bool QtOperator::Interrupted() const {
 }
 
 int QtOperator::ShowStyledBox(const StyledBox &box) {
+    const FocusKeeper focus;
     TFEditMessage dialog(boxParent_);
     dialog.Prepare(box);
     return dialog.Execute();
 }
 
 int QtOperator::ShowStandardDialog(const std::string &text, MessageKind kind, unsigned buttons, int) {
+    const FocusKeeper focus;
     // The help context names a page of a help file the tool does not have: the Help button is left out.
     QMessageBox box(IconOf(kind), QCoreApplication::applicationName(), ToQString(text), QMessageBox::NoButton,
                     boxParent_);
@@ -111,8 +118,10 @@ int QtOperator::ShowStandardDialog(const std::string &text, MessageKind kind, un
 }
 
 void QtOperator::ShowMessage(const std::string &text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), ToQString(text), QMessageBox::Ok,
-                    boxParent_);
+    const FocusKeeper focus;
+    // A failed connection or a database error is shown as an error; the other plain messages inform.
+    QMessageBox box(IsDatabaseFailureText(text) ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QCoreApplication::applicationName(), ToQString(text), QMessageBox::Ok, boxParent_);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("Ok"));
     box.exec();
 }

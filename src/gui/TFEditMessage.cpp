@@ -59,10 +59,15 @@ void TFEditMessage::Prepare(const StyledBox &box) {
     right_->setText(ToQString(box.rightCaption()));
     left_->setText(ToQString(box.leftCaption()));
     left_->setVisible(box.twoButtons());
-    // The default button is the one Enter presses: the left one, or the only one.
-    QPushButton *byDefault = box.twoButtons() ? left_ : right_;
-    byDefault->setDefault(true);
+    // The default button is the one Enter presses: the left one unless the box says otherwise, or the only one.
+    QPushButton *byDefault = DefaultButton();
+    left_->setDefault(byDefault == left_);
+    right_->setDefault(byDefault == right_);
     byDefault->setFocus();
+}
+
+QPushButton *TFEditMessage::DefaultButton() const {
+    return box_.twoButtons() && !box_.rightIsDefault ? left_ : right_;
 }
 
 int TFEditMessage::Execute() {
@@ -78,7 +83,7 @@ void TFEditMessage::showEvent(QShowEvent *event) {
         screen = QGuiApplication::primaryScreen();
     if (screen)
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    (box_.twoButtons() ? left_ : right_)->setFocus();
+    DefaultButton()->setFocus();
 }
 
 void TFEditMessage::paintEvent(QPaintEvent *) {

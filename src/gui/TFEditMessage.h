@@ -1,7 +1,7 @@
 #pragma once
 // The styled message box: frameless, centred, the message in its upper part, one or two buttons at its
-// bottom right. Mode 2 has a default left button and a right button that Escape presses; with one button,
-// Enter and Escape both press it.
+// bottom right. Mode 2 has a left button and a right button that Escape presses; Enter presses the left one,
+// or the right one when the box makes it the default. With one button, Enter and Escape both press it.
 
 #include "app/Operator.h"
 
@@ -25,6 +25,8 @@ public:
     QLabel *MessageLabel() const { return message_; }
     QPushButton *LeftButton() const { return left_; }
     QPushButton *RightButton() const { return right_; }
+    // The button Enter presses, which has the focus when the box opens.
+    QPushButton *DefaultButton() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -5,16 +5,19 @@
 #include "app/PreflightCheck.h"
 #include "app/RunState.h"
 #include "app/SourceFolder.h"
-#include "gui/DocumentationUrl.h"
-#include "gui/GradientButton.h"
 #include "cleaning/AccountingPurge.h"
 #include "cleaning/EmptyTables.h"
 #include "cleaning/SitePurge.h"
+#include "gui/AddressParts.h"
+#include "gui/DocumentationUrl.h"
+#include "gui/FocusKeeper.h"
+#include "gui/GradientButton.h"
 #include "gui/QtOperator.h"
-#include "import/medical/MedicalSynthesis.h"
 #include "gui/QtText.h"
+#include "gui/ResultsWindow.h"
 #include "gui/WaitWindow.h"
 #include "import/catalogue/Cities.h"
+#include "import/medical/MedicalSynthesis.h"
 #include "normalized/Errors.h"
 #include "normalized/TestFileGenerator.h"
 
@@ -32,7 +35,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -41,12 +43,16 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 
 namespace clinova {
 
@@ -95,8 +101,8 @@ QLabel *SectionCaption(const QString &text, QWidget *parent) {
 
 QVBoxLayout *SectionLayout(QWidget *section) {
     auto *layout = new QVBoxLayout(section);
-    layout->setContentsMargins(10, 7, 10, 8);
-    layout->setSpacing(5);
+    layout->setContentsMargins(10, 5, 10, 6);
+    layout->setSpacing(4);
     return layout;
 }
 
@@ -142,16 +148,18 @@ QDateEdit *DatePicker(const char *name, QWidget *parent) {
 
 } // namespace
 
-TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
+TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(Utf8("Importation normalisée dans Clinova") + QStringLiteral(" - version ") + NoBuild());
     waitWindow_ = new TFMessagePatienter(this);
+    results_ = new ResultsWindow(this);
 
     auto *leftPanel = new QWidget(this);
+    leftPanel->setObjectName(QStringLiteral("Sections"));
     leftPanel->setFixedWidth(640);
     auto *left = new QVBoxLayout(leftPanel);
     left->setContentsMargins(0, 0, 0, 0);
-    left->setSpacing(6);
+    left->setSpacing(4);
     left->addWidget(BuildHeader());
     left->addWidget(BuildDatabaseSection());
     left->addWidget(BuildTestSection());
@@ -160,22 +168,27 @@ TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixe
     left->addWidget(BuildImportSection());
     left->addWidget(BuildOptionsSection());
     left->addStretch(1);
+    // On a small screen the sections scroll; they keep their width, so that no caption is cut.
+    sectionsPanel_ = leftPanel;
+    sections_ = Scrolled(leftPanel, "ScrollSections");
+    sections_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sections_->setMinimumWidth(leftPanel->width() + sections_->verticalScrollBar()->sizeHint().width() + 2);
+    sections_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 
     auto *pages = new QTabWidget(this);
+    pages_ = pages;
     pages->setObjectName(QStringLiteral("PageControl1"));
-    pages->addTab(BuildLogPage(), QStringLiteral("Log"));
-    pages->addTab(BuildHelpPage(), QStringLiteral("Aide"));
-    pages->addTab(BuildOptions1Page(), QStringLiteral("Options 1"));
-    pages->addTab(BuildOptions2Page(), QStringLiteral("Options 2"));
+    pages->addTab(Scrolled(BuildLogPage(), "ScrollLog"), QStringLiteral("Log"));
+    pages->addTab(Scrolled(BuildHelpPage(), "ScrollAide"), QStringLiteral("Aide"));
+    pages->addTab(Scrolled(BuildOptions1Page(), "ScrollOptions1"), QStringLiteral("Options 1"));
+    pages->addTab(Scrolled(BuildOptions2Page(), "ScrollOptions2"), QStringLiteral("Options 2"));
     pages->setCurrentIndex(0);
 
     auto *root = new QHBoxLayout(this);
-    root->setContentsMargins(10, 10, 10, 10);
-    root->setSpacing(10);
-    root->addWidget(leftPanel);
+    root->setContentsMargins(8, 8, 8, 8);
+    root->setSpacing(8);
+    root->addWidget(sections_);
     root->addWidget(pages, 1);
-    // The window takes the size its contents need and keeps it.
-    root->setSizeConstraint(QLayout::SetFixedSize);
 
     operator_ = std::make_unique<QtOperator>(*memo_, *waitWindow_, this);
     operator_->SetHelpMemo(findChild<QPlainTextEdit *>(QStringLiteral("Memo2")));
@@ -183,9 +196,60 @@ TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixe
     WriteOptions(ImportOptions{});
     UpdateActionButtons();
 
-    adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    FitToScreen();
+}
+
+QScrollArea *TFMain::Scrolled(QWidget *content, const char *name) {
+    auto *area = new QScrollArea(this);
+    area->setObjectName(QLatin1String(name));
+    area->setWidget(content);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    // The page's own background, not the scroll area's.
+    area->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    return area;
+}
+
+void TFMain::FitToScreen() {
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    // The frame the window system adds, once known; before the window is shown, a title bar and thin borders.
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty() || frame.height() < 8)
+        frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    // Scroll areas ask for little room: the window asks for what the sections and the widest page hold.
+    int pagesWidth = pages_->sizeHint().width();
+    for (int page = 0; page < pages_->count(); ++page) {
+        if (auto *area = qobject_cast<QScrollArea *>(pages_->widget(page)))
+            pagesWidth = std::max(pagesWidth, area->widget()->sizeHint().width() +
+                                                  area->verticalScrollBar()->sizeHint().width() +
+                                                  2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8);
+    }
+    const QMargins margins = layout()->contentsMargins();
+    const QSize wanted =
+        QSize(margins.left() + margins.right() + sections_->minimumWidth() + layout()->spacing() + pagesWidth,
+              margins.top() + margins.bottom() +
+                  std::max(sectionsPanel_->sizeHint().height(), pages_->sizeHint().height()))
+            .expandedTo(minimumSizeHint());
+    const QSize fitted(std::min(wanted.width(), room.width() - frame.width()),
+                       std::min(wanted.height(), room.height() - frame.height()));
+    resize(fitted);
+    QRect placed(QPoint(), fitted + frame);
+    placed.moveCenter(room.center());
+    placed.moveTopLeft(QPoint(std::max(placed.left(), room.left()), std::max(placed.top(), room.top())));
+    move(placed.topLeft());
+}
+
+void TFMain::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (fitted_)
+        return;
+    fitted_ = true;
+    // The window system's frame is known now: the window is fitted to the screen again with it.
+    FitToScreen();
 }
 
 TFMain::~TFMain() = default;
@@ -261,6 +325,7 @@ QWidget *TFMain::BuildDatabaseSection() {
     layout->addWidget(local);
 
     auto *ipRow = new QHBoxLayout;
+    std::array<QLineEdit *, 4> ipParts{};
     ipRow->setSpacing(3);
     ipRow->addWidget(ip);
     ipRow->addSpacing(6);
@@ -269,14 +334,14 @@ QWidget *TFMain::BuildDatabaseSection() {
             ipRow->addWidget(new QLabel(QStringLiteral("."), section));
         auto *edit = new QLineEdit(section);
         edit->setObjectName(QStringLiteral("edIP%1").arg(part));
-        edit->setValidator(new QIntValidator(0, 255, edit));
-        edit->setMaxLength(3);
         edit->setAlignment(Qt::AlignCenter);
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
         ipRow->addWidget(edit);
+        ipParts[static_cast<std::size_t>(part - 1)] = edit;
     }
     ipRow->addStretch(1);
     layout->addLayout(ipRow);
+    new AddressParts(ipParts, ip);
 
     label1_ = new QLabel(Utf8("Chemin d'accès à la base de données de Clinova (vu du serveur) :"), section);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -297,7 +362,7 @@ QWidget *TFMain::BuildDatabaseSection() {
 QWidget *TFMain::BuildTestSection() {
     auto *section = new SectionFrame(this);
     auto *layout = new QHBoxLayout(section);
-    layout->setContentsMargins(10, 6, 10, 6);
+    layout->setContentsMargins(10, 4, 10, 4);
     layout->addWidget(SectionCaption(Utf8("2- Tester l'accès à la base de données :"), section));
     layout->addStretch(1);
     layout->addWidget(AddActionButton(new GradientButton(QStringLiteral("Tester"), kBlue, 120, section), "btnTest",
@@ -382,7 +447,7 @@ QWidget *TFMain::BuildImportSection() {
     auto *row = new QHBoxLayout;
     auto *files = new QGridLayout;
     files->setHorizontalSpacing(14);
-    files->setVerticalSpacing(2);
+    files->setVerticalSpacing(0);
     const auto &sources = SourceFiles();
     const int rows = static_cast<int>((sources.size() + 1) / 2);
     for (int i = 0; i < static_cast<int>(sources.size()); ++i)
@@ -405,7 +470,7 @@ QWidget *TFMain::BuildImportSection() {
 QWidget *TFMain::BuildOptionsSection() {
     auto *section = new SectionFrame(this);
     auto *layout = new QHBoxLayout(section);
-    layout->setContentsMargins(10, 6, 10, 6);
+    layout->setContentsMargins(10, 4, 10, 4);
     layout->addWidget(SectionCaption(QStringLiteral("6- Options :"), section));
     layout->addStretch(1);
     auto *fillCities =
@@ -433,8 +498,9 @@ QWidget *TFMain::BuildLogPage() {
     memo_ = new QPlainTextEdit(page);
     memo_->setObjectName(QStringLiteral("Memo"));
     memo_->setReadOnly(true);
-    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Long lines wrap: nothing of the log is out of sight to the right.
+    memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(memo_, 1);
@@ -677,6 +743,8 @@ void TFMain::ShowColour() {
 void TFMain::RunAction(const std::function<void()> &action) {
     if (busy_)
         return;
+    // The button that started the action has the keyboard again once the buttons are enabled again.
+    const FocusKeeper focus;
     busy_ = true;
     UpdateActionButtons();
     try {
@@ -789,15 +857,29 @@ void TFMain::ScanFolder(const QString &folder) {
 void TFMain::btnCheckSourcesClick() {
     RunAction([this] {
         state_->options = ReadOptions();
-        CheckSourceFolder(*operator_, state_->PathSources, state_->options);
+        const PreflightResult result = CheckSourceFolder(*operator_, state_->PathSources, state_->options);
+        results_->ShowCheck(result);
+        ShowResults();
     });
 }
 
 void TFMain::btnImportationClick() {
     RunAction([this] {
         state_->options = ReadOptions();
+        results_->hide();
         clinova::btnImportationClick(*state_);
+        // Also after an error that ended the run: what the steps before it did is shown.
+        if (!state_->summaries.empty()) {
+            results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
+            ShowResults();
+        }
     });
+}
+
+void TFMain::ShowResults() {
+    results_->show();
+    results_->raise();
+    results_->activateWindow();
 }
 
 void TFMain::panCouleurClick() {

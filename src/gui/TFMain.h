@@ -2,7 +2,9 @@
 // The main window: the numbered sections on the left, the pages "Log", "Aide", "Options 1" and
 // "Options 2" on the right. Every setting is a control named as the engine names it; the settings reach
 // the engine through ImportOptions, read from the controls with the table of control names when an
-// action starts. Actions run one at a time: while one runs, the other action buttons are disabled.
+// action starts. Actions run one at a time: while one runs, the other action buttons are disabled. The
+// window fits the screen it opens on: the sections and the pages scroll when the screen is too small.
+// An import or a check ends with its results window.
 
 #include "app/ImportOptions.h"
 
@@ -19,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QVBoxLayout;
 
@@ -26,6 +29,7 @@ namespace clinova {
 
 struct RunState;
 class QtOperator;
+class ResultsWindow;
 class TFMessagePatienter;
 
 class TFMain : public QWidget {
@@ -41,6 +45,7 @@ public:
     RunState &State() { return *state_; }
     QtOperator &Op() { return *operator_; }
     TFMessagePatienter &WaitWindow() { return *waitWindow_; }
+    ResultsWindow &Results() { return *results_; }
     bool Busy() const { return busy_; }
 
     // The build number of this program's version, "0" when it has none.
@@ -78,6 +83,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *BuildHeader();
@@ -92,6 +98,12 @@ private:
     QWidget *BuildOptions1Page();
     QWidget *BuildOptions2Page();
 
+    // The content in a scroll area of its own, for when the screen is too small for it.
+    QScrollArea *Scrolled(QWidget *content, const char *name);
+    // The size the contents ask for, within the screen's free area, and centred on it.
+    void FitToScreen();
+    void ShowResults();
+
     QCheckBox *AddCheckBox(const char *name, const QString &caption, QWidget *parent);
     QPushButton *AddActionButton(QPushButton *button, const char *name, void (TFMain::*action)());
 
@@ -103,6 +115,10 @@ private:
     std::unique_ptr<QtOperator> operator_;
     std::unique_ptr<RunState> state_;
     TFMessagePatienter *waitWindow_ = nullptr;
+    ResultsWindow *results_ = nullptr;
+    QWidget *sectionsPanel_ = nullptr;
+    QScrollArea *sections_ = nullptr;
+    QTabWidget *pages_ = nullptr;
 
     QPlainTextEdit *memo_ = nullptr;
     QLabel *label1_ = nullptr;
@@ -118,6 +134,7 @@ private:
     bool busy_ = false;
     // The import and check buttons wait for a first scan of a source folder.
     bool sourcesScanned_ = false;
+    bool fitted_ = false;
 };
 
 } // namespace clinova

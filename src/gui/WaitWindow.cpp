@@ -8,9 +8,11 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
+#include <QShortcut>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <climits>
@@ -52,9 +54,38 @@ QPixmap DatabasePicture() {
     return pixmap;
 }
 
-const QRegularExpression &ProgressPattern() {
-    static const QRegularExpression pattern(QStringLiteral("(\\d+)\\s*/\\s*(\\d+)\\D*$"));
-    return pattern;
+// A count at the end of a message, "Importation clients 12/400...": done and total, and the text before the
+// count. False when the message ends with no "i/n" (with anything but digits after it).
+bool ParseCount(const QString &text, QString &prefix, qint64 &done, qint64 &total) {
+    const auto isDigit = [&](qsizetype i) { return text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); };
+    qsizetype end = text.size();
+    while (end > 0 && !isDigit(end - 1))
+        --end;
+    qsizetype at = end;
+    while (at > 0 && isDigit(at - 1))
+        --at;
+    if (at == end)
+        return false;
+    bool number = false;
+    total = text.mid(at, end - at).toLongLong(&number);
+    if (!number)
+        return false;
+    qsizetype slash = at;
+    while (slash > 0 && text[slash - 1].isSpace())
+        --slash;
+    if (slash == 0 || text[slash - 1] != QLatin1Char('/'))
+        return false;
+    qsizetype doneEnd = slash - 1;
+    while (doneEnd > 0 && text[doneEnd - 1].isSpace())
+        --doneEnd;
+    qsizetype doneStart = doneEnd;
+    while (doneStart > 0 && isDigit(doneStart - 1))
+        --doneStart;
+    if (doneStart == doneEnd)
+        return false;
+    done = text.mid(doneStart, doneEnd - doneStart).toLongLong(&number);
+    prefix = text.left(doneStart);
+    return number;
 }
 
 } // namespace
@@ -102,6 +133,17 @@ TFMessagePatienter::TFMessagePatienter(QWidget *parent)
     interrupt_->setMinimumWidth(130);
     interrupt_->setAutoDefault(false);
     connect(interrupt_, &QPushButton::clicked, this, &TFMessagePatienter::InterruptClicked);
+    // Escape presses "interrompre" wherever the operator's keyboard is, while the window is shown: the main
+    // window keeps the focus, the wait window never takes it.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setContext(Qt::ApplicationShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, [this] {
+        if (isVisible() && interrupt_->isEnabled())
+            interrupt_->click();
+    });
+    pendingTimer_.setSingleShot(true);
+    connect(&pendingTimer_, &QTimer::timeout, this, &TFMessagePatienter::ShowPendingMessage);
 
     auto *text = new QVBoxLayout;
     text->setSpacing(8);
@@ -143,6 +185,8 @@ void TFMessagePatienter::paintEvent(QPaintEvent *) {
 void TFMessagePatienter::Start() {
     interrupted_ = false;
     interrupt_->setEnabled(true);
+    pendingTimer_.stop();
+    hasPending_ = false;
     ResetProgress();
     QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
     if (!screen)
@@ -151,30 +195,73 @@ void TFMessagePatienter::Start() {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     show();
     raise();
+    escape_->setEnabled(true);
+    // The window system maps the window a moment after show(): it is painted as soon as it is there, not
+    // whenever the work next lets the window system in.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500) {
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
+    }
+    repaint();
 }
 
-void TFMessagePatienter::SetMessage(const QString &text) {
+bool TFMessagePatienter::SetMessage(const QString &text) {
+    QString prefix;
+    qint64 done = 0;
+    qint64 total = 0;
+    const bool nextCount = ParseCount(text, prefix, done, total) && total == progressTotal_ &&
+                           prefix == progressPrefix_ && done >= progressLast_ && done <= total;
+    if (nextCount && isVisible() && sinceShown_.isValid() && sinceShown_.elapsed() < kUpdateIntervalMs) {
+        pending_ = text;
+        hasPending_ = true;
+        if (!pendingTimer_.isActive())
+            pendingTimer_.start(static_cast<int>(kUpdateIntervalMs - sinceShown_.elapsed()));
+        return false;
+    }
+    ShowMessageNow(text);
+    return true;
+}
+
+void TFMessagePatienter::ShowPendingMessage() {
+    if (hasPending_)
+        ShowMessageNow(pending_);
+}
+
+void TFMessagePatienter::ShowMessageNow(const QString &text) {
+    hasPending_ = false;
+    pendingTimer_.stop();
+    sinceShown_.start();
     message_->setText(text);
-    const QRegularExpressionMatch match = ProgressPattern().match(text);
-    const qint64 done = match.hasMatch() ? match.captured(1).toLongLong() : 0;
-    const qint64 total = match.hasMatch() ? match.captured(2).toLongLong() : 0;
-    if (total <= 0 || done > total) {
+    QString prefix;
+    qint64 done = 0;
+    qint64 total = 0;
+    if (!ParseCount(text, prefix, done, total) || total <= 0 || done > total) {
         ResetProgress();
-        return;
+    } else {
+        if (prefix != progressPrefix_ || total != progressTotal_ || done < progressLast_) {
+            progressPrefix_ = prefix;
+            progressTotal_ = total;
+            progressStart_ = done;
+            clock_.start();
+        }
+        progressLast_ = done;
+        progress_->setRange(0, static_cast<int>(std::min<qint64>(total, INT_MAX)));
+        progress_->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
+        progress_->show();
+        if (!interrupted_)
+            remaining_->setText(RemainingTimeText(clock_.elapsed(), done - progressStart_, total - done));
     }
-    const QString prefix = text.left(match.capturedStart());
-    if (prefix != progressPrefix_ || total != progressTotal_ || done < progressLast_) {
-        progressPrefix_ = prefix;
-        progressTotal_ = total;
-        progressStart_ = done;
-        clock_.start();
-    }
-    progressLast_ = done;
-    progress_->setRange(0, static_cast<int>(std::min<qint64>(total, INT_MAX)));
-    progress_->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
-    progress_->show();
-    if (!interrupted_)
-        remaining_->setText(RemainingTimeText(clock_.elapsed(), done - progressStart_, total - done));
+    // Painted now: the step may not let the window system in before its next line.
+    if (isVisible())
+        repaint();
+}
+
+void TFMessagePatienter::hideEvent(QHideEvent *event) {
+    escape_->setEnabled(false);
+    ShowPendingMessage();
+    QWidget::hideEvent(event);
 }
 
 QString TFMessagePatienter::Message() const {

@@ -1,14 +1,19 @@
 #pragma once
 // The please-wait window shown while a step or an action works: its message line, a progress bar and an
 // estimate of the time left when the message ends with "i/n", and the "interrompre" button that sets
-// Interrupted. Frameless, on top of the other windows, centred, never modal.
+// Interrupted (Escape presses it too). Frameless, on top of the other windows, centred, never modal.
+//
+// A step tells every line it reads; the window shows at most about ten of those counts a second, painted at
+// once, so that it costs the step nothing and is never left unpainted. The last count told is always shown.
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 
 namespace clinova {
 
@@ -17,10 +22,14 @@ class TFMessagePatienter : public QWidget {
 public:
     explicit TFMessagePatienter(QWidget *parent = nullptr);
 
-    // Clears Interrupted and the progress, centres the window and shows it.
+    // Clears Interrupted and the progress, centres the window, shows it and paints it.
     void Start();
-    // The message line; a message ending in "i/n" (with any trailing dots) also moves the progress bar.
-    void SetMessage(const QString &text);
+    // The message line; a message ending in "i/n" (with any trailing dots) also moves the progress bar. A
+    // count that follows the one shown, less than a tenth of a second after it, waits for the next tenth;
+    // false when the message waits so.
+    bool SetMessage(const QString &text);
+    // Shows at once the message that waits, if one does.
+    void ShowPendingMessage();
 
     bool Interrupted() const { return interrupted_; }
     QString Message() const;
@@ -32,18 +41,30 @@ public:
     // and the lines left; empty when nothing is left.
     static QString RemainingTimeText(qint64 elapsedMs, qint64 done, qint64 left);
 
+    // The shortest time between two counts shown.
+    static constexpr int kUpdateIntervalMs = 100;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void InterruptClicked();
     void ResetProgress();
+    void ShowMessageNow(const QString &text);
 
     QLabel *message_;
     QProgressBar *progress_;
     QLabel *remaining_;
     QPushButton *interrupt_;
+    QShortcut *escape_;
     bool interrupted_ = false;
+
+    // The count that waits for its turn, and when the message line last changed.
+    QString pending_;
+    bool hasPending_ = false;
+    QElapsedTimer sinceShown_;
+    QTimer pendingTimer_;
 
     // The estimate starts again whenever the counted work changes (another step, another total).
     QElapsedTimer clock_;

@@ -81,3 +81,41 @@ TEST(CleaningFrame, NonToTheSecondQuestionKeepsEveryRow) {
     EXPECT_EQ(f.Count("CLIENTS"), 3);
     EXPECT_EQ(f.Count("FACTURES"), 1);
 }
+
+// The second question names the database, with its server in IP mode, and Enter there answers "Non"; the
+// first question keeps "Oui" as its default.
+TEST(CleaningFrame, TheSecondQuestionNamesTheDatabaseAndDefaultsToNon) {
+    struct BoxOperator : test::RecordingOperator {
+        std::vector<StyledBox> boxes;
+        int ShowStyledBox(const StyledBox &box) override {
+            boxes.push_back(box);
+            return test::RecordingOperator::ShowStyledBox(box);
+        }
+    };
+    for (const bool server : {false, true}) {
+        for (const auto &button : DestructiveButtons()) {
+            BoxOperator op;
+            RunState state(op);
+            state.options.edPathNameDatabase = "C:\\Clinova\\BASE.CN2";
+            state.options.edIDSITECompta = "4";
+            if (server) {
+                state.options.RadioButtonIP = true;
+                state.options.RadioButtonLocal = false;
+                state.options.edIP1 = "192";
+                state.options.edIP2 = "168 ";
+                state.options.edIP3 = "1";
+                state.options.edIP4 = "10";
+            }
+            op.answers = {mbOui, mbNon};
+            EXPECT_EQ(button.click(state), CleaningOutcome::Refused) << button.name;
+            ASSERT_EQ(op.boxes.size(), 2u) << button.name;
+            EXPECT_FALSE(op.boxes[0].rightIsDefault) << button.name;
+            EXPECT_TRUE(op.boxes[1].rightIsDefault) << button.name;
+            EXPECT_EQ(ButtonCaption(op.boxes[1].button2), "Non");
+            const std::string named = server ? "Base de données : C:\\Clinova\\BASE.CN2 sur le serveur 192.168.1.10\r\n"
+                                             : "Base de données : C:\\Clinova\\BASE.CN2\r\n";
+            EXPECT_NE(op.messages[1].find(named), std::string::npos) << op.messages[1];
+            EXPECT_NE(op.messages[1].find(button.says), std::string::npos) << op.messages[1];
+        }
+    }
+}

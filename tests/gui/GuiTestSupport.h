@@ -5,6 +5,7 @@
 #include "gui/TFMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,6 +99,14 @@ template <typename T> T *Find(QWidget &window, const char *name) {
     T *widget = window.findChild<T *>(QLatin1String(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
+}
+
+// A picture of a window for a person to look at, in the build folder's screenshots/.
+inline void Save(QWidget &widget, const QString &name) {
+    const QString folder = QStringLiteral(CLINOVA_BINARY_DIR "/screenshots");
+    QDir().mkpath(folder);
+    const QString file = folder + QLatin1Char('/') + name;
+    EXPECT_TRUE(widget.grab().save(file)) << file.toStdString();
 }
 
 inline QStringList LogLines(TFMain &window) {

@@ -1,6 +1,7 @@
 // The program the Xvfb test clicks: the main window runs a long step through its QtOperator; once the
 // please-wait window is on the screen, the program prints where its "interrompre" button is
-// ("BUTTON x y", global coordinates), then reports whether the step saw the interruption.
+// ("BUTTON x y", global coordinates) and whether the window is painted on the screen ("PAINTED"), then
+// reports whether the step saw the interruption.
 #include "app/ImportStep.h"
 #include "app/RunState.h"
 #include "gui/QtOperator.h"
@@ -9,7 +10,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWindow>
@@ -58,6 +61,17 @@ int main(int argc, char *argv[]) {
             // A line of work during which the window handles nothing.
             QThread::msleep(10);
             if (!announced && wait.windowHandle() && wait.windowHandle()->isExposed()) {
+                // What the X server holds of the window, not what Qt would paint now: a window the step never
+                // let paint is black there.
+                const QImage shown =
+                    wait.screen()->grabWindow(0, wait.x(), wait.y(), wait.width(), wait.height()).toImage();
+                int dark = 0;
+                for (int y = 0; y < shown.height(); y += 4)
+                    for (int x = 0; x < shown.width(); x += 4)
+                        dark += qGray(shown.pixel(x, y)) < 40;
+                const int samples = ((shown.width() + 3) / 4) * ((shown.height() + 3) / 4);
+                std::printf("%s %d/%d dark\n", !shown.isNull() && dark * 2 < samples ? "PAINTED" : "UNPAINTED", dark,
+                            samples);
                 QPushButton *button = wait.InterruptButton();
                 const QPoint centre = button->mapToGlobal(button->rect().center());
                 std::printf("BUTTON %d %d\n", centre.x(), centre.y());

@@ -9,25 +9,19 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QScreen>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace clinova;
 using namespace clinova::test;
 
 namespace {
-
-QString ScreenshotFolder() {
-    const QString folder = QStringLiteral(CLINOVA_BINARY_DIR "/screenshots");
-    QDir().mkpath(folder);
-    return folder;
-}
-
-void Save(QWidget &widget, const QString &name) {
-    const QString file = ScreenshotFolder() + QLatin1Char('/') + name;
-    EXPECT_TRUE(widget.grab().save(file)) << file.toStdString();
-}
 
 // Every visible caption gets at least the room its text needs.
 void ExpectNothingCutOff(QWidget &root) {
@@ -93,4 +87,40 @@ TEST(guiScreenshots, WindowsAtTheirOwnSize) {
     }});
     window.Op().AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon);
     EXPECT_EQ(answerer.texts.size(), 1u);
+}
+
+// The window as a technician sees it on a 1366x768 laptop: the window system's title bar above it and the
+// task bar below; the window fits between them.
+TEST(guiScreenshots, TheWindowOnALaptopScreen) {
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const char *line :
+         {"DEBUT import doImportationClients", "CLIENTS.TXT/ligne 5/'31/02/2020' n'est pas une date correcte",
+          "FIN import doImportationClients"})
+        window.Op().AddToLog(FromUtf8(line));
+    const QRect room = window.screen()->availableGeometry();
+    const int taskBar = 768 - room.height();
+    ASSERT_GE(taskBar, 0);
+
+    // The offscreen platform draws no title bar: one in the room the window left for it above itself.
+    const int title = std::clamp(room.height() - window.frameGeometry().height(), 0, 32);
+    const QPoint at(window.geometry().left(), title + window.geometry().top() - window.frameGeometry().top());
+    ASSERT_LE(at.y() + window.height(), room.bottom() + 1) << "the window ends above the task bar";
+
+    QImage screen(room.width(), 768, QImage::Format_RGB32);
+    screen.fill(QColor(0x2d, 0x4a, 0x6b));
+    QPainter p(&screen);
+    p.fillRect(QRect(0, room.height(), room.width(), taskBar), QColor(0x1f, 0x22, 0x28));
+    for (int icon = 0; icon < 6; ++icon)
+        p.fillRect(QRect(12 + icon * 44, room.height() + 8, 28, taskBar - 16), QColor(0x5a, 0x64, 0x74));
+    const QRect titleBar(at.x(), at.y() - title, window.width(), title);
+    p.fillRect(titleBar, QColor(0xe8, 0xea, 0xee));
+    p.setPen(QColor(0x20, 0x20, 0x20));
+    p.drawText(titleBar.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    p.drawPixmap(at, window.grab());
+    p.end();
+    const QString file = QStringLiteral(CLINOVA_BINARY_DIR "/screenshots/laptop-1366x768.png");
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    EXPECT_TRUE(screen.save(file)) << file.toStdString();
 }

@@ -16,11 +16,14 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <set>
 
 using namespace clinova;
@@ -70,7 +73,7 @@ TEST(guiMainWindow, DefaultsAndDisabledStateAtStartUp) {
     build.toInt(&number);
     EXPECT_TRUE(number) << build.toStdString();
     EXPECT_EQ(Find<QLabel>(window, "lbVersion")->text(), build);
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window has a fixed size";
+    EXPECT_NE(window.minimumSize(), window.maximumSize()) << "the window can be resized to the screen";
 
     // Every setting has its control, holding its default, read back through the widgets.
     const ImportOptions defaults;
@@ -281,12 +284,31 @@ TEST(guiMainWindow, CleaningButtonsAskTwiceAndReportTheirProgress) {
         EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
     }
     {
-        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        // Enter twice does not empty the database: "Non" is the second question's default button, and the
+        // question names the database.
+        QString defaultCaption;
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), [&](QWidget *modal) {
+                                    defaultCaption = qobject_cast<TFEditMessage *>(modal)->DefaultButton()->text();
+                                    PressKey(Qt::Key_Return)(modal);
+                                }});
+        QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+        EXPECT_EQ(defaultCaption, QStringLiteral("Non"));
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("Base de données : ") + QString::fromStdString(database.Path())))
+            << answerer.texts[1].toStdString();
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("vont être supprimées définitivement.")));
+        EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
+    }
+    const auto pressOui = [](QWidget *modal) {
+        QTest::mouseClick(qobject_cast<TFEditMessage *>(modal)->LeftButton(), Qt::LeftButton);
+    };
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), pressOui, PressKey(Qt::Key_Return)});
         QTest::mouseClick(Find<QPushButton>(window, "btnDelete"), Qt::LeftButton);
         EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "0");
     }
     {
-        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), pressOui, PressKey(Qt::Key_Return)});
         QTest::mouseClick(Find<QPushButton>(window, "XiButton4"), Qt::LeftButton);
         EXPECT_FALSE(Find<QLabel>(window, "lbEtape")->text().isEmpty()) << "the purge shows its progress";
     }
@@ -419,4 +441,117 @@ TEST(guiMainWindow, LogIsSavedAsUtf8IntoTheChosenFile) {
         EXPECT_EQ(answerer.unexpected, 0);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
     }
+}
+
+TEST(guiMainWindow, AddressBoxesTakeAnAddressAsItIsTypedOrPasted) {
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto *ip = Find<QRadioButton>(window, "RadioButtonIP");
+    QLineEdit *const parts[] = {Find<QLineEdit>(window, "edIP1"), Find<QLineEdit>(window, "edIP2"),
+                                Find<QLineEdit>(window, "edIP3"), Find<QLineEdit>(window, "edIP4")};
+    const auto texts = [&] {
+        return QStringList{parts[0]->text(), parts[1]->text(), parts[2]->text(), parts[3]->text()};
+    };
+    ASSERT_FALSE(ip->isChecked());
+
+    // Typed as an address is typed: each key goes where the keyboard is; "." and a third digit move on.
+    QTest::mouseClick(parts[0], Qt::LeftButton);
+    EXPECT_TRUE(ip->isChecked()) << "choosing a box selects the IP mode";
+    for (const QChar c : QStringLiteral("192.168.1.10"))
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    EXPECT_EQ(texts(), (QStringList{"192", "168", "1", "10"}));
+    EXPECT_EQ(QApplication::focusWidget(), parts[3]);
+    const ImportOptions options = window.ReadOptions();
+    EXPECT_TRUE(options.RadioButtonIP);
+    EXPECT_FALSE(options.RadioButtonLocal);
+    EXPECT_EQ(options.edIP1 + "." + options.edIP2 + "." + options.edIP3 + "." + options.edIP4, "192.168.1.10");
+
+    // Pasted into the first box: the four parts, whatever the boxes held.
+    Find<QRadioButton>(window, "RadioButtonLocal")->setChecked(true);
+    QGuiApplication::clipboard()->setText(QStringLiteral(" 10.0.12.7 "));
+    parts[0]->setFocus();
+    parts[0]->selectAll();
+    parts[0]->paste();
+    EXPECT_EQ(texts(), (QStringList{"10", "0", "12", "7"}));
+    EXPECT_TRUE(ip->isChecked());
+    // Into the third box, the end of an address; an address that cannot be one changes nothing.
+    parts[2]->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("5.6"));
+    parts[2]->paste();
+    EXPECT_EQ(texts(), (QStringList{"10", "0", "5", "6"}));
+    for (const char *wrong : {"192.168.1.300", "1.2.3.4.5", "abc", "1..2"}) {
+        parts[0]->selectAll();
+        QGuiApplication::clipboard()->setText(QLatin1String(wrong));
+        parts[0]->paste();
+        EXPECT_EQ(texts(), (QStringList{"10", "0", "5", "6"})) << wrong;
+    }
+    // Tabbing into a box selects the IP mode too; the window giving the focus at its opening does not.
+    Find<QRadioButton>(window, "RadioButtonLocal")->setChecked(true);
+    parts[0]->setFocus();
+    QTest::keyClick(parts[0], Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), parts[1]);
+    EXPECT_TRUE(ip->isChecked());
+    TFMain fresh;
+    fresh.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+    EXPECT_FALSE(Find<QRadioButton>(fresh, "RadioButtonIP")->isChecked());
+}
+
+TEST(guiMainWindow, AfterAnActionAndItsBoxesTheKeyboardIsBackOnItsButton) {
+    TestDatabase database;
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    auto *test = Find<QPushButton>(window, "btnTest");
+    test->setFocus();
+    ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+    QTest::keyClick(test, Qt::Key_Space);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    // The window's own focus, which its next activation gives back to the operator's keyboard.
+    EXPECT_EQ(window.focusWidget(), test) << "not on the Log tab";
+}
+
+TEST(guiMainWindow, AFailedConnectionIsShownInFrenchAsAnError) {
+    TempDir folder;
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(folder.File("ABSENTE.FDB")));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalAnswerer answerer({[&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            icon = box->icon();
+        PressKey(Qt::Key_Return)(modal);
+    }});
+    QTest::mouseClick(Find<QPushButton>(window, "btnTest"), Qt::LeftButton);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    const QString leadIn = Utf8("Connexion impossible à la base de données : ");
+    EXPECT_TRUE(answerer.texts[0].startsWith(leadIn)) << answerer.texts[0].toStdString();
+    EXPECT_GT(answerer.texts[0].size(), leadIn.size()) << "the server's own message follows";
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(guiMainWindow, QtsOwnTextsAreFrench) {
+    TFMain window;
+    // The captions, without the shortcut Qt writes after a tab.
+    const auto captions = [](QMenu &menu) {
+        QStringList texts;
+        for (const QAction *action : menu.actions())
+            if (!action->isSeparator())
+                texts << action->text().section(QLatin1Char('\t'), 0, 0);
+        return texts;
+    };
+    std::unique_ptr<QMenu> edit(Find<QLineEdit>(window, "edPathNameDatabase")->createStandardContextMenu());
+    ASSERT_FALSE(captions(*edit).isEmpty());
+    EXPECT_EQ(captions(*edit).first(), QStringLiteral("&Annuler")) << "not \"&Undo\"";
+    EXPECT_TRUE(captions(*edit).contains(QStringLiteral("Co&ller")))
+        << captions(*edit).join(QLatin1Char('|')).toStdString();
+    window.Op().AddToLog("une ligne");
+    std::unique_ptr<QMenu> log(Find<QPlainTextEdit>(window, "Memo")->createStandardContextMenu());
+    EXPECT_EQ(captions(*log), (QStringList{QStringLiteral("Cop&ier"), Utf8("Tout sélectionner")}))
+        << captions(*log).join(QLatin1Char('|')).toStdString();
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the interrupt probe on a private Xvfb display and clicks its "interrompre" button with a real X
-# event (xdotool), while a step is running. Offscreen clicks reach the widget directly; only a real event
+# Runs the interrupt probe on a private Xvfb display, checks that its wait window is painted on the screen,
+# and clicks its "interrompre" button with a real X event (xdotool), while a step is running. Offscreen clicks reach the widget directly; only a real event
 # goes the way an operator's click goes. Exit 77 (skipped) when Xvfb or xdotool is missing.
 set -u
 probe="$1"
@@ -60,6 +60,10 @@ wait "$probe_pid"
 status=$?
 probe_pid=""
 cat "$work/out"
+if ! grep -q '^PAINTED' "$work/out"; then
+    echo "FAIL: the wait window was not painted on the screen while the step ran"
+    exit 1
+fi
 if [ "$status" -ne 0 ] || ! grep -q '^INTERRUPTED' "$work/out"; then
     echo "FAIL: the click on interrompre did not stop the step (exit $status)"
     cat "$work/err"

@@ -34,27 +34,6 @@ StepDefinition FeeScheduleFile(const char *fileName, std::vector<std::string> ma
     };
 }
 
-// Both headers are checked before anything is written: the categories' clean-up deletes their acts, which
-// must not happen when the acts cannot be read. Logs every missing column, file after file.
-bool MandatoryColumnsPresent(RunState &state, const std::vector<const StepDefinition *> &files) {
-    std::vector<std::string> missing;
-    for (const StepDefinition *file : files) {
-        TColList columns;
-        columns.LoadHeader(state.SourcePath(file->fileName));
-        for (const auto &name : file->mandatoryColumns)
-            if (!columns.FindColumn(name))
-                missing.push_back(file->fileName + FromUtf8("/manque colonne obligatoire \"") + name + "\"");
-    }
-    if (missing.empty())
-        return true;
-    state.op.ShowWait();
-    state.op.SetWaitMessage(files.front()->waitText);
-    for (const auto &line : missing)
-        state.op.AddToLog(line);
-    state.op.HideWait();
-    return false;
-}
-
 // Money and rates in hundredths; an empty field is 0.
 int HundredthsField(const StepLine &line, const char *column) {
     const std::string &text = line.Field(column);
@@ -147,7 +126,9 @@ void doImportationTarifsActes(RunState &state) {
 
     const StepDefinition &categories = FeeCategoryStepDefinition();
     const StepDefinition &acts = FeeActStepDefinition();
-    if (!MandatoryColumnsPresent(state, {&categories, &acts}))
+    // Both headers are checked before anything is written: the categories' clean-up deletes their acts, which
+    // must not happen when the acts cannot be read.
+    if (!CheckStepFiles(state, {&categories, &acts}))
         return;
 
     // Every category is in place before the first act is read.

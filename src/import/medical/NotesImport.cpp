@@ -29,11 +29,12 @@ public:
             return LineOutcome::Skipped;
         const int animal = TargetAnimal(lists, i, sourceAnimal);
 
-        const Date day = ParseDateDMY(date);
+        // The identifier is drawn first: a line whose date fails has used its identifier, as in the events
+        // and reminders, so that the notes after it get the identifiers the product expects.
         QNotes.SetInt("ID", state_.db.DrawNewID("GEN_NOTES_DOSSIER"));
         QNotes.SetInt("ID_ANIMAL", animal);
         QNotes.SetInt("ID_USER", GetTargetUserID(state_, line.Field("ID_USER")));
-        QNotes.SetDateTime("DT_RECORD", DateTime{day});
+        QNotes.SetDateTime("DT_RECORD", DateTime{ParseDateDMY(date)});
         QNotes.SetText("SUMMARY", notes);
         QNotes.SetInt("ID_HOSPI", -1);
         QNotes.SetInt("ID_SITE", GetSiteID(state_.options));

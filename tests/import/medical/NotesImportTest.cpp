@@ -35,3 +35,18 @@ TEST(NotesImport, NotesOfTheRunsAnimalsWithTheirUserAndDay) {
                               "NOTES.TXT/manque colonne obligatoire \"DATE\""}));
     EXPECT_EQ(s.Q("select count(*) from NOTES_DOSSIER"), "3");
 }
+
+TEST(NotesImport, ALineWithABadDateUsesItsIdentifier) {
+    test::EventsFixture s;
+    s.AddAnimal("A1", 10, 20);
+    s.Write("NOTES.TXT", {"ID_ANIMAL\tID_USER\tDATE\tNOTES", "A1\tU1\t05/03/2019\tavant",
+                          "A1\tU1\t31/04/2019\tdate "
+                          "impossible",
+                          "A1\tU1\t06/03/2019\taprès"});
+    s.Run(doImpprtationNotes);
+
+    EXPECT_EQ(s.op.log, (Rows{"NOTES.TXT/ligne 2/'31/04/2019' n'est pas une date correcte"}));
+    // The failed line drew the second identifier: the note after it has the third.
+    EXPECT_EQ(s.Rows("select ID, SUMMARY from NOTES_DOSSIER order by ID"), (Rows{"1|avant", "3|après"}));
+    EXPECT_EQ(s.Q("select gen_id(GEN_NOTES_DOSSIER, 0) from RDB$DATABASE"), "3");
+}

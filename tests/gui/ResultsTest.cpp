@@ -1,0 +1,203 @@
+// The results window at the end of an import and of a check, after the sample practice of examples/practice
+// imported from the window as a technician imports it.
+#include "GuiTestSupport.h"
+
+#include "app/ImportRun.h"
+#include "app/RunState.h"
+#include "app/RunSummary.h"
+#include "gui/QtOperator.h"
+#include "gui/QtText.h"
+#include "gui/ResultsWindow.h"
+#include "gui/WaitWindow.h"
+#include "import/catalogue/SampleCatalogue.h"
+#include "normalized/NormalizedFile.h"
+#include "normalized/Win1252.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace clinova;
+using namespace clinova::test;
+
+namespace {
+
+QString Utf8(const char *text) {
+    return QString::fromUtf8(text);
+}
+
+QString CellText(QTableWidget *table, int row, int column) {
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+// A copy of the sample practice and a database with the sample catalogue, set in the window as the demo sets
+// them: the users correspondence of examples/users.txt and both duplicate checks.
+struct SampleInWindow {
+    TestDatabase database;
+    TempDir dir;
+    std::string folder;
+    TFMain window;
+
+    SampleInWindow() {
+        folder = (dir.path() / "practice").string();
+        std::filesystem::copy(CLINOVA_SOURCE_DIR "/examples/practice", folder);
+        TargetDatabase db;
+        db.Open(database.Path());
+        AddSampleCatalogue(db);
+        db.Close();
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+        Find<QPlainTextEdit>(window, "MemoCorrespondancesUtilisateurs")
+            ->setPlainText(QString::fromStdString(ReadWholeFile(CLINOVA_SOURCE_DIR "/examples/users.txt")));
+        Find<QCheckBox>(window, "cbDedoublonageClients")->setChecked(true);
+        Find<QCheckBox>(window, "cbDedoublonageAnimaux")->setChecked(true);
+        window.ScanSourceFolder(QString::fromStdString(folder));
+    }
+
+    void Import() {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        EXPECT_EQ(answerer.texts.size(), 2u);
+        EXPECT_EQ(answerer.unexpected, 0);
+    }
+};
+
+} // namespace
+
+TEST(guiResults, AfterTheSamplePracticeTheTableHoldsTheSummaryAndTheWrittenFilesOpen) {
+    SampleInWindow sample;
+    sample.Import();
+    ResultsWindow &results = sample.window.Results();
+    ASSERT_TRUE(results.isVisible()) << "the results show when the import ends";
+    EXPECT_EQ(results.windowTitle(), Utf8("Résultats de l'importation"));
+
+    const std::vector<StepSummary> &summaries = sample.window.State().summaries;
+    ASSERT_EQ(summaries.size(), 14u);
+    QTableWidget *table = results.Table();
+    QStringList headers;
+    for (int c = 0; c < table->columnCount(); ++c)
+        headers << table->horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headers, (QStringList{QStringLiteral("Fichier"), QStringLiteral("lues"), Utf8("importées"),
+                                    QStringLiteral("doublons"), Utf8("ignorées"), Utf8("en échec"), Utf8("durée"),
+                                    QStringLiteral("remarque")}));
+    ASSERT_EQ(table->rowCount(), static_cast<int>(summaries.size()) + 1);
+    StepSummary total;
+    for (int r = 0; r < static_cast<int>(summaries.size()); ++r) {
+        const StepSummary &s = summaries[static_cast<std::size_t>(r)];
+        SCOPED_TRACE(s.fileName);
+        EXPECT_EQ(CellText(table, r, 0), QString::fromStdString(s.fileName));
+        const QStringList counts{CellText(table, r, 1), CellText(table, r, 2), CellText(table, r, 3),
+                                 CellText(table, r, 4), CellText(table, r, 5)};
+        EXPECT_EQ(counts, (QStringList{QString::number(s.read), QString::number(s.imported), QString::number(s.matched),
+                                       QString::number(s.skipped), QString::number(s.failed)}));
+        EXPECT_EQ(CellText(table, r, 6), ToQString(DurationText(s.seconds)));
+        EXPECT_TRUE(CellText(table, r, 7).isEmpty());
+        total.read += s.read;
+        total.failed += s.failed;
+    }
+    // The sample's deliberate figures (tests/app/SamplePracticeTest.cpp explains each).
+    EXPECT_EQ(CellText(table, 1, 0), QStringLiteral("CLIENTS.TXT"));
+    EXPECT_EQ(CellText(table, 1, 2), QStringLiteral("37"));
+    EXPECT_EQ(CellText(table, 1, 3), QStringLiteral("1"));
+    EXPECT_EQ(CellText(table, 1, 5), QStringLiteral("2"));
+    const int last = table->rowCount() - 1;
+    EXPECT_EQ(CellText(table, last, 0), QStringLiteral("Total"));
+    EXPECT_EQ(CellText(table, last, 1), QString::number(total.read));
+    EXPECT_EQ(CellText(table, last, 5), QString::number(total.failed));
+    EXPECT_TRUE(table->item(last, 0)->font().bold());
+
+    // The log holds the same summary, aligned.
+    const QStringList log = LogLines(sample.window);
+    for (const std::string &line : RunSummaryLines(sample.window.State()))
+        EXPECT_TRUE(log.contains(ToQString(line))) << ToUtf8(line);
+
+    // Every file the run wrote is listed, and opens, or opens its folder, with the system's viewer.
+    QStringList written;
+    for (const std::string &path : sample.window.State().writtenFiles)
+        written << ToQString(path);
+    EXPECT_EQ(results.Files(), written);
+    const QString folder = QString::fromStdString(sample.window.State().PathSources);
+    for (const char *name : {"REJETS_CLIENTS.TXT", "REJETS_NOTES.TXT", "__fSourceIDClientList.txt"})
+        EXPECT_TRUE(written.contains(folder + QLatin1String(name))) << name;
+    std::vector<QUrl> opened;
+    results.SetOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return true;
+    });
+    const int rejects = static_cast<int>(written.indexOf(folder + QStringLiteral("REJETS_CLIENTS.TXT")));
+    ASSERT_NE(results.OpenButton(rejects), nullptr);
+    QTest::mouseClick(results.OpenButton(rejects), Qt::LeftButton);
+    QTest::mouseClick(results.FolderButton(rejects), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(folder + QStringLiteral("REJETS_CLIENTS.TXT")));
+    EXPECT_EQ(QDir(opened[1].toLocalFile()), QDir(folder));
+    {
+        // A file the system cannot open says so, in French.
+        results.SetOpener([](const QUrl &) { return false; });
+        ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+        QTest::mouseClick(results.OpenButton(0), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u);
+        EXPECT_TRUE(answerer.texts[0].startsWith(Utf8("Impossible d'ouvrir "))) << answerer.texts[0].toStdString();
+    }
+    Save(results, QStringLiteral("results-import.png"));
+
+    // The check of the same folder: its counts, its total, and no file written.
+    ModalAnswerer none({});
+    QTest::mouseClick(Find<QPushButton>(sample.window, "btnCheckSources"), Qt::LeftButton);
+    EXPECT_EQ(none.unexpected, 0);
+    ASSERT_TRUE(results.isVisible());
+    EXPECT_EQ(results.windowTitle(), Utf8("Résultats de la vérification"));
+    ASSERT_EQ(table->rowCount(), 16) << "fifteen files read and the total";
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), Utf8("à corriger"));
+    EXPECT_EQ(CellText(table, 15, 0), QStringLiteral("Total"));
+    EXPECT_EQ(CellText(table, 15, 2), QStringLiteral("17"));
+    EXPECT_TRUE(results.Files().isEmpty());
+    Save(results, QStringLiteral("results-check.png"));
+}
+
+TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {
+    SampleInWindow sample;
+    QApplication::setActiveWindow(&sample.window);
+    // The operator presses Escape as the clients are being imported.
+    TFMessagePatienter &wait = sample.window.WaitWindow();
+    QTimer operatorHand;
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (wait.isVisible() && wait.Message().startsWith(QStringLiteral("Importation client "))) {
+            operatorHand.stop();
+            QTest::keyClick(&sample.window, Qt::Key_Escape);
+        }
+    });
+    operatorHand.start(0);
+    sample.Import();
+
+    ResultsWindow &results = sample.window.Results();
+    ASSERT_TRUE(results.isVisible());
+    EXPECT_EQ(results.windowTitle(), Utf8("Résultats de l'importation : interrompue"));
+    QTableWidget *table = results.Table();
+    const std::vector<StepSummary> &summaries = sample.window.State().summaries;
+    ASSERT_EQ(summaries.size(), 2u) << "the contacts, then the clients the operator interrupted";
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(CellText(table, 1, 0), QStringLiteral("CLIENTS.TXT"));
+    EXPECT_EQ(CellText(table, 1, 7), QStringLiteral("interrompu"));
+    EXPECT_LT(CellText(table, 1, 1).toInt(), 40) << "the step stopped after its current line";
+    EXPECT_TRUE(CellText(table, 0, 7).isEmpty());
+    EXPECT_TRUE(CellText(table, 2, 7).isEmpty()) << "the total";
+
+    const QStringList log = LogLines(sample.window);
+    EXPECT_TRUE(log.contains(Utf8("CLIENTS/interruption de la procédure")));
+    const auto row = std::find_if(log.begin(), log.end(),
+                                  [](const QString &line) { return line.startsWith(QStringLiteral("CLIENTS.TXT ")); });
+    ASSERT_NE(row, log.end());
+    EXPECT_TRUE(row->endsWith(QStringLiteral("  interrompu"))) << row->toStdString();
+    EXPECT_TRUE(log.contains(Utf8("Importation interrompue : les étapes suivantes n'ont rien lu")));
+    Save(results, QStringLiteral("results-interrupted.png"));
+}
