@@ -22,6 +22,10 @@ CleaningOutcome RunCleaningAction(RunState &state, const CleaningAction &action)
         return CleaningOutcome::Refused;
     if (!action.warning.empty() && !Confirmed(op, action.warning))
         return CleaningOutcome::Refused;
+    // An action without a warning deletes nothing: there is nothing to keep a copy of.
+    if (const auto backup = action.warning.empty() ? BackupOutcome::Ready : BackupBeforeAction(state);
+        backup != BackupOutcome::Ready)
+        return backup == BackupOutcome::Interrupted ? CleaningOutcome::Interrupted : CleaningOutcome::Failed;
 
     if (action.started)
         action.started();
