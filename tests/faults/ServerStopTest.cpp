@@ -3,6 +3,7 @@
 // for; a second run then finishes the import without adding anything twice.
 
 #include "faults/FaultSupport.h"
+#include "faults/PrivateServer.h"
 
 #include "database/DatabaseError.h"
 
@@ -19,107 +20,6 @@ using namespace clinova;
 using namespace clinova::test;
 
 namespace {
-
-// A private Firebird server on 127.0.0.1, through the project's script.
-class PrivateServer {
-public:
-    explicit PrivateServer(const TempDir &dir) : folder_((dir.path() / "server").string()) {
-        std::filesystem::create_directories(folder_);
-    }
-    ~PrivateServer() { Stop(); }
-    PrivateServer(const PrivateServer &) = delete;
-    PrivateServer &operator=(const PrivateServer &) = delete;
-
-    // The script's exit status: 0 started, 77 no server installed.
-    int Start() {
-        const std::string command = Script() + " start " + folder_ + " 2>&1";
-        std::FILE *out = ::popen(command.c_str(), "r");
-        if (!out)
-            return -1;
-        std::string text;
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, out))
-            text += buffer;
-        const int status = ::pclose(out);
-        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (code == 0) {
-            address_ = text.substr(0, text.find('\n'));
-            running_ = true;
-        } else {
-            output_ = text;
-        }
-        return code;
-    }
-    void Stop() {
-        if (!running_)
-            return;
-        running_ = false;
-        std::system((Script() + " stop " + folder_).c_str());
-    }
-    // Stops the server and waits until the database can be opened without it: a server that is still
-    // going away holds its file for a moment.
-    void StopAndRelease(const std::string &path) {
-        Stop();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            try {
-                TargetDatabase db;
-                db.Open(path);
-                db.Close();
-                return;
-            } catch (const DatabaseError &) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
-        }
-    }
-
-    const std::string &Output() const { return output_; }
-    // The database as the client names it: address, colon, path.
-    std::string Database(const std::string &path) const { return address_ + ":" + path; }
-    // The window's address fields for this server ("127", "0", "0", "1/PORT").
-    void Select(ImportOptions &o, const std::string &path) const {
-        o.RadioButtonLocal = false;
-        o.RadioButtonIP = true;
-        const auto dot = address_.find_last_of('.');
-        o.edIP1 = "127";
-        o.edIP2 = "0";
-        o.edIP3 = "0";
-        o.edIP4 = address_.substr(dot + 1);
-        o.edPathNameDatabase = path;
-    }
-
-private:
-    static std::string Script() { return (SourceRoot() / "scripts" / "firebird-server.sh").string(); }
-
-    std::string folder_;
-    std::string address_;
-    std::string output_;
-    bool running_ = false;
-};
-
-// The server reads and writes the database and its folder as the firebird account.
-void GiveToServer(const TempDir &dir) {
-    std::system(("chmod -R a+rwX " + dir.path().string() + " && chown -R firebird:firebird " + dir.path().string() +
-                 " 2>/dev/null")
-                    .c_str());
-}
-
-// A fresh database, a copy of the sample practice and a private server started over them. Start() skips the
-// test when no server is installed: the caller returns when IsSkipped() or HasFatalFailure().
-struct ServerCase {
-    TempDir dir;
-    std::string path = FreshDatabase(dir, "SERVER.FDB");
-    std::string sources = CopyPractice(dir);
-    PrivateServer server{dir};
-
-    void Start() {
-        GiveToServer(dir);
-        const int started = server.Start();
-        if (started == 77)
-            GTEST_SKIP() << "no Firebird server installed";
-        ASSERT_EQ(started, 0) << server.Output();
-        GiveToServer(dir);
-    }
-};
 
 // One run through the server, which is stopped when the wait message of a chosen line is shown.
 struct ServerRun {
