@@ -5,6 +5,7 @@
 #include "normalized/Conversions.h"
 #include "normalized/Win1252.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -54,9 +55,12 @@ bool Exists(const std::string &path) {
 // a link) is ever written through; read and write for the owner and the group, as Firebird's own files.
 void CreateBackupFile(const std::string &path) {
     std::FILE *file = std::fopen(path.c_str(), "wbx");
-    if (!file)
+    if (!file) {
+        const std::string reason = std::generic_category().message(errno);
         throw DatabaseError(Exists(path) ? FromUtf8("Le fichier de sauvegarde existe déjà : ") + path
-                                         : FromUtf8("Impossible de créer le fichier de sauvegarde : ") + path);
+                                         : FromUtf8("Impossible de créer le fichier de sauvegarde : ") + path + " (" +
+                                               reason + ")");
+    }
     std::fclose(file);
     namespace fs = std::filesystem;
     std::error_code ec;
