@@ -30,10 +30,21 @@ if [ ! -x "$server" ] || [ ! -d "$fbroot_system" ] || ! command -v isql-fb >/dev
     exit 77
 fi
 
-# A free port on the loopback address.
+# A free port on the loopback address. Servers started at the same moment (tests run side by side) must not
+# pick the same one, or the one that fails to listen would answer through the other: the port is locked from
+# here until its server listens (this script ends), and from then on it is seen in use.
+locks=/tmp/clinova-firebird-ports
+mkdir -p -m 1777 "$locks" 2>/dev/null
 port=""
 for candidate in $(seq 30500 30700); do
-    if ! (exec 3<>/dev/tcp/127.0.0.1/$candidate) 2>/dev/null; then port=$candidate; break; fi
+    # Read-only is enough for a lock, whoever made the file.
+    : >>"$locks/$candidate.lock" 2>/dev/null
+    exec 9<"$locks/$candidate.lock" || continue
+    if flock -n 9 && ! (exec 3<>/dev/tcp/127.0.0.1/$candidate) 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+    exec 9>&-
 done
 [ -n "$port" ] || { echo "no free port" >&2; exit 1; }
 
@@ -66,7 +77,7 @@ pid=$!
 echo "$pid" > "$dir/server.pid"
 for _ in $(seq 100); do
     if FIREBIRD=$root fbsvcmgr "127.0.0.1/$port:service_mgr" -user SYSDBA -password qordimtex info_server_version \
-        >/dev/null 2>&1; then
+        >/dev/null 2>&1 && kill -0 "$pid" 2>/dev/null; then
         echo "127.0.0.1/$port"
         exit 0
     fi

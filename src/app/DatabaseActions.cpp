@@ -2,16 +2,46 @@
 
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
+#include "database/DatabaseBackup.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
 
 namespace clinova {
 
 namespace {
 
 const char *const kFirstVeterinarian = "select ID, LOGINUSER from ADMINISTRATION where (TYPE_USER=0) order by ID";
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool PathTaken(const std::string &path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Runs one service of the database's location with the wait window showing its report, line by line.
+void RunService(RunState &state, const std::string &firstMessage, const std::string &linePrefix,
+                const std::function<void(DatabaseBackup &, const DatabaseBackup::Progress &)> &service) {
+    Operator &op = state.op;
+    WaitShown wait(op);
+    op.SetWaitMessage(firstMessage);
+    op.ProcessPendingMessages();
+    DatabaseBackup backup(TargetConnection(state.options));
+    service(backup, [&](const std::string &line) {
+        op.SetWaitMessage(linePrefix + line);
+        op.ProcessPendingMessages();
+    });
+}
 
 void TakeFirstVeterinarian(RunState &state) {
     Statement query(state.db, kFirstVeterinarian);
@@ -24,19 +54,22 @@ void TakeFirstVeterinarian(RunState &state) {
 
 } // namespace
 
-void OpenTargetDatabase(RunState &state) {
-    const ImportOptions &o = state.options;
+ConnectionSettings TargetConnection(const ImportOptions &o) {
     ConnectionSettings settings;
     settings.useIP = o.RadioButtonIP;
     settings.ip = {o.edIP1, o.edIP2, o.edIP3, o.edIP4};
     settings.path = o.edPathNameDatabase;
+    return settings;
+}
+
+void OpenTargetDatabase(RunState &state) {
     try {
-        state.db.Open(DatabaseName(settings));
+        state.db.Open(DatabaseName(TargetConnection(state.options)));
     } catch (const DatabaseError &e) {
         // The client library's own text is often English: the operator first reads what failed.
         throw DatabaseError(ConnectionFailureLeadIn() + e.what(), e.Code());
     }
-    state.db.SetCommitPolicy(o.Commits());
+    state.db.SetCommitPolicy(state.options.Commits());
     state.op.ProcessPendingMessages();
 }
 
@@ -130,6 +163,78 @@ bool btnTestClick(RunState &state) {
         EndActionOnError(state, e);
         return false;
     }
+}
+
+std::string DefaultBackupPath(const std::string &databasePath, const DateTime &now) {
+    const auto cut = databasePath.find_last_of("/\\");
+    const std::size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
+    std::string name = databasePath.substr(nameStart);
+    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    const Date &d = now.date;
+    return databasePath.substr(0, nameStart) + name +
+           fmt::format("_{:04}{:02}{:02}_{:02}{:02}{:02}.fbk", d.year, d.month, d.day, now.hour, now.minute,
+                       now.second);
+}
+
+std::string BackupFilePath(const ImportOptions &options, const DateTime &now) {
+    if (!TrimView(options.edPathSauvegarde).empty())
+        return options.edPathSauvegarde;
+    const std::string path = DefaultBackupPath(options.edPathNameDatabase, now);
+    // Two actions in the same second must not end in a refusal of the second backup.
+    const std::string stem = path.substr(0, path.size() - 4);
+    std::string free = path;
+    for (int n = 2; PathTaken(free) && n < 1000; ++n)
+        free = stem + "_" + std::to_string(n) + ".fbk";
+    return free;
+}
+
+BackupOutcome BackupBeforeAction(RunState &state) {
+    if (!state.options.cbSauvegardeAvant)
+        return BackupOutcome::Ready;
+    Operator &op = state.op;
+    const std::string file = BackupFilePath(state.options, Now());
+    const std::string database = state.options.edPathNameDatabase;
+    op.AddToLog(FromUtf8("Sauvegarde de la base de données dans ") + file);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        RunService(state, FromUtf8("Sauvegarde de la base de données..."), "Sauvegarde : ",
+                   [&](DatabaseBackup &backup, const DatabaseBackup::Progress &progress) {
+                       backup.Backup(database, file, progress);
+                   });
+    } catch (const std::exception &e) {
+        op.AddToLog(std::string("SAUVEGARDE/") + e.what());
+        op.ShowMessage(FromUtf8("La sauvegarde de la base de données a échoué, rien n'a été modifié : ") +
+                       e.what());
+        return BackupOutcome::Failed;
+    }
+    op.AddToLog(FromUtf8(fmt::format("Sauvegarde terminée en {:.1f} s : ", SecondsSince(started))) + file);
+    // The service cannot be stopped half-way: an interruption lets the backup end, then keeps the action from
+    // starting.
+    if (op.Interrupted()) {
+        op.AddToLog(FromUtf8("SAUVEGARDE/interruption de la procédure"));
+        return BackupOutcome::Interrupted;
+    }
+    return BackupOutcome::Ready;
+}
+
+bool RestoreBackup(RunState &state, const std::string &backupFile) {
+    Operator &op = state.op;
+    const std::string database = state.options.edPathNameDatabase;
+    op.AddToLog("Restauration de " + backupFile + " dans " + database);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        RunService(state, "Restauration de la sauvegarde...", "Restauration : ",
+                   [&](DatabaseBackup &backup, const DatabaseBackup::Progress &progress) {
+                       backup.Restore(backupFile, database, progress);
+                   });
+    } catch (const std::exception &e) {
+        op.AddToLog(std::string("RESTAURATION/") + e.what());
+        op.ShowMessage(FromUtf8("La restauration de la sauvegarde a échoué : ") + e.what());
+        return false;
+    }
+    op.AddToLog(FromUtf8(fmt::format("Restauration terminée en {:.1f} s : ", SecondsSince(started))) + database);
+    return true;
 }
 
 } // namespace clinova

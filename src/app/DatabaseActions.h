@@ -1,14 +1,19 @@
 #pragma once
 
+#include "database/TargetDatabase.h"
+#include "normalized/DateTime.h"
+
 #include <exception>
 #include <string>
 #include <string_view>
 
 namespace clinova {
 
+struct ImportOptions;
 struct RunState;
 
-struct ImportOptions;
+// Where the settings say the target database is: a local path, or a path on the server at the window's address.
+ConnectionSettings TargetConnection(const ImportOptions &options);
 
 // Disconnects, opens the database named by the settings and starts its transaction. A connection that
 // fails throws a DatabaseError whose text is ConnectionFailureLeadIn() followed by the server's message.
@@ -38,5 +43,28 @@ void CloseTargetDatabase(RunState &state);
 // second failure there is not shown over the first), then the error's text is shown in the plain box, after
 // DatabaseErrorLeadIn() when the database raised it.
 void EndActionOnError(RunState &state, const std::exception &error);
+
+// The backup file of a database made at that moment: beside it (the folder of its path, '/' or '\\'), named after
+// it and the date and time: BASE.CN2 gives BASE_20240305_090703.fbk.
+std::string DefaultBackupPath(const std::string &databasePath, const DateTime &now);
+
+// The file the backup before an action goes to: edPathSauvegarde as typed, or, when it is empty, the default
+// file of that moment, with "_2", "_3"... added when a file of that name is already there.
+std::string BackupFilePath(const ImportOptions &options, const DateTime &now);
+
+enum class BackupOutcome {
+    Ready,       // no backup asked, or the backup is written: the action may start
+    Failed,      // the backup failed (logged and shown): the action must not start
+    Interrupted, // the operator interrupted during the backup, which was finished: the action must not start
+};
+
+// The backup the import and the actions that delete make first when "Sauvegarder la base avant" is ticked,
+// through the services API of the database's location. The wait window shows its progress, the log its start
+// and its end; a failure is logged ("SAUVEGARDE/" and the error) and shown.
+BackupOutcome BackupBeforeAction(RunState &state);
+
+// Restores a backup file into the database the settings name, which must not exist yet. False when it failed
+// (logged and shown).
+bool RestoreBackup(RunState &state, const std::string &backupFile);
 
 } // namespace clinova

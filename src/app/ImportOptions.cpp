@@ -46,6 +46,8 @@ const std::vector<OptionControl> &OptionControls() {
         t("edPathNameDatabase", &O::edPathNameDatabase);
         b("cbSaufRendezVous", &O::cbSaufRendezVous);
         b("cbSaufCompta", &O::cbSaufCompta);
+        b("cbSauvegardeAvant", &O::cbSauvegardeAvant);
+        t("edPathSauvegarde", &O::edPathSauvegarde);
         t("edIDSite", &O::edIDSite);
         for (const auto &file : SourceFiles())
             c.push_back({file.control, K::File, nullptr, nullptr, nullptr, file.box});

@@ -30,6 +30,13 @@ struct ImportOptions {
     bool cbSaufRendezVous = false;
     bool cbSaufCompta = false;
 
+    // "Sauvegarder la base avant": the import and the actions that delete make a backup of the database first,
+    // and do not start when it fails. The path is the server's, as the database path is; empty, a file beside
+    // the database named after it and the date and time (BackupFilePath). Unticked here, so that the command
+    // line and scripted runs back up only when asked (--backup); the window opens with it ticked.
+    bool cbSauvegardeAvant = false;
+    std::string edPathSauvegarde;
+
     // 5- Importer
     std::string edIDSite = "1";
     FileCheckBox cbCLIENTS, cbANIMAUX, cbCONSULTATIONS, cbEVENEMENTS, cbRELANCES, cbCATEGORIES_ACTES,

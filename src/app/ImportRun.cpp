@@ -68,6 +68,8 @@ RunOutcome btnImportationClick(RunState &state) {
 
     if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
         return RunOutcome::Refused;
+    if (const auto backup = BackupBeforeAction(state); backup != BackupOutcome::Ready)
+        return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
 
     RunOutcome outcome = RunOutcome::Refused;
     try {

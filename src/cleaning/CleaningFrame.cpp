@@ -25,6 +25,10 @@ CleaningOutcome RunCleaningAction(RunState &state, const CleaningAction &action)
     if (!action.warning.empty() &&
         !Confirmed(op, FromUtf8("Base de données : ") + TargetDatabaseText(state.options) + "#" + action.warning, true))
         return CleaningOutcome::Refused;
+    // An action without a warning deletes nothing: there is nothing to keep a copy of.
+    if (const auto backup = action.warning.empty() ? BackupOutcome::Ready : BackupBeforeAction(state);
+        backup != BackupOutcome::Ready)
+        return backup == BackupOutcome::Interrupted ? CleaningOutcome::Interrupted : CleaningOutcome::Failed;
 
     if (action.started)
         action.started();

@@ -91,6 +91,7 @@ private:
     int PurgeAccounting();
     int PurgeSite();
     int FillCities();
+    int Restore();
     // Runs a cleaning action with Ctrl+C as its interrupt button; its outcome as the exit status.
     int RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action);
 
@@ -109,6 +110,7 @@ private:
     int site_ = 1;
     CLI::Option *siteOption_ = nullptr;
     CLI::Option *databaseOption_ = nullptr;
+    std::string backupFile_;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
@@ -147,6 +149,11 @@ bool Cli::ApplyCommonOptions(RunState &state) {
             Usage(ToUtf8(error));
             return false;
         }
+    }
+    // --backup: "Sauvegarder la base avant" ticked, with that file.
+    if (!backupFile_.empty()) {
+        o.cbSauvegardeAvant = true;
+        o.edPathSauvegarde = FromArgument(backupFile_);
     }
     if (!common_.usersFile.empty()) {
         try {
@@ -211,8 +218,21 @@ int Cli::Run(const std::vector<std::string> &args) {
     auto *fillCities = app.add_subcommand("fill-cities", "fill the towns table from the clients' addresses");
     fillCities->callback([&] { action = [this] { return FillCities(); }; });
 
+    auto *restore = app.add_subcommand("restore", "restore a backup into a new database (--database, never an existing "
+                                                  "one), as gbak -c -user SYSDBA -password ... FILE NEW.FDB does");
+    restore->add_option("--backup", backupFile_, "the backup file, as the server sees it")->required();
+    restore->callback([&] { action = [this] { return Restore(); }; });
+    // Before anything changes, the import and the actions that delete back up the database into that file.
+    for (auto *sub : {import, empty, purgeAccounting, purgeSite})
+        sub->add_option("--backup", backupFile_,
+                        "first a backup of the database into FILE, a path as the server sees it, never over an "
+                        "existing file; the action does not start when it fails. Restore it with "
+                        "clinova-import restore --backup FILE --database NEW.FDB, or with "
+                        "gbak -c -user SYSDBA -password ... FILE NEW.FDB");
+
     // Options of the whole program may also follow the command.
-    for (auto *sub : {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries})
+    for (auto *sub :
+         {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries, restore})
         sub->fallthrough();
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -385,6 +405,16 @@ int Cli::FillCities() {
         return kExitUsage;
     // XiButton1.
     return RunCleaning(state, XiButton1Click);
+}
+
+int Cli::Restore() {
+    RunState state(op_);
+    if (!ApplyCommonOptions(state))
+        return kExitUsage;
+    // Without --database the window's default path would be taken: the new database must be named.
+    if (common_.database.empty())
+        return Usage("restore attend --database, le fichier de la nouvelle base");
+    return RestoreBackup(state, FromArgument(backupFile_)) ? kExitOk : kExitRefused;
 }
 
 } // namespace

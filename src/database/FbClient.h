@@ -10,6 +10,9 @@
 
 namespace clinova::fb {
 
+// The password of the product's database account; fixed, never shown or written anywhere.
+inline constexpr const char *kPassword = "qordimtex";
+
 Firebird::IMaster *Master();
 Firebird::IUtil *Util();
 

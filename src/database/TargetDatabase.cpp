@@ -12,9 +12,6 @@ using namespace Firebird;
 
 namespace {
 
-// The account of the product's database; fixed, never shown or written anywhere.
-constexpr const char *kPassword = "qordimtex";
-
 std::string Trimmed(const std::string &s) {
     std::size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 32)
@@ -27,7 +24,7 @@ std::string Trimmed(const std::string &s) {
 std::vector<unsigned char> ConnectionParameters(ThrowStatusWrapper *st, bool create) {
     IXpbBuilder *dpb = fb::Util()->getXpbBuilder(st, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(st, isc_dpb_user_name, TargetDatabase::kUserName);
-    dpb->insertString(st, isc_dpb_password, kPassword);
+    dpb->insertString(st, isc_dpb_password, fb::kPassword);
     dpb->insertString(st, isc_dpb_lc_ctype, "WIN1252");
     dpb->insertInt(st, isc_dpb_sql_dialect, 3);
     if (create) {
@@ -144,6 +141,20 @@ void TargetDatabase::Close() {
         Detach();
         throw;
     }
+}
+
+void TargetDatabase::Drop() {
+    if (!attachment_)
+        return;
+    ReleaseStatements();
+    fb::Call([&](ThrowStatusWrapper *st) {
+        if (transaction_) {
+            transaction_->rollback(st);
+            transaction_ = nullptr;
+        }
+        attachment_->dropDatabase(st);
+        attachment_ = nullptr;
+    });
 }
 
 void TargetDatabase::CommitRetaining() {

@@ -90,6 +90,9 @@ public:
 
     // Creates an empty database file (page size 8 KB, WIN1252) and leaves it closed.
     static void Create(const std::string &databaseName);
+    // Deletes the database it is attached to, file included, and leaves the connection closed: for a database
+    // this program made and must not leave behind.
+    void Drop();
 
     Firebird::IAttachment *Attachment() const { return attachment_; }
     Firebird::ITransaction *Transaction() const { return transaction_; }

@@ -193,7 +193,10 @@ TFMain::TFMain(QWidget *parent) : QWidget(parent, Qt::Window) {
     operator_ = std::make_unique<QtOperator>(*memo_, *waitWindow_, this);
     operator_->SetHelpMemo(findChild<QPlainTextEdit *>(QStringLiteral("Memo2")));
     state_ = std::make_unique<RunState>(*operator_);
-    WriteOptions(ImportOptions{});
+    // The window starts from the engine's defaults, but backs the database up before changing it.
+    ImportOptions startUp;
+    startUp.cbSauvegardeAvant = true;
+    WriteOptions(startUp);
     UpdateActionButtons();
 
     FitToScreen();
@@ -397,6 +400,27 @@ QWidget *TFMain::BuildCleaningSection() {
     row->addLayout(exceptions);
     row->addStretch(1);
     layout->addLayout(row);
+
+    // Nothing the tool deletes or imports can be undone: a backup first, unless the technician says otherwise.
+    auto *backupRow = new QHBoxLayout;
+    QCheckBox *backup = AddCheckBox("cbSauvegardeAvant", Utf8("Sauvegarder la base avant"), section);
+    backup->setToolTip(Utf8("Avant l'importation et avant toute suppression, une sauvegarde de la base (format gbak) "
+                            "est écrite dans ce fichier. Pour revenir en arrière : gbak -c SAUVEGARDE.fbk "
+                            "NOUVELLE_BASE, ou clinova-import restore --backup SAUVEGARDE.fbk --database "
+                            "NOUVELLE_BASE."));
+    backupRow->addWidget(backup);
+    auto *backupPath = new QLineEdit(section);
+    backupPath->setObjectName(QStringLiteral("edPathSauvegarde"));
+    backupPath->setToolTip(backup->toolTip());
+    backupRow->addWidget(backupPath, 1);
+    layout->addLayout(backupRow);
+    // An empty path means a file beside the database, named after it and the moment: the window shows which.
+    const auto showDefault = [this, backupPath] {
+        backupPath->setPlaceholderText(
+            ToQString(DefaultBackupPath(FromQString(edPathNameDatabase_->text()), Now())));
+    };
+    connect(edPathNameDatabase_, &QLineEdit::textChanged, backupPath, showDefault);
+    showDefault();
     return section;
 }
 

@@ -1,0 +1,223 @@
+#include "database/DatabaseBackup.h"
+
+#include "database/FbClient.h"
+#include "database/Statement.h"
+#include "normalized/Conversions.h"
+#include "normalized/Win1252.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace clinova {
+
+using namespace Firebird;
+
+namespace {
+
+constexpr const char *kServiceManager = "service_mgr";
+constexpr std::chrono::milliseconds kServiceEndPause{200};
+
+// A parameter block under construction, disposed however its building ends.
+class Parameters {
+public:
+    Parameters(ThrowStatusWrapper *st, unsigned kind) : builder_(fb::Util()->getXpbBuilder(st, kind, nullptr, 0)) {}
+    ~Parameters() { builder_->dispose(); }
+    Parameters(const Parameters &) = delete;
+    Parameters &operator=(const Parameters &) = delete;
+    IXpbBuilder *operator->() const { return builder_; }
+    std::vector<unsigned char> Bytes(ThrowStatusWrapper *st) const {
+        const unsigned char *buffer = builder_->getBuffer(st);
+        return {buffer, buffer + builder_->getBufferLength(st)};
+    }
+
+private:
+    IXpbBuilder *builder_;
+};
+
+std::vector<unsigned char> StartParameters(const std::function<void(ThrowStatusWrapper *, Parameters &)> &fill) {
+    return fb::Call([&](ThrowStatusWrapper *st) {
+        Parameters spb(st, IXpbBuilder::SPB_START);
+        fill(st, spb);
+        return spb.Bytes(st);
+    });
+}
+
+bool Exists(const std::string &path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Creates the backup file for the engine to fill: exclusive creation, so that nothing standing there (a file,
+// a link) is ever written through; read and write for the owner and the group, as Firebird's own files.
+void CreateBackupFile(const std::string &path) {
+    std::FILE *file = std::fopen(path.c_str(), "wbx");
+    if (!file) {
+        const std::string reason = std::generic_category().message(errno);
+        throw DatabaseError(Exists(path) ? FromUtf8("Le fichier de sauvegarde existe déjà : ") + path
+                                         : FromUtf8("Impossible de créer le fichier de sauvegarde : ") + path + " (" +
+                                               reason + ")");
+    }
+    std::fclose(file);
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::permissions(
+        path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write, ec);
+}
+
+// Whether a database answers at that name: how a restore through a server, which sees no file of the server,
+// tells that it would replace one.
+bool Attachable(const std::string &databaseName) {
+    try {
+        TargetDatabase db;
+        db.Open(databaseName);
+        db.Close();
+        return true;
+    } catch (const DatabaseError &) {
+        return false;
+    }
+}
+
+bool Online(TargetDatabase &db) {
+    Statement query(db, "select MON$SHUTDOWN_MODE from MON$DATABASE");
+    const bool online = query.Open() && query.GetInt("MON$SHUTDOWN_MODE") == 0;
+    query.Close();
+    return online;
+}
+
+void RemoveQuietly(const std::string &path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+// "gbak:    writing data for table CLIENTS " gives "writing data for table CLIENTS".
+std::string WithoutToolPrefix(std::string_view line) {
+    constexpr std::string_view prefix = "gbak:";
+    if (line.starts_with(prefix))
+        line.remove_prefix(prefix.size());
+    return std::string(TrimView(line));
+}
+
+} // namespace
+
+std::string ServiceManagerName(const ConnectionSettings &settings) {
+    if (!settings.useIP)
+        return kServiceManager;
+    ConnectionSettings service = settings;
+    service.path = kServiceManager;
+    return DatabaseName(service);
+}
+
+DatabaseBackup::DatabaseBackup(const ConnectionSettings &location) : location_(location), local_(!location.useIP) {
+    const std::string name = ServiceManagerName(location);
+    fb::Call([&](ThrowStatusWrapper *st) {
+        Parameters spb(st, IXpbBuilder::SPB_ATTACH);
+        spb->insertString(st, isc_spb_user_name, TargetDatabase::kUserName);
+        spb->insertString(st, isc_spb_password, fb::kPassword);
+        const auto bytes = spb.Bytes(st);
+        IProvider *provider = fb::Master()->getDispatcher();
+        try {
+            service_ =
+                provider->attachServiceManager(st, name.c_str(), static_cast<unsigned>(bytes.size()), bytes.data());
+        } catch (...) {
+            provider->release();
+            throw;
+        }
+        provider->release();
+    });
+}
+
+DatabaseBackup::~DatabaseBackup() {
+    fb::Status status;
+    try {
+        service_->detach(status.get());
+    } catch (const FbException &) {
+        service_->release();
+    }
+}
+
+void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress &progress) {
+    fb::Call([&](ThrowStatusWrapper *st) {
+        service_->start(st, static_cast<unsigned>(start.size()), start.data());
+        // One line per query; an empty line ends the report. The service's failure, if any, comes back as the
+        // error of the query that would have read past its last line.
+        const unsigned char item = isc_info_svc_line;
+        std::vector<unsigned char> buffer(16 * 1024);
+        for (;;) {
+            service_->query(st, 0, nullptr, 1, &item, static_cast<unsigned>(buffer.size()), buffer.data());
+            const unsigned char *p = buffer.data();
+            if (p[0] != isc_info_svc_line)
+                break;
+            const unsigned length = p[1] | (p[2] << 8);
+            if (length == 0) {
+                if (p[3] == isc_info_data_not_ready)
+                    continue;
+                break;
+            }
+            if (progress)
+                progress(WithoutToolPrefix(std::string(reinterpret_cast<const char *>(p + 3), length)));
+        }
+    });
+    // The embedded engine's service thread still runs for a moment after its report has ended, and nothing
+    // tells when it is gone; the engine unloaded at the end of the process under it crashes the process (seen
+    // with a restore followed by the end of the command). A pause far longer than that moment, short beside
+    // any backup, lets it end.
+    if (local_)
+        std::this_thread::sleep_for(kServiceEndPause);
+}
+
+void DatabaseBackup::Backup(const std::string &databasePath, const std::string &backupFile, const Progress &progress) {
+    if (!local_ && Exists(backupFile))
+        throw DatabaseError(FromUtf8("Le fichier de sauvegarde existe déjà : ") + backupFile);
+    const auto start = StartParameters([&](ThrowStatusWrapper *st, Parameters &spb) {
+        spb->insertTag(st, isc_action_svc_backup);
+        spb->insertString(st, isc_spb_dbname, databasePath.c_str());
+        spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
+        spb->insertTag(st, isc_spb_verbose);
+    });
+    if (local_)
+        CreateBackupFile(backupFile);
+    try {
+        Run(start, progress);
+    } catch (...) {
+        if (local_)
+            RemoveQuietly(backupFile);
+        throw;
+    }
+}
+
+void DatabaseBackup::Restore(const std::string &backupFile, const std::string &databasePath, const Progress &progress) {
+    ConnectionSettings restored = location_;
+    restored.path = databasePath;
+    if (local_ ? Exists(databasePath) : Attachable(DatabaseName(restored)))
+        throw DatabaseError(FromUtf8("La base de données existe déjà : ") + databasePath);
+    const auto start = StartParameters([&](ThrowStatusWrapper *st, Parameters &spb) {
+        spb->insertTag(st, isc_action_svc_restore);
+        spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
+        spb->insertString(st, isc_spb_dbname, databasePath.c_str());
+        spb->insertInt(st, isc_spb_options, isc_spb_res_create);
+        spb->insertTag(st, isc_spb_verbose);
+    });
+    try {
+        Run(start, progress);
+    } catch (...) {
+        if (local_)
+            RemoveQuietly(databasePath);
+        throw;
+    }
+    // A backup file cut short (a copy stopped half-way) restores without any error, into a database left shut
+    // down and holding part of the rows: it is no copy of the practice and must not pass for one.
+    TargetDatabase db;
+    db.Open(DatabaseName(restored));
+    if (!Online(db)) {
+        db.Drop();
+        throw DatabaseError(FromUtf8("La sauvegarde est incomplète, la base restaurée a été supprimée : ") +
+                            backupFile);
+    }
+    db.Close();
+}
+
+} // namespace clinova

@@ -1,0 +1,58 @@
+#pragma once
+// A backup of the target database into a file, and the restore of such a file into a new database, through
+// the Firebird services API: the file is the one gbak writes, so "gbak -c FILE NEW.FDB" restores it too.
+// Paths are as the server sees them, like the database path: through a server, the backup is written on
+// the server's disk.
+
+#include "database/TargetDatabase.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Firebird {
+class IService;
+} // namespace Firebird
+
+namespace clinova {
+
+// The service manager of the database's location: "service_mgr" (the embedded engine) for a local path,
+// the server's address followed by ":service_mgr" otherwise ("192.168.1.20:service_mgr",
+// "127.0.0.1/3051:service_mgr").
+std::string ServiceManagerName(const ConnectionSettings &settings);
+
+class DatabaseBackup final {
+public:
+    // One line of the service's report, as it works ("writing data for table CLIENTS"), without the
+    // "gbak:" prefix; Windows-1252 like the paths it names.
+    using Progress = std::function<void(const std::string &line)>;
+
+    // Attaches to the service manager of the settings' location (their path is not used).
+    explicit DatabaseBackup(const ConnectionSettings &location);
+    ~DatabaseBackup();
+    DatabaseBackup(const DatabaseBackup &) = delete;
+    DatabaseBackup &operator=(const DatabaseBackup &) = delete;
+
+    // Writes a backup of the database into the file. A file already there is refused, never replaced: it may
+    // be the only copy of an earlier state. On a local path the file is created by this call (readable by its
+    // owner and group only, like a database file), and removed again when the backup fails, so that no
+    // partial backup is left to be mistaken for a good one. Through a server the server writes the file: a
+    // file this machine sees at that path is refused all the same, one only the server sees is replaced, as
+    // gbak does.
+    void Backup(const std::string &databasePath, const std::string &backupFile, const Progress &progress);
+
+    // Restores the backup file into a new database file; an existing database is never replaced. What a failed
+    // restore leaves on a local path is removed; a backup that turns out incomplete gives no database at all.
+    void Restore(const std::string &backupFile, const std::string &databasePath, const Progress &progress);
+
+private:
+    // Starts the service with these parameters and reads its report to the end; the service's error, if it
+    // fails, is thrown as a DatabaseError with the server's text.
+    void Run(const std::vector<unsigned char> &start, const Progress &progress);
+
+    ConnectionSettings location_;
+    bool local_;
+    Firebird::IService *service_ = nullptr;
+};
+
+} // namespace clinova
