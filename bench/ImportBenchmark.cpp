@@ -7,9 +7,10 @@
 // With --strict-sample, the clients and animals of the folder are imported once more under the strict
 // per-row commit policy, for the speed-up of the grouped commits.
 
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "import/ImportSteps.h"
+#include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"

@@ -69,7 +69,7 @@ void OpenTargetDatabase(RunState &state) {
         // The client library's own text is often English: the operator first reads what failed.
         throw DatabaseError(ConnectionFailureLeadIn() + e.what(), e.Code());
     }
-    state.db.SetCommitPolicy(state.options.Commits());
+    state.db.SetCommitPolicy(state.options.cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped);
     state.op.ProcessPendingMessages();
 }
 

@@ -6,27 +6,6 @@
 
 namespace clinova {
 
-const std::vector<SourceFile> &SourceFiles() {
-    using O = ImportOptions;
-    static const std::vector<SourceFile> files = {
-        {"cbCLIENTS", "CLIENTS.TXT", &O::cbCLIENTS},
-        {"cbANIMAUX", "ANIMAUX.TXT", &O::cbANIMAUX},
-        {"cbCONSULTATIONS", "CONSULTATIONS.TXT", &O::cbCONSULTATIONS},
-        {"cbEVENEMENTS", "EVENEMENTS.TXT", &O::cbEVENEMENTS},
-        {"cbRELANCES", "RELANCES.TXT", &O::cbRELANCES},
-        {"cbCATEGORIES_ACTES", "CATEGORIES_ACTES.TXT", &O::cbCATEGORIES_ACTES},
-        {"cbTARIFS_ACTES", "TARIFS_ACTES.TXT", &O::cbTARIFS_ACTES},
-        {"cbINVENTAIRE", "INVENTAIRE.TXT", &O::cbINVENTAIRE},
-        {"cbPOIDS", "POIDS.TXT", &O::cbPOIDS},
-        {"cbNOTES", "NOTES.TXT", &O::cbNOTES},
-        {"cbVILLES", "VILLES.TXT", &O::cbVILLES},
-        {"cbRendezVous", "RENDEZ_VOUS.TXT", &O::cbRendezVous},
-        {"cbCONTACTS", "CONTACTS.TXT", &O::cbCONTACTS},
-        {"cbPOSOLOGIES", "POSOLOGIES.TXT", &O::cbPOSOLOGIES},
-    };
-    return files;
-}
-
 const std::vector<OptionControl> &OptionControls() {
     using O = ImportOptions;
     using K = OptionControl::Kind;
@@ -49,8 +28,23 @@ const std::vector<OptionControl> &OptionControls() {
         b("cbSauvegardeAvant", &O::cbSauvegardeAvant);
         t("edPathSauvegarde", &O::edPathSauvegarde);
         t("edIDSite", &O::edIDSite);
-        for (const auto &file : SourceFiles())
-            c.push_back({file.control, K::File, nullptr, nullptr, nullptr, file.box});
+        const auto f = [&](const char *n, FileCheckBox O::*box) {
+            c.push_back({n, K::File, nullptr, nullptr, nullptr, box});
+        };
+        f("cbCLIENTS", &O::cbCLIENTS);
+        f("cbANIMAUX", &O::cbANIMAUX);
+        f("cbCONSULTATIONS", &O::cbCONSULTATIONS);
+        f("cbEVENEMENTS", &O::cbEVENEMENTS);
+        f("cbRELANCES", &O::cbRELANCES);
+        f("cbCATEGORIES_ACTES", &O::cbCATEGORIES_ACTES);
+        f("cbTARIFS_ACTES", &O::cbTARIFS_ACTES);
+        f("cbINVENTAIRE", &O::cbINVENTAIRE);
+        f("cbPOIDS", &O::cbPOIDS);
+        f("cbNOTES", &O::cbNOTES);
+        f("cbVILLES", &O::cbVILLES);
+        f("cbRendezVous", &O::cbRendezVous);
+        f("cbCONTACTS", &O::cbCONTACTS);
+        f("cbPOSOLOGIES", &O::cbPOSOLOGIES);
         t("MemoCorrespondancesUtilisateurs", &O::MemoCorrespondancesUtilisateurs);
         t("edIDDefaultUser", &O::edIDDefaultUser);
         b("cbForceColor", &O::cbForceColor);
@@ -88,6 +82,13 @@ const std::vector<OptionControl> &OptionControls() {
 const OptionControl *FindOptionControl(std::string_view name) {
     for (const auto &control : OptionControls())
         if (name == control.name)
+            return &control;
+    return nullptr;
+}
+
+const OptionControl *FindFileControl(FileCheckBox ImportOptions::*box) {
+    for (const auto &control : OptionControls())
+        if (control.kind == OptionControl::Kind::File && control.fileField == box)
             return &control;
     return nullptr;
 }

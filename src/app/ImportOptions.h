@@ -3,7 +3,6 @@
 // fills it from its controls before an action; the command line fills it from --set NAME=VALUE. Both
 // go through the one table of control names below.
 
-#include "database/TargetDatabase.h"
 #include "normalized/DateTime.h"
 
 #include <string>
@@ -79,17 +78,7 @@ struct ImportOptions {
     bool cbRichViewMode = true;
     bool cdDeleteTropEspacesInConsult = true;
     bool cbPourDemo = false;
-
-    CommitPolicy Commits() const { return cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped; }
 };
-
-// The fourteen source files, in the order the folder scan treats them.
-struct SourceFile {
-    const char *control;  // "cbCLIENTS"
-    const char *fileName; // "CLIENTS.TXT"
-    FileCheckBox ImportOptions::*box;
-};
-const std::vector<SourceFile> &SourceFiles();
 
 // One row of the table of control names.
 struct OptionControl {
@@ -103,6 +92,8 @@ struct OptionControl {
 };
 const std::vector<OptionControl> &OptionControls();
 const OptionControl *FindOptionControl(std::string_view name);
+// The control of a file's check box; nullptr when the box has none.
+const OptionControl *FindFileControl(FileCheckBox ImportOptions::*box);
 
 // Sets a setting from its text: check boxes "1"/"0", edits as they are, dates "dd/mm/yyyy"; a file check
 // box is ticked by "1" (it counts only once the folder scan offers the file), unticked by "0". Radio

@@ -4,7 +4,7 @@
 // each with buttons that open it or its folder with the system's viewer. Not modal: the log stays at hand.
 
 #include "app/ImportStep.h"
-#include "app/PreflightCheck.h"
+#include "run/PreflightCheck.h"
 
 #include <QDialog>
 #include <QUrl>

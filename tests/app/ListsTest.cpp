@@ -1,6 +1,5 @@
 #include "app/IdentifierList.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
 #include "app/TIntegerList.h"
 #include "app/UsersCorrespondence.h"
 #include "normalized/Errors.h"
@@ -127,30 +126,4 @@ TEST(UsersCorrespondence, MemoLines) {
     doImportationUsers(state);
     EXPECT_TRUE(state.fSourceIDUserList.empty());
     EXPECT_EQ(state.fDatabaseIDUserList.Count(), 0);
-}
-
-TEST(SourceFolder, OffersExactlyTheFilesPresent) {
-    test::TempDir a, b;
-    a.Write("CLIENTS.TXT", "ID_CLIENT\n");
-    a.Write("ANIMAUX.TXT", "ID_ANIMAL\n");
-    b.Write("ANIMAUX.TXT", "ID_ANIMAL\n");
-    test::ScriptedOperator op;
-    RunState state(op);
-    ScanSourceFolder(state, a.path().string());
-    const std::string withSeparator = state.PathSources;
-    EXPECT_EQ(withSeparator, a.Folder());
-    EXPECT_TRUE(state.options.cbCLIENTS.Ticked());
-    EXPECT_TRUE(state.options.cbANIMAUX.Ticked());
-    EXPECT_FALSE(state.options.cbCONSULTATIONS.enabled);
-    ScanSourceFolder(state, a.Folder());
-    EXPECT_EQ(state.PathSources, withSeparator);
-
-    ScanSourceFolder(state, b.path().string());
-    EXPECT_FALSE(state.options.cbCLIENTS.enabled);
-    EXPECT_FALSE(state.options.cbCLIENTS.checked);
-    EXPECT_TRUE(state.options.cbANIMAUX.Ticked());
-
-    ScanSourceFolder(state, "");
-    EXPECT_EQ(state.PathSources, "");
-    EXPECT_FALSE(state.options.cbANIMAUX.enabled);
 }

@@ -2,7 +2,7 @@
 // it, and which actions it comes before.
 
 #include "app/DatabaseActions.h"
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "cleaning/CleaningFixture.h"
 #include "cleaning/EmptyTables.h"
 #include "database/DatabaseBackup.h"

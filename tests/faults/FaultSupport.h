@@ -3,9 +3,9 @@
 // schema and the sample catalogue and copied for each case, an operator whose wait messages can trigger a
 // fault, and the tests' view of the rows and files a run left behind.
 
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"

@@ -2,6 +2,7 @@
 // the later steps do nothing, the lists are saved and name only rows that exist, and every row written
 // before the interruption is kept.
 
+#include "import/ImportSteps.h"
 #include "faults/FaultSupport.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +40,9 @@ void ExpectListsNameCommittedRows(const std::string &folder, const std::string &
 
 TEST(Interruption, InEveryStepTheRunStopsAfterTheCurrentLineAndKeepsWhatItWrote) {
     const Reference &clean = CleanImport();
-    const auto &steps = ImportRunSteps();
+    const auto &steps = ImportSteps();
     for (std::size_t k = 1; k < steps.size(); ++k) {
-        const std::string name = steps[k].name;
+        const std::string name = steps[k]->name;
         SCOPED_TRACE(name);
         TempDir dir;
         const std::string database = FreshDatabase(dir);

@@ -2,7 +2,7 @@
 // imported from the window as a technician imports it.
 #include "GuiTestSupport.h"
 
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
 #include "app/RunSummary.h"
 #include "gui/QtOperator.h"

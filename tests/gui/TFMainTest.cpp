@@ -2,7 +2,8 @@
 // actions started from its buttons, against real files and a real embedded database.
 #include "GuiTestSupport.h"
 
-#include "app/ImportRun.h"
+#include "import/ImportSteps.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
 #include "gui/QtOperator.h"
 #include "gui/WaitWindow.h"
@@ -221,9 +222,9 @@ TEST(guiMainWindow, ImportStartedFromTheButtonRunsEveryStepIntoTheLog) {
     EXPECT_FALSE(testEnabledDuringRun);
 
     QStringList expected;
-    for (const RunStep &step : ImportRunSteps()) {
-        expected << QStringLiteral("DEBUT import ") + QLatin1String(step.name);
-        expected << QStringLiteral("FIN import ") + QLatin1String(step.name);
+    for (const StepEntry *step : ImportSteps()) {
+        expected << QStringLiteral("DEBUT import ") + QLatin1String(step->name);
+        expected << QStringLiteral("FIN import ") + QLatin1String(step->name);
     }
     QStringList runLines;
     for (const QString &line : LogLines(window))

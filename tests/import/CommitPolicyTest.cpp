@@ -1,9 +1,9 @@
 // Grouped commits change when rows become permanent, never what a run writes: the same sample practice
 // imported under both policies gives the same rows, log, correspondence lists and files.
 
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"

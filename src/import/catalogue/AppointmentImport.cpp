@@ -2,6 +2,9 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
+#include "import/clients_animals/ClientImport.h"
+#include "import/clients_animals/AnimalImport.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
@@ -150,6 +153,24 @@ const StepDefinition &AppointmentStepDefinition() {
 void doImportationRendezVous(RunState &state) {
     AppointmentLineImport work(state);
     RunImportStep(state, AppointmentStepDefinition(), [&work](const StepLine &line) { return work(line); });
+}
+
+const StepEntry &AppointmentStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationRendezVous",
+        .work = doImportationRendezVous,
+        .files = {{.definition = AppointmentStepDefinition,
+                   .boxPosition = 12,
+                   .fields = {{.column = "DATE", .conversion = Conversion::Date},
+                              {.column = "HEURE", .conversion = Conversion::Integer, .lowest = 0, .highest = kLastHour},
+                              {.column = "MINUTE",
+                               .conversion = Conversion::Integer,
+                               .lowest = 0,
+                               .highest = kLastMinute},
+                              {.column = "DUREE_EN_MINUTES", .conversion = Conversion::Integer}},
+                   .references = {{"ID_CLIENT", "CLIENTS.TXT", "ID_CLIENT"},
+                                  {"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL"}}}}};
+    return entry;
 }
 
 } // namespace clinova

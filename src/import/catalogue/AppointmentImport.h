@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Carries the agenda of RENDEZ_VOUS.TXT over to RDV, one appointment per line, filed under the site
@@ -17,5 +18,8 @@ const StepDefinition &AppointmentStepDefinition();
 // The hour and the minute of an appointment lie in 0..kLastHour and 0..kLastMinute; others fail the line.
 inline constexpr int kLastHour = 23;
 inline constexpr int kLastMinute = 59;
+
+// The appointments step as the run, the check and the window know it.
+const StepEntry &AppointmentStepEntry();
 
 } // namespace clinova

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "cleaning/CleaningFrame.h"
-
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Replaces the towns table (VILLES) with the towns and postcodes of VILLES.TXT; lines without a postcode or
@@ -14,10 +13,14 @@ void doImportationVilles(RunState &state);
 // VILLES.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &CityStepDefinition();
 
-// XiButton1: replaces the towns table with the towns and postcodes of the clients already in the database,
-// upper-cased, each pair once. Asks whether the product is closed, opens and closes its own connection,
-// and refuses an unsupported database build before anything is deleted. A failure is shown in the plain
-// message box; the rows written before it stay.
-CleaningOutcome XiButton1Click(RunState &state);
+class TargetDatabase;
+
+// The towns table as the step and the fill from the clients write it.
+extern const char *const kQVille;
+// Empties the towns table and commits.
+void EmptyVilles(TargetDatabase &db);
+
+// The towns step as the run, the check and the window know it.
+const StepEntry &CityStepEntry();
 
 } // namespace clinova

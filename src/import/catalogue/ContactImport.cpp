@@ -2,6 +2,7 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 #include "normalized/Win1252.h"
@@ -206,6 +207,11 @@ void doImportationContacts(RunState &state) {
     RunImportStep(
         state, ContactStepDefinition(), [&work](const StepLine &line) { return work(line); },
         [&work] { work.CleanUp(); });
+}
+
+const StepEntry &ContactStepEntry() {
+    static const StepEntry entry{.name = "doImportationContacts", .work = doImportationContacts, .files = {{.definition = ContactStepDefinition, .boxPosition = 13}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Loads the address book of CONTACTS.TXT into CONTACT, files each contact under its category (CONTACT_CAT,
@@ -13,5 +14,8 @@ void doImportationContacts(RunState &state);
 
 // CONTACTS.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &ContactStepDefinition();
+
+// The contacts step as the run, the check and the window know it.
+const StepEntry &ContactStepEntry();
 
 } // namespace clinova

@@ -2,6 +2,7 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "import/catalogue/DosageWriter.h"
 #include "normalized/Conversions.h"
@@ -151,6 +152,17 @@ void doImportationPosologies(RunState &state) {
     RunImportStep(
         state, DosageStepDefinition(), [&step](const StepLine &line) { return step.Import(line); },
         [&step] { step.ResolveWholesalers(); });
+}
+
+const StepEntry &DosageStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationPosologies",
+        .work = doImportationPosologies,
+        .files = {{.definition = DosageOriginDefinition, .box = &ImportOptions::cbPOSOLOGIES},
+                  {.definition = DosageStepDefinition,
+                   .boxPosition = 14,
+                   .references = {{"ORIGINE", "POSOLOGIES_ORIGINES.TXT", "ORIGINE"}}}}};
+    return entry;
 }
 
 } // namespace clinova

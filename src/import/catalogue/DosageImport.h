@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Attaches the dosage texts of POSOLOGIES.TXT to the products of the catalogue. Each line names an origin of
@@ -16,5 +17,8 @@ void doImportationPosologies(RunState &state);
 // without which the step does nothing (also for the check of a source folder).
 const StepDefinition &DosageStepDefinition();
 const StepDefinition &DosageOriginDefinition();
+
+// The dosages step and its two files as the run, the check and the window know them.
+const StepEntry &DosageStepEntry();
 
 } // namespace clinova

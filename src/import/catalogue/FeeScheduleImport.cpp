@@ -2,6 +2,7 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
@@ -136,6 +137,24 @@ void doImportationTarifsActes(RunState &state) {
     RunImportStep(state, categories, [&step](const StepLine &line) { return step.ImportCategory(line); });
     if (!state.StopRequested)
         RunImportStep(state, acts, [&step](const StepLine &line) { return step.ImportAct(line); });
+}
+
+const StepEntry &FeeScheduleStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationTarifsActes",
+        .work = doImportationTarifsActes,
+        .files = {{.definition = FeeCategoryStepDefinition,
+                   .box = &ImportOptions::cbCATEGORIES_ACTES,
+                   .boxPosition = 6,
+                   .fields = {{.column = "ID_CATEGORIE", .conversion = Conversion::Integer}}},
+                  {.definition = FeeActStepDefinition,
+                   .box = &ImportOptions::cbTARIFS_ACTES,
+                   .boxPosition = 7,
+                   .fields = {{.column = "ID_CATEGORIE", .conversion = Conversion::Integer},
+                              {.column = "PRIX_VENTE_TTC", .conversion = Conversion::Integer, .emptyAllowed = true},
+                              {.column = "TAUX_TVA", .conversion = Conversion::Integer, .emptyAllowed = true}},
+                   .references = {{"ID_CATEGORIE", "CATEGORIES_ACTES.TXT", "ID_CATEGORIE"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Imports the fee schedule of acts of the site (edIDSite): CATEGORIES_ACTES.TXT into TARIFSACTES_CAT, then
@@ -16,5 +17,8 @@ void doImportationTarifsActes(RunState &state);
 // the check of a source folder). Neither has a check box of its own: the step wants both ticked.
 const StepDefinition &FeeCategoryStepDefinition();
 const StepDefinition &FeeActStepDefinition();
+
+// The fee schedule step and its two files as the run, the check and the window know them.
+const StepEntry &FeeScheduleStepEntry();
 
 } // namespace clinova

@@ -2,6 +2,7 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "import/catalogue/ArticleFinder.h"
 #include "normalized/Conversions.h"
@@ -147,6 +148,21 @@ void doImportationInventaires(RunState &state) {
     RunImportStep(
         state, definition, [&step](const StepLine &line) { return step.Import(line); },
         [&step] { step.ReadWholesalers(); });
+}
+
+const StepEntry &InventoryStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationInventaires",
+        .work = doImportationInventaires,
+        .files = {{.definition = InventoryStepDefinition,
+                   .boxPosition = 8,
+                   .fields = {{.column = "QUANTITE_NON_OUVERT", .conversion = Conversion::Integer},
+                              {.column = "QUANTITE_OUVERT", .conversion = Conversion::Integer},
+                              {.column = "JE_DECONDITIONNE_EN", .conversion = Conversion::Integer},
+                              {.column = "ENTIER_IDEAL", .conversion = Conversion::Integer},
+                              {.column = "DETAIL_IDEAL", .conversion = Conversion::Integer},
+                              {.column = "COEF", .conversion = Conversion::Integer}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Carries the stock counted in INVENTAIRE.TXT over to the products of the site's catalogue (TARIFSPRODUITS):
@@ -13,5 +14,8 @@ void doImportationInventaires(RunState &state);
 
 // INVENTAIRE.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &InventoryStepDefinition();
+
+// The stock counts step as the run, the check and the window know it.
+const StepEntry &InventoryStepEntry();
 
 } // namespace clinova

@@ -1,6 +1,7 @@
 #include "import/clients_animals/AnimalImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "import/clients_animals/AnimalDeduplication.h"
 #include "import/clients_animals/AnimalInsert.h"
@@ -283,6 +284,46 @@ void doImportationAnimaux(RunState &state) {
         state, AnimalStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
         report->Close(state.op, state.writtenFiles);
+}
+
+namespace {
+
+bool HasFirstWeight(const StepLine &line) {
+    return TryStrToInt(line.Field("POIDS")).value_or(0) != 0;
+}
+bool HasPassportNumber(const StepLine &line) {
+    return !line.Field("PASSEPORT_NUMERO").empty();
+}
+
+} // namespace
+
+const StepEntry &AnimalStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationAnimaux",
+        .work = doImportationAnimaux,
+        .files = {{.definition = AnimalStepDefinition,
+                   .boxPosition = 2,
+                   .fields = {{.column = "ID_ANIMAL",
+                               .conversion = Conversion::Integer,
+                               .setting = &ImportOptions::cbGarder_ID_ANIMAL_du_logiciel_d_origine},
+                              {.column = "DATE_NAISSANCE", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "DATE_DECES", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "TATOUAGE_DATE", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "PUCE_DATE", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "DATE_PESEE",
+                               .conversion = Conversion::Date,
+                               .emptyAllowed = true,
+                               .applies = HasFirstWeight},
+                              {.column = "DATE_CREATION", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "PASSEPORT_DATE",
+                               .conversion = Conversion::Date,
+                               .emptyAllowed = true,
+                               .applies = HasPassportNumber},
+                              {.column = "POIDS",
+                               .conversion = Conversion::Weight,
+                               .consequence = "l'animal sera importé sans poids"}},
+                   .references = {{"ID_CLIENT", "CLIENTS.TXT", "ID_CLIENT"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // The import of ANIMAUX.TXT into ANIMAUX, each animal attached to the target client of its source client,
@@ -11,5 +12,8 @@ void doImportationAnimaux(RunState &state);
 
 // ANIMAUX.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &AnimalStepDefinition();
+
+// The animals step as the run, the check and the window know it.
+const StepEntry &AnimalStepEntry();
 
 } // namespace clinova

@@ -1,6 +1,7 @@
 #include "import/clients_animals/ClientImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "import/clients_animals/CallerID.h"
 #include "import/clients_animals/ClientDeduplication.h"
@@ -319,6 +320,43 @@ void doImportationClients(RunState &state) {
         state, ClientStepDefinition(), [&work](const StepLine &line) { return work(line); }, beforeLines);
     if (report)
         report->Close(state.op, state.writtenFiles);
+}
+
+namespace {
+
+bool CreatesLoyaltyCard(const StepLine &line) {
+    return line.Field("FIDELITE_CREER_CARTE") == "1";
+}
+
+} // namespace
+
+const StepEntry &ClientStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationClients",
+        .work = doImportationClients,
+        .files = {{.definition = ClientStepDefinition,
+                   .boxPosition = 1,
+                   .fields = {{.column = "ID_CLIENT",
+                               .conversion = Conversion::Integer,
+                               .setting = &ImportOptions::cbGarder_ID_CLIENT_du_logiciel_d_origine},
+                              {.column = "RELANCE_PAPIER", .conversion = Conversion::Integer},
+                              {.column = "RELANCE_EMAIL", .conversion = Conversion::Integer},
+                              {.column = "RELANCE_SMS", .conversion = Conversion::Integer},
+                              {.column = "COLOR", .conversion = Conversion::Integer},
+                              {.column = "REMISE_ACTES", .conversion = Conversion::Integer, .emptyAllowed = true},
+                              {.column = "REMISE_PRODUITS", .conversion = Conversion::Integer, .emptyAllowed = true},
+                              {.column = "DATE_CREATION", .conversion = Conversion::Date, .emptyAllowed = true},
+                              {.column = "FIDELITE_TOTAL_ENCAISSEMENT_TTC_INT100",
+                               .conversion = Conversion::Integer,
+                               .applies = CreatesLoyaltyCard},
+                              {.column = "FIDELITE_POURCENTAGE_INT100",
+                               .conversion = Conversion::Integer,
+                               .applies = CreatesLoyaltyCard},
+                              {.column = "FIDELITE_TOTAL_ACHATS",
+                               .conversion = Conversion::Integer,
+                               .applies = CreatesLoyaltyCard}},
+                   .references = {{"ID_REFERE_PAR", "CONTACTS.TXT", "ID_CONTACT"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -1,6 +1,7 @@
 #include "import/clients_animals/WeightImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 #include "normalized/Win1252.h"
@@ -158,6 +159,35 @@ void doImportationPoids(RunState &state) {
     // After an interruption no animal takes a weight from this run.
     if (summary.ran && !summary.interrupted)
         CopyLatestWeights(state, latest);
+}
+
+namespace {
+
+bool HasDate(const StepLine &line) {
+    return !line.Field("DATE").empty();
+}
+bool IsWeighing(const StepLine &line) {
+    return TryStrToInt(line.Field("POIDS_GR")).value_or(0) != 0 && HasDate(line);
+}
+
+} // namespace
+
+const StepEntry &WeightStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationPoids",
+        .work = doImportationPoids,
+        .files = {{.definition = WeightStepDefinition,
+                   .boxPosition = 9,
+                   .fields = {{.column = "POIDS_GR",
+                               .conversion = Conversion::Weight,
+                               .applies = HasDate,
+                               .consequence = "la pesée sera ignorée"},
+                              {.column = "DATE", .conversion = Conversion::Date, .applies = IsWeighing},
+                              {.column = "ID_HOSPI", .conversion = Conversion::Integer, .applies = IsWeighing},
+                              {.column = "ID_SITE", .conversion = Conversion::Integer, .applies = IsWeighing},
+                              {.column = "ID_USER", .conversion = Conversion::Integer, .applies = IsWeighing}},
+                   .references = {{"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL"}}}}};
+    return entry;
 }
 
 } // namespace clinova

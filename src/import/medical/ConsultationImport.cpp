@@ -2,6 +2,8 @@
 
 #include "app/ImportStep.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
+#include "import/clients_animals/AnimalImport.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"
 #include "document/RVFWriter.h"
@@ -255,6 +257,17 @@ void doImportationConsultations(RunState &state) {
                 step.OpenDuplicatesReport();
         });
     step.CloseDuplicatesReport();
+}
+
+const StepEntry &ConsultationStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationConsultations",
+        .work = doImportationConsultations,
+        .files = {{.definition = ConsultationStepDefinition,
+                   .boxPosition = 3,
+                   .fields = {{.column = "DATE_CONSULTATION", .conversion = Conversion::Date, .emptyAllowed = true}},
+                   .references = {{"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Imports CONSULTATIONS.TXT into CONSULT, one consultation per line, attached to its animal and that
@@ -17,5 +18,8 @@ void doImportationConsultations(RunState &state);
 // CONSULTATIONS.TXT and its mandatory columns, as the step reads them (also for the check of a source
 // folder).
 const StepDefinition &ConsultationStepDefinition();
+
+// The consultations step as the run, the check and the window know it.
+const StepEntry &ConsultationStepEntry();
 
 } // namespace clinova

@@ -1,6 +1,9 @@
 #include "import/medical/EventImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
+#include "import/clients_animals/ClientImport.h"
+#include "import/clients_animals/AnimalImport.h"
 #include "database/Statement.h"
 #include "import/medical/EventModelList.h"
 #include "import/medical/EventTargets.h"
@@ -98,6 +101,18 @@ const StepDefinition &EventStepDefinition() {
 void doImportationEvenements(RunState &state) {
     EventStep step(state);
     RunEventStep(state, EventStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
+}
+
+const StepEntry &EventStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationEvenements",
+        .work = doImportationEvenements,
+        .files = {{.definition = EventStepDefinition,
+                   .boxPosition = 4,
+                   .fields = {{.column = "DATE_EVENEMENT", .conversion = Conversion::Date, .emptyAllowed = true}},
+                   .references = {{"ID_CLIENT", "CLIENTS.TXT", "ID_CLIENT"},
+                                  {"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL", "ID_CLIENT"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Imports EVENEMENTS.TXT into EVENTS, one event per line (vaccinations, dewormings, check-ups), attached to
@@ -14,5 +15,8 @@ void doImportationEvenements(RunState &state);
 
 // EVENEMENTS.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &EventStepDefinition();
+
+// The events step as the run, the check and the window know it.
+const StepEntry &EventStepEntry();
 
 } // namespace clinova

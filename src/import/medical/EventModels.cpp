@@ -1,6 +1,7 @@
 #include "import/medical/EventModels.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/TargetDatabase.h"
 #include "normalized/Win1252.h"
 
@@ -73,6 +74,11 @@ void doImportationModelesEvenements(RunState &state) {
         op.SetWaitMessage(FromUtf8("Importation modèle ") + std::to_string(i + 1) + "/" + count + "...");
         doCreateRelancesConfig(statements, ImportedModelRelancesConfig(categories[i], labels.at(i)));
     }
+}
+
+const StepEntry &EventModelStepEntry() {
+    static const StepEntry entry{.name = "doImportationModelesEvenements", .work = doImportationModelesEvenements};
+    return entry;
 }
 
 } // namespace clinova

@@ -6,6 +6,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 class TargetDatabase;
 
 // The statements of the event models, prepared once for all the models of a run.
@@ -25,5 +26,8 @@ void doImportationModelesEvenements(RunState &state);
 // labels: the labels are cut to 60 characters in the columns and in the lookup, and kept whole in
 // CONTENT. Any error leaves the model out without a message.
 void doCreateRelancesConfig(EventModelStatements &statements, const RelancesConfig &config);
+
+// The event models step: it reads no file.
+const StepEntry &EventModelStepEntry();
 
 } // namespace clinova

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseActions.h"
 #include "app/RunState.h"
+#include "app/StepEntry.h"
 #include "database/Statement.h"
 #include "import/medical/MedicalSummaryText.h"
 #include "normalized/Win1252.h"
@@ -113,6 +114,11 @@ RunOutcome Button1Click(RunState &state) {
         outcome = RunOutcome::Interrupted;
     }
     return outcome;
+}
+
+const StepEntry &MedicalSynthesisStepEntry() {
+    static const StepEntry entry{.name = "doBuildSyntheseDossiersMedicaux", .work = doBuildSyntheseDossiersMedicaux};
+    return entry;
 }
 
 } // namespace clinova

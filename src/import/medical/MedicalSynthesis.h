@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/ImportRun.h"
+#include "app/RunOutcome.h"
 
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 
 // Rewrites ANIMAUX.SYNTHESE_DOSSIER of every animal of fDatabaseIDAnimalList from its consultations, most
 // recent first. Runs in every import run; an animal that fails is logged with its source identifier.
@@ -15,5 +16,8 @@ void doBuildSyntheseDossiersMedicaux(RunState &state);
 // confirms that the product is closed; a connection failure is shown and gives Failed; an error inside
 // the loop ends it with a log line and gives CompletedWithFailures.
 RunOutcome Button1Click(RunState &state);
+
+// The medical summaries step: it reads no file.
+const StepEntry &MedicalSynthesisStepEntry();
 
 } // namespace clinova

@@ -1,6 +1,8 @@
 #include "import/medical/NotesImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
+#include "import/clients_animals/AnimalImport.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"
 #include "import/medical/EventTargets.h"
@@ -67,6 +69,28 @@ const StepDefinition &NoteStepDefinition() {
 void doImpprtationNotes(RunState &state) {
     NotesStep step(state);
     RunImportStep(state, NoteStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
+}
+
+namespace {
+
+bool HasNoteText(const StepLine &line) {
+    return !line.Field("NOTES").empty();
+}
+
+} // namespace
+
+const StepEntry &NoteStepEntry() {
+    static const StepEntry entry{
+        .name = "doImpprtationNotes",
+        .work = doImpprtationNotes,
+        .files = {{.definition = NoteStepDefinition,
+                   .boxPosition = 10,
+                   .fields = {{.column = "DATE",
+                               .conversion = Conversion::Date,
+                               .emptyAllowed = true,
+                               .applies = HasNoteText}},
+                   .references = {{"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL"}}}}};
+    return entry;
 }
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Imports NOTES.TXT into NOTES_DOSSIER, one free note of an animal's medical file per line, attached to the
@@ -12,5 +13,8 @@ void doImpprtationNotes(RunState &state);
 
 // NOTES.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &NoteStepDefinition();
+
+// The notes step as the run, the check and the window know it.
+const StepEntry &NoteStepEntry();
 
 } // namespace clinova

@@ -1,6 +1,10 @@
 #include "import/medical/ReminderImport.h"
 
 #include "app/RunState.h"
+#include "app/StepEntry.h"
+#include "import/medical/EventImport.h"
+#include "import/clients_animals/ClientImport.h"
+#include "import/clients_animals/AnimalImport.h"
 #include "database/Statement.h"
 #include "import/medical/EventModelList.h"
 #include "import/medical/EventTargets.h"
@@ -120,6 +124,19 @@ const StepDefinition &ReminderStepDefinition() {
 void doImportationRelances(RunState &state) {
     ReminderStep step(state);
     RunEventStep(state, ReminderStepDefinition(), [&step](const StepLine &line) { return step.Import(line); });
+}
+
+const StepEntry &ReminderStepEntry() {
+    static const StepEntry entry{
+        .name = "doImportationRelances",
+        .work = doImportationRelances,
+        .files = {{.definition = ReminderStepDefinition,
+                   .boxPosition = 5,
+                   .fields = {{.column = "DATE_RELANCE", .conversion = Conversion::Date, .emptyAllowed = true}},
+                   .references = {{"ID_CLIENT", "CLIENTS.TXT", "ID_CLIENT"},
+                                  {"ID_ANIMAL", "ANIMAUX.TXT", "ID_ANIMAL", "ID_CLIENT"},
+                                  {"ID_EVENEMENT", "EVENEMENTS.TXT", "ID_EVENEMENT"}}}}};
+    return entry;
 }
 
 } // namespace clinova

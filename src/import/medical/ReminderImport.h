@@ -3,6 +3,7 @@
 namespace clinova {
 
 struct RunState;
+struct StepEntry;
 struct StepDefinition;
 
 // Imports RELANCES.TXT into RELANCES, one reminder per line, attached to its animal and client in the form
@@ -14,5 +15,8 @@ void doImportationRelances(RunState &state);
 
 // RELANCES.TXT and its mandatory columns, as the step reads them (also for the check of a source folder).
 const StepDefinition &ReminderStepDefinition();
+
+// The reminders step as the run, the check and the window know it.
+const StepEntry &ReminderStepEntry();
 
 } // namespace clinova

@@ -1,5 +1,5 @@
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 #include "import/catalogue/SampleCatalogue.h"
 
 #include "CatalogueFixture.h"

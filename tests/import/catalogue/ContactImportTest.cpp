@@ -1,7 +1,7 @@
 #include "import/catalogue/ContactImport.h"
 
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 
 #include "CatalogueFixture.h"
 

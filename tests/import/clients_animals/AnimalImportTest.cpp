@@ -1,7 +1,7 @@
 #include "AnimalStepFixture.h"
 
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 #include "import/clients_animals/AnimalInsert.h"
 #include "normalized/DateTime.h"
 

@@ -1,7 +1,7 @@
 #include "ClientStepFixture.h"
 
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 #include "import/clients_animals/DemoAnonymisation.h"
 
 #include <gtest/gtest.h>

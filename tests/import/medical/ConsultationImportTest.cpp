@@ -1,6 +1,6 @@
 #include "import/medical/ConsultationImport.h"
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 #include "document/RVFReader.h"
 #include "import/medical/MedicalFixture.h"
 #include "normalized/Errors.h"

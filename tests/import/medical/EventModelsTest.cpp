@@ -1,6 +1,6 @@
 #include "import/medical/EventModels.h"
-#include "app/ImportRun.h"
-#include "app/SourceFolder.h"
+#include "run/ImportRun.h"
+#include "run/SourceFolder.h"
 #include "import/medical/EventsFixture.h"
 
 #include "support/ReminderConfigExample.h"

@@ -1,7 +1,7 @@
 // The check of a source folder against small folders written for each case: what it reports, line by line.
-#include "app/PreflightCheck.h"
+#include "run/PreflightCheck.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "normalized/Win1252.h"
 #include "support/ScriptedOperator.h"
 #include "support/TempDir.h"

@@ -1,10 +1,10 @@
 // The sample practice of examples/practice, imported as scripts/demo.sh imports it: into a new database with
 // the sample catalogue, with examples/users.txt and both duplicate checks. The expected numbers are the
 // deliberate content of the sample; each is explained where it is given.
-#include "app/ImportRun.h"
-#include "app/PreflightCheck.h"
+#include "run/ImportRun.h"
+#include "run/PreflightCheck.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "import/catalogue/SampleCatalogue.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"

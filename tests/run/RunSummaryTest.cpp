@@ -1,8 +1,8 @@
 // The summary of an import as the log prints it, and a file left aside for a missing column in every step.
 #include "app/RunSummary.h"
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "import/catalogue/AppointmentImport.h"
 #include "import/catalogue/Cities.h"
 #include "import/catalogue/ContactImport.h"

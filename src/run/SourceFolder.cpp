@@ -1,6 +1,7 @@
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 
 #include "app/RunState.h"
+#include "import/ImportSteps.h"
 #include "normalized/Conversions.h"
 #include "normalized/OutputFile.h"
 

@@ -1,20 +1,9 @@
-#include "app/PreflightCheck.h"
+#include "run/PreflightCheck.h"
 
 #include "app/IdentifierList.h"
 #include "app/ImportStep.h"
-#include "import/catalogue/AppointmentImport.h"
-#include "import/catalogue/Cities.h"
-#include "import/catalogue/ContactImport.h"
-#include "import/catalogue/DosageImport.h"
-#include "import/catalogue/FeeScheduleImport.h"
-#include "import/catalogue/InventoryImport.h"
-#include "import/clients_animals/AnimalImport.h"
-#include "import/clients_animals/ClientImport.h"
-#include "import/clients_animals/WeightImport.h"
-#include "import/medical/ConsultationImport.h"
-#include "import/medical/EventImport.h"
-#include "import/medical/NotesImport.h"
-#include "import/medical/ReminderImport.h"
+#include "app/StepEntry.h"
+#include "import/ImportSteps.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
@@ -28,162 +17,11 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 namespace clinova {
 
 namespace {
-
-// Weight: a whole number the step reads leniently: what is not one becomes 0, and the step then leaves the
-// weighing aside without a word; the check says so.
-enum class Conversion { Date, Integer, Weight };
-
-// A field a step converts; a value that does not convert fails the step's line. The field is looked at
-// only when the header has its column, as the steps do.
-struct Field {
-    const char *column;
-    Conversion conversion;
-    bool emptyAllowed = false; // the step leaves an empty field aside instead of converting it
-    int lowest = INT_MIN;
-    int highest = INT_MAX;
-    // The step converts the field only on the lines where this holds, or only with this setting ticked.
-    bool (*applies)(const StepLine &) = nullptr;
-    bool ImportOptions::*setting = nullptr;
-    const char *consequence = nullptr; // Weight: what the step does with a value that is not a whole number
-};
-
-// A field naming a record of another file of the folder, as the default mode of the steps resolves it:
-// its value must be the targetColumn of a line of that file, letter case ignored as the correspondence
-// lists ignore it. With sameColumn, that line must also hold this line's value of sameColumn (the animal
-// of an event must belong to the event's client). Empty values name nothing.
-struct Reference {
-    const char *column;
-    const StepDefinition &(*target)();
-    const char *targetColumn;
-    const char *sameColumn = nullptr;
-};
-
-// What the check knows of one file: the step's definition (file name, mandatory columns), the fields it
-// converts and the references it resolves.
-struct FileRules {
-    const StepDefinition &(*definition)();
-    FileCheckBox ImportOptions::*box = nullptr; // for the files whose definition has no check box
-    std::vector<Field> fields = {};
-    std::vector<Reference> references = {};
-};
-
-bool NonZeroInteger(const std::string &text) {
-    return TryStrToInt(text).value_or(0) != 0;
-}
-bool CreatesLoyaltyCard(const StepLine &line) {
-    return line.Field("FIDELITE_CREER_CARTE") == "1";
-}
-bool HasFirstWeight(const StepLine &line) {
-    return NonZeroInteger(line.Field("POIDS"));
-}
-bool HasPassportNumber(const StepLine &line) {
-    return !line.Field("PASSEPORT_NUMERO").empty();
-}
-bool IsWeighing(const StepLine &line) {
-    return NonZeroInteger(line.Field("POIDS_GR")) && !line.Field("DATE").empty();
-}
-bool HasDate(const StepLine &line) {
-    return !line.Field("DATE").empty();
-}
-bool HasNoteText(const StepLine &line) {
-    return !line.Field("NOTES").empty();
-}
-
-// The files in the order a run reads them. The weights' stay, site and user are those of the databases of
-// build 85 and later, the ones the product installs today.
-const std::vector<FileRules> &Rules() {
-    using enum Conversion;
-    static const std::vector<FileRules> rules = {
-        {.definition = ContactStepDefinition},
-        {.definition = ClientStepDefinition,
-         .fields = {{.column = "ID_CLIENT",
-                     .conversion = Integer,
-                     .setting = &ImportOptions::cbGarder_ID_CLIENT_du_logiciel_d_origine},
-                    {.column = "RELANCE_PAPIER", .conversion = Integer},
-                    {.column = "RELANCE_EMAIL", .conversion = Integer},
-                    {.column = "RELANCE_SMS", .conversion = Integer},
-                    {.column = "COLOR", .conversion = Integer},
-                    {.column = "REMISE_ACTES", .conversion = Integer, .emptyAllowed = true},
-                    {.column = "REMISE_PRODUITS", .conversion = Integer, .emptyAllowed = true},
-                    {.column = "DATE_CREATION", .conversion = Date, .emptyAllowed = true},
-                    {.column = "FIDELITE_TOTAL_ENCAISSEMENT_TTC_INT100",
-                     .conversion = Integer,
-                     .applies = CreatesLoyaltyCard},
-                    {.column = "FIDELITE_POURCENTAGE_INT100", .conversion = Integer, .applies = CreatesLoyaltyCard},
-                    {.column = "FIDELITE_TOTAL_ACHATS", .conversion = Integer, .applies = CreatesLoyaltyCard}},
-         .references = {{"ID_REFERE_PAR", ContactStepDefinition, "ID_CONTACT"}}},
-        {.definition = AnimalStepDefinition,
-         .fields =
-             {{.column = "ID_ANIMAL",
-               .conversion = Integer,
-               .setting = &ImportOptions::cbGarder_ID_ANIMAL_du_logiciel_d_origine},
-              {.column = "DATE_NAISSANCE", .conversion = Date, .emptyAllowed = true},
-              {.column = "DATE_DECES", .conversion = Date, .emptyAllowed = true},
-              {.column = "TATOUAGE_DATE", .conversion = Date, .emptyAllowed = true},
-              {.column = "PUCE_DATE", .conversion = Date, .emptyAllowed = true},
-              {.column = "DATE_PESEE", .conversion = Date, .emptyAllowed = true, .applies = HasFirstWeight},
-              {.column = "DATE_CREATION", .conversion = Date, .emptyAllowed = true},
-              {.column = "PASSEPORT_DATE", .conversion = Date, .emptyAllowed = true, .applies = HasPassportNumber},
-              {.column = "POIDS", .conversion = Weight, .consequence = "l'animal sera importé sans poids"}},
-         .references = {{"ID_CLIENT", ClientStepDefinition, "ID_CLIENT"}}},
-        {.definition = WeightStepDefinition,
-         .fields = {{.column = "POIDS_GR",
-                     .conversion = Weight,
-                     .applies = HasDate,
-                     .consequence = "la pesée sera ignorée"},
-                    {.column = "DATE", .conversion = Date, .applies = IsWeighing},
-                    {.column = "ID_HOSPI", .conversion = Integer, .applies = IsWeighing},
-                    {.column = "ID_SITE", .conversion = Integer, .applies = IsWeighing},
-                    {.column = "ID_USER", .conversion = Integer, .applies = IsWeighing}},
-         .references = {{"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL"}}},
-        {.definition = CityStepDefinition},
-        {.definition = ConsultationStepDefinition,
-         .fields = {{.column = "DATE_CONSULTATION", .conversion = Date, .emptyAllowed = true}},
-         .references = {{"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL"}}},
-        {.definition = NoteStepDefinition,
-         .fields = {{.column = "DATE", .conversion = Date, .emptyAllowed = true, .applies = HasNoteText}},
-         .references = {{"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL"}}},
-        {.definition = EventStepDefinition,
-         .fields = {{.column = "DATE_EVENEMENT", .conversion = Date, .emptyAllowed = true}},
-         .references = {{"ID_CLIENT", ClientStepDefinition, "ID_CLIENT"},
-                        {"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL", "ID_CLIENT"}}},
-        {.definition = ReminderStepDefinition,
-         .fields = {{.column = "DATE_RELANCE", .conversion = Date, .emptyAllowed = true}},
-         .references = {{"ID_CLIENT", ClientStepDefinition, "ID_CLIENT"},
-                        {"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL", "ID_CLIENT"},
-                        {"ID_EVENEMENT", EventStepDefinition, "ID_EVENEMENT"}}},
-        {.definition = FeeCategoryStepDefinition,
-         .box = &ImportOptions::cbCATEGORIES_ACTES,
-         .fields = {{.column = "ID_CATEGORIE", .conversion = Integer}}},
-        {.definition = FeeActStepDefinition,
-         .box = &ImportOptions::cbTARIFS_ACTES,
-         .fields = {{.column = "ID_CATEGORIE", .conversion = Integer},
-                    {.column = "PRIX_VENTE_TTC", .conversion = Integer, .emptyAllowed = true},
-                    {.column = "TAUX_TVA", .conversion = Integer, .emptyAllowed = true}},
-         .references = {{"ID_CATEGORIE", FeeCategoryStepDefinition, "ID_CATEGORIE"}}},
-        {.definition = InventoryStepDefinition,
-         .fields = {{.column = "QUANTITE_NON_OUVERT", .conversion = Integer},
-                    {.column = "QUANTITE_OUVERT", .conversion = Integer},
-                    {.column = "JE_DECONDITIONNE_EN", .conversion = Integer},
-                    {.column = "ENTIER_IDEAL", .conversion = Integer},
-                    {.column = "DETAIL_IDEAL", .conversion = Integer},
-                    {.column = "COEF", .conversion = Integer}}},
-        {.definition = AppointmentStepDefinition,
-         .fields = {{.column = "DATE", .conversion = Date},
-                    {.column = "HEURE", .conversion = Integer, .lowest = 0, .highest = kLastHour},
-                    {.column = "MINUTE", .conversion = Integer, .lowest = 0, .highest = kLastMinute},
-                    {.column = "DUREE_EN_MINUTES", .conversion = Integer}},
-         .references = {{"ID_CLIENT", ClientStepDefinition, "ID_CLIENT"},
-                        {"ID_ANIMAL", AnimalStepDefinition, "ID_ANIMAL"}}},
-        {.definition = DosageOriginDefinition, .box = &ImportOptions::cbPOSOLOGIES},
-        {.definition = DosageStepDefinition, .references = {{"ORIGINE", DosageOriginDefinition, "ORIGINE"}}},
-    };
-    return rules;
-}
 
 // A normalized file read as a step reads it: the column map of its header, then each data line cut at tabs
 // into the header's fields and trimmed. Data lines count from 1; empty lines are passed over but counted. A
@@ -238,12 +76,21 @@ struct KeyIndex {
     std::vector<std::string> companions;
 };
 
+// The definition of a file of the run, by its name.
+const StepDefinition &DefinitionOf(std::string_view fileName) {
+    for (const StepEntry *step : ImportSteps())
+        for (const StepFile &file : step->files)
+            if (file.definition().fileName == fileName)
+                return file.definition();
+    throw std::logic_error("no step reads " + std::string(fileName));
+}
+
 std::string Quote(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
 // Why the field would fail its line; nothing when it converts.
-std::optional<std::string> ConversionProblem(const Field &field, const std::string &value) {
+std::optional<std::string> ConversionProblem(const CheckedField &field, const std::string &value) {
     if (value.empty() && field.emptyAllowed)
         return std::nullopt;
     if (field.conversion == Conversion::Weight) {
@@ -278,12 +125,17 @@ public:
                                   "se trouvent aussi hors du dossier"));
         {
             WaitShown wait(op_);
-            for (const FileRules &rules : Rules()) {
-                const StepDefinition &definition = rules.definition();
-                FileCheckBox ImportOptions::*box = definition.checkBox ? definition.checkBox : rules.box;
-                if (!(options_.*box).Ticked() || KindOfEntry(Path(definition.fileName)) == EntryKind::Missing)
-                    continue;
-                result.files.push_back(CheckFile(rules, definition));
+            // The files in the order a run reads them.
+            for (const StepEntry *step : ImportSteps()) {
+                for (const StepFile &file : step->files) {
+                    const StepDefinition &definition = file.definition();
+                    if (!(options_.*(file.Box())).Ticked() ||
+                        KindOfEntry(Path(definition.fileName)) == EntryKind::Missing)
+                        continue;
+                    result.files.push_back(CheckFile(file, definition));
+                    if (interrupted_)
+                        break;
+                }
                 if (interrupted_) {
                     result.interrupted = true;
                     op_.AddToLog(FromUtf8("VERIFICATION/interruption de la procédure"));
@@ -305,7 +157,7 @@ private:
         return options_.cbFichiersUTF8 && SurveyFile(Path(fileName)).utf8Line.has_value();
     }
 
-    PreflightCount CheckFile(const FileRules &rules, const StepDefinition &definition) {
+    PreflightCount CheckFile(const StepFile &rules, const StepDefinition &definition) {
         PreflightCount count;
         count.fileName = definition.fileName;
         const std::string &file = definition.fileName;
@@ -342,7 +194,7 @@ private:
                 problem = true;
             };
 
-            for (const Field &field : rules.fields) {
+            for (const CheckedField &field : rules.fields) {
                 if (!line.Has(field.column) || (field.setting && !(options_.*(field.setting))) ||
                     (field.applies && !field.applies(line)))
                     continue;
@@ -351,11 +203,11 @@ private:
             }
 
             for (std::size_t r = 0; checksReferences_ && r < rules.references.size(); ++r) {
-                const Reference &reference = rules.references[r];
+                const FileReference &reference = rules.references[r];
                 const std::string &value = line.Field(reference.column);
                 if (value.empty())
                     continue;
-                const StepDefinition &target = reference.target();
+                const StepDefinition &target = DefinitionOf(reference.targetFile);
                 const KeyIndex &index = Keys(target, reference);
                 if (!index.available) {
                     if (!targetMissingLogged[r])
@@ -404,7 +256,7 @@ private:
     }
 
     // The index a reference resolves against, read from the folder once.
-    const KeyIndex &Keys(const StepDefinition &target, const Reference &reference) {
+    const KeyIndex &Keys(const StepDefinition &target, const FileReference &reference) {
         const std::string companion = reference.sameColumn ? reference.sameColumn : "";
         const std::string key = target.fileName + "/" + reference.targetColumn + "/" + companion;
         if (const auto found = indexes_.find(key); found != indexes_.end())

@@ -1,8 +1,9 @@
+#include "import/ImportSteps.h"
 #include "app/CorrespondenceFiles.h"
 #include "app/DatabaseActions.h"
-#include "app/ImportRun.h"
+#include "run/ImportRun.h"
 #include "app/RunState.h"
-#include "app/SourceFolder.h"
+#include "run/SourceFolder.h"
 #include "support/ScriptedOperator.h"
 #include "database/Statement.h"
 #include "support/TestDatabase.h"
@@ -29,9 +30,9 @@ struct RunFixture {
 
 std::vector<std::string> DebutFinLines() {
     std::vector<std::string> lines;
-    for (const auto &step : ImportRunSteps()) {
-        lines.push_back(std::string("DEBUT import ") + step.name);
-        lines.push_back(std::string("FIN import ") + step.name);
+    for (const StepEntry *step : ImportSteps()) {
+        lines.push_back(std::string("DEBUT import ") + step->name);
+        lines.push_back(std::string("FIN import ") + step->name);
     }
     return lines;
 }
