@@ -60,9 +60,14 @@ public:
     LineOutcome operator()(const StepLine &line);
 
 private:
+    void Remember(const std::string &sourceID, int clientID);
+    void BindIdentity(const StepLine &line, ClientDuplicateKeys &keys);
     void BindMainAddress(const StepLine &line, ClientDuplicateKeys &keys, std::array<std::string, 6> &phones);
     void BindSecondAddress(const StepLine &line, std::array<std::string, 6> &phones);
     void BindDemoPhones(std::array<std::string, 6> &phones);
+    void BindProfile(const StepLine &line);
+    void BindBankAndNotes(const StepLine &line);
+    void BindDiscountsAndCreation(const StepLine &line);
     void BindReferral(const StepLine &line);
 
     RunState &state_;
@@ -76,14 +81,51 @@ private:
 
 LineOutcome ClientLineImport::operator()(const StepLine &line) {
     const ImportOptions &o = state_.options;
-    Statement &q = QClient_;
-    const bool demo = o.cbPourDemo;
-
     // Drawn before the duplicate test: a duplicate consumes a value no row receives.
     const int id = o.cbGarder_ID_CLIENT_du_logiciel_d_origine ? StrToInt(line.Field("ID_CLIENT"))
                                                               : state_.db.DrawNewID("CURRENT_ID_CLIENT");
-    SetClientDefaults(q, id);
+    SetClientDefaults(QClient_, id);
 
+    ClientDuplicateKeys keys;
+    std::array<std::string, 6> phones; // the values bound to TELFAXNUM11..13 and 21..23
+    BindIdentity(line, keys);
+    BindMainAddress(line, keys, phones);
+    if (line.Has("KILOMETRAGE"))
+        QClient_.SetInt("KILOMETRAGE", TryStrToInt(line.Field("KILOMETRAGE")).value_or(0));
+    BindSecondAddress(line, phones);
+    if (o.cbPourDemo)
+        BindDemoPhones(phones);
+    BindProfile(line);
+    BindBankAndNotes(line);
+    BindDiscountsAndCreation(line);
+    BindReferral(line);
+    const LoyaltyCard card = ReadLoyaltyCard(line);
+
+    if (report_) {
+        if (const auto existing = FindDuplicateClient(QFind_, keys)) {
+            Remember(line.Field("ID_CLIENT"), *existing);
+            report_->Add(line.Raw());
+            return LineOutcome::Matched;
+        }
+    }
+
+    QClient_.Execute();
+    state_.db.RowWritten();
+    // The client stays when its phone numbers cannot be filed for the caller display: a warning of the line.
+    line.AfterMainRow([&] { UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones); });
+    loyalty_.AddLoyaltyRows(id, card);
+    Remember(line.Field("ID_CLIENT"), id);
+    return LineOutcome::Imported;
+}
+
+void ClientLineImport::Remember(const std::string &sourceID, int clientID) {
+    state_.lists.fSourceIDClientList.Add(sourceID);
+    state_.lists.fDatabaseIDClientList.Add(clientID);
+}
+
+// The reminder channels, the veterinarian of the run, the title and the names.
+void ClientLineImport::BindIdentity(const StepLine &line, ClientDuplicateKeys &keys) {
+    Statement &q = QClient_;
     const bool paper = WantsChannel(line, "RELANCE_PAPIER");
     const bool email = WantsChannel(line, "RELANCE_EMAIL");
     const bool sms = WantsChannel(line, "RELANCE_SMS");
@@ -93,23 +135,17 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
     q.SetInt("ID_VETERINAIRE", state_.IDDefaultUser);
     q.SetText("VETERINAIRE", TrimAndCut(state_.LoginDefaultUser, 60));
 
-    ClientDuplicateKeys keys;
     BindCut(q, line, "TITRE", "TITRE", 15);
     BindCut(q, line, "NOM", "NOM", 60);
     BindCut(q, line, "PRENOM", "PRENOM", 60);
     keys.name = UpperCase1252(TrimAndCut(line.Field("NOM"), 60));
     keys.firstName = TrimAndCut(line.Field("PRENOM"), 60);
+}
 
-    std::array<std::string, 6> phones; // the values bound to TELFAXNUM11..13 and 21..23
-    BindMainAddress(line, keys, phones);
-
-    if (line.Has("KILOMETRAGE"))
-        q.SetInt("KILOMETRAGE", TryStrToInt(line.Field("KILOMETRAGE")).value_or(0));
-
-    BindSecondAddress(line, phones);
-    if (demo)
-        BindDemoPhones(phones);
-
+// Profession, dispute, type, origin, colour, group and e-mail addresses.
+void ClientLineImport::BindProfile(const StepLine &line) {
+    const ImportOptions &o = state_.options;
+    Statement &q = QClient_;
     BindCut(q, line, "PROFESSION", "PROFESSION", 60);
     BindOneToTF(q, line, "CONTENTIEUX", "CONTENTIEUX");
     BindCut(q, line, "TYPECLIENT", "TYPECLIENT", 60);
@@ -125,11 +161,14 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
 
     BindCut(q, line, "EMAIL_PERSO", "EMAILPERSO", 50);
     BindCut(q, line, "EMAIL_BUREAU", "EMAILBURO", 50);
-    if (demo) {
+    if (o.cbPourDemo) {
         q.SetText("EMAILPERSO", DemoAnonymisation::MakeDemoEmail(line.Number()));
         q.SetText("EMAILBURO", "");
     }
+}
 
+void ClientLineImport::BindBankAndNotes(const StepLine &line) {
+    Statement &q = QClient_;
     BindCut(q, line, "CODE_BANQUE_CHEQUE", "CODE_BANQUE_CHEQUE", 5);
     BindCut(q, line, "RAISON_SOCIALE", "RAISON_SOCIALE", 24);
     BindCut(q, line, "DOMICILIATION", "DOMICILIATION", 24);
@@ -141,7 +180,11 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
     BindCut(q, line, "NUM_CHEPTEL", "NUM_CHEPTEL", 60);
     if (line.Has("NOTES"))
         q.SetText("NOTES", VerticalTabsToLines(line.Field("NOTES")));
+}
 
+// The discounts, as columns and as the text of later builds, and the day the client was created.
+void ClientLineImport::BindDiscountsAndCreation(const StepLine &line) {
+    Statement &q = QClient_;
     const ClientDiscountRates discounts = ReadClientDiscounts(line);
     if (line.Has("REMISE_ACTES"))
         q.SetInt("REMISEACTES", discounts.acts);
@@ -159,30 +202,6 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
         q.SetText("REMISES", *remises);
     else
         q.SetNull("REMISES");
-
-    BindReferral(line);
-
-    const LoyaltyCard card = ReadLoyaltyCard(line);
-
-    CorrespondenceLists &lists = state_.lists;
-    const std::string &sourceID = line.Field("ID_CLIENT");
-    if (report_) {
-        if (const auto existing = FindDuplicateClient(QFind_, keys)) {
-            lists.fSourceIDClientList.Add(sourceID);
-            lists.fDatabaseIDClientList.Add(*existing);
-            report_->Add(line.Raw());
-            return LineOutcome::Matched;
-        }
-    }
-
-    q.Execute();
-    state_.db.RowWritten();
-    // The client stays when its phone numbers cannot be filed for the caller display: a warning of the line.
-    line.AfterMainRow([&] { UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones); });
-    loyalty_.AddLoyaltyRows(id, card);
-    lists.fSourceIDClientList.Add(sourceID);
-    lists.fDatabaseIDClientList.Add(id);
-    return LineOutcome::Imported;
 }
 
 void ClientLineImport::BindMainAddress(const StepLine &line, ClientDuplicateKeys &keys,
