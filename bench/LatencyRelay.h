@@ -43,13 +43,13 @@ public:
     RelayCounts Counts() const;
     void Stop();
 
+private:
     struct Counters {
         std::atomic<std::uint64_t> connections{0}, roundTrips{0}, bytesToServer{0}, bytesToClient{0},
             packetsToServer{0}, packetsToClient{0};
     };
     class Connection;
 
-private:
     void AcceptLoop();
     void ReapFinished();
 
