@@ -25,6 +25,7 @@
 #include <fmt/format.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iostream>
