@@ -1,13 +1,20 @@
 // Writes a synthetic practice in the normalized format: deterministic (fixed seed), Windows-1252,
 // multi-line accented texts, sizes by scale.
 //   clinova-bench-generate --scale small|medium|large --output DIR
+// Or a larger practice made of a real folder:
+//   clinova-bench-generate --copies N --from DIR --output DIR
+// writes each file of the folder with its data lines N times over, the identifiers of the clients, animals,
+// events and contacts made distinct in each copy (the users, categories and fee codes stay shared).
 
 #include "normalized/Conversions.h"
+#include "normalized/NormalizedFile.h"
+#include "normalized/TCut.h"
 #include "normalized/Win1252.h"
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -105,14 +112,61 @@ private:
     std::mt19937 rng_;
 };
 
+// The columns that name a record of the practice itself, and the references to them.
+bool NamesRecord(const std::string &column) {
+    static const std::array<std::string, 5> kColumns = {"ID_CLIENT", "ID_ANIMAL", "ID_EVENEMENT", "ID_CONTACT",
+                                                        "ID_REFERE_PAR"};
+    return std::find(kColumns.begin(), kColumns.end(), column) != kColumns.end();
+}
+
+// Each file of the folder, header once, then its data lines once per copy; in copy k > 0 every identifier
+// that is not empty gets "-k", so that the copies are records of their own, linked as the original's are.
+void WriteCopies(const std::filesystem::path &from, const std::filesystem::path &to, int copies) {
+    std::filesystem::create_directories(to);
+    for (const auto &entry : std::filesystem::directory_iterator(from)) {
+        if (!entry.is_regular_file())
+            continue;
+        const clinova::TextLines file = clinova::ReadLines(entry.path().string());
+        if (file.lines.empty())
+            continue;
+        clinova::TCut cut;
+        cut.Separator = "\t";
+        cut.Line = file.lines[0];
+        cut.PrepareFromLine();
+        cut.Cut();
+        const std::vector<std::string> header = cut.Fields;
+        Writer w(to / entry.path().filename(), header);
+        for (int k = 0; k < copies; ++k)
+            for (std::size_t i = 1; i < file.lines.size(); ++i) {
+                cut.Line = file.lines[i];
+                cut.PrepareFromLine();
+                cut.Cut();
+                for (std::size_t c = 0; k > 0 && c < cut.Fields.size() && c < header.size(); ++c)
+                    if (NamesRecord(header[c]) && !cut.Fields[c].empty())
+                        cut.Fields[c] += fmt::format("-{}", k);
+                w.Line(cut.Fields);
+            }
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     CLI::App app{"Synthetic practice for the import benchmark", "clinova-bench-generate"};
-    std::string scale = "small", output;
+    std::string scale = "small", output, from;
+    int copies = 0;
     app.add_option("--scale", scale)->check(CLI::IsMember({"small", "medium", "large"}));
     app.add_option("--output", output)->required();
+    auto *fromOption = app.add_option("--from", from, "a practice folder to copy instead of a synthetic practice")
+                           ->check(CLI::ExistingDirectory);
+    app.add_option("--copies", copies, "how many copies of --from")->needs(fromOption)->check(CLI::PositiveNumber);
+    fromOption->needs("--copies");
     CLI11_PARSE(app, argc, argv);
+    if (!from.empty()) {
+        WriteCopies(from, output, copies);
+        std::cout << fmt::format("{} copies of {} written to {}\n", copies, from, output);
+        return 0;
+    }
 
     const Sizes n = SizesOf(scale);
     const std::filesystem::path dir(output);

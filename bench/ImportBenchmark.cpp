@@ -6,6 +6,9 @@
 // (c) lines/s per step, total time, the ratio import/floor (floor time / import time) and the peak memory.
 // With --strict-sample, the clients and animals of the folder are imported once more under the strict
 // per-row commit policy, for the speed-up of the grouped commits.
+// With --rtt MS (and --server), everything goes through a relay of the benchmark's own that adds MS to every
+// round trip (MS/2 each way) and counts them: per step and overall, the round trips per line read and per row
+// written, and the time at that latency; --rtt 0 counts without delaying.
 
 #include "run/ImportRun.h"
 #include "app/RunState.h"
@@ -17,22 +20,34 @@
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
 
+#include "LatencyRelay.h"
+
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
 
 using namespace clinova;
+using bench::LatencyRelay;
+using bench::RelayCounts;
 using Clock = std::chrono::steady_clock;
 
 class SilentOperator final : public Operator {
 public:
-    void AddToLog(const std::string &line) override { log.push_back(line); }
+    void AddToLog(const std::string &line) override {
+        log.push_back(line);
+        if (onLog)
+            onLog(line);
+    }
     void ClearLog() override { log.clear(); }
     void ShowWait() override {}
     void HideWait() override {}
@@ -43,6 +58,7 @@ public:
     void ShowMessage(const std::string &text) override { std::cerr << "message: " << ToUtf8(text) << "\n"; }
     void ProcessPendingMessages() override {}
     std::vector<std::string> log;
+    std::function<void(const std::string &)> onLog;
 };
 
 // The tables an import writes and the generators that feed their identifiers.
@@ -141,15 +157,118 @@ double FloorSeconds(const std::string &importPath, const std::string &work, cons
     return seconds;
 }
 
-struct ImportResult {
-    long rows = 0; // lines imported
-    double seconds = 0;
-    std::string path;
+struct RowsWritten {
+    std::int64_t inserted = 0, updated = 0, deleted = 0;
+    std::int64_t Total() const { return inserted + updated + deleted; }
+    RowsWritten operator-(const RowsWritten &earlier) const {
+        return {inserted - earlier.inserted, updated - earlier.updated, deleted - earlier.deleted};
+    }
 };
 
-// (b) The real import; only the given files when the list is not empty.
-ImportResult Import(const std::string &source, const std::string &work, const std::string &server,
-                    const std::string &dbName, bool strict, const std::vector<std::string> &only, bool print) {
+// Rows written by the other connections to a database (the import's), read from the server's monitoring
+// tables over a connection of this one's own, which does not go through the relay.
+class RowMonitor {
+public:
+    explicit RowMonitor(const std::string &databaseName) : name_(databaseName) {
+        query_.SetSQL("select coalesce(sum(r.MON$RECORD_INSERTS), 0) as INSERTED, "
+                      "coalesce(sum(r.MON$RECORD_UPDATES), 0) as UPDATED, "
+                      "coalesce(sum(r.MON$RECORD_DELETES), 0) as DELETED "
+                      "from MON$ATTACHMENTS a join MON$RECORD_STATS r on r.MON$STAT_ID = a.MON$STAT_ID "
+                      "where a.MON$ATTACHMENT_ID <> current_connection and a.MON$SYSTEM_FLAG = 0");
+    }
+    RowsWritten Read() {
+        // The monitoring tables are a snapshot kept for the life of a transaction, a commit keeping the
+        // context included: each reading has a connection of its own.
+        db_.Open(name_);
+        query_.Open();
+        const RowsWritten rows{query_.GetInt64("INSERTED"), query_.GetInt64("UPDATED"), query_.GetInt64("DELETED")};
+        query_.Close();
+        db_.Close();
+        return rows;
+    }
+
+private:
+    std::string name_;
+    TargetDatabase db_;
+    Statement query_{db_};
+};
+
+// What one step of the import cost through the relay, between its "DEBUT import" and "FIN import" lines.
+struct StepCost {
+    std::string name;
+    long lines = 0;        // lines read by the step's files
+    std::int64_t rows = 0; // rows inserted, updated or deleted
+    std::uint64_t roundTrips = 0;
+    double seconds = 0;
+};
+
+// Follows the import's log: at each step's first and last lines, the relay's counters, the rows written and
+// the lines read so far. The monitoring query is left out of the steps' times and of the import's.
+class StepMeter {
+public:
+    StepMeter(const LatencyRelay &relay, const std::string &databaseName, const RunState &state)
+        : relay_(relay), monitor_(databaseName), state_(state) {}
+
+    void OnLog(const std::string &line) {
+        static const std::string kBegin = "DEBUT import ", kEnd = "FIN import ";
+        if (line.starts_with(kBegin)) {
+            const auto monitoring = Clock::now();
+            rowsAtBegin_ = monitor_.Read();
+            summariesAtBegin_ = state_.summaries.size();
+            countsAtBegin_ = relay_.Counts();
+            begin_ = Clock::now();
+            monitoringSeconds += std::chrono::duration<double>(begin_ - monitoring).count();
+        } else if (line.starts_with(kEnd)) {
+            const auto end = Clock::now();
+            StepCost step;
+            step.name = line.substr(kEnd.size());
+            step.roundTrips = (relay_.Counts() - countsAtBegin_).roundTrips;
+            step.seconds = std::chrono::duration<double>(end - begin_).count();
+            for (std::size_t i = summariesAtBegin_; i < state_.summaries.size(); ++i)
+                step.lines += state_.summaries[i].read;
+            rowsWritten = monitor_.Read();
+            step.rows = (rowsWritten - rowsAtBegin_).Total();
+            steps.push_back(step);
+            monitoringSeconds += Seconds(end);
+        }
+    }
+
+    std::vector<StepCost> steps;
+    RowsWritten rowsWritten; // by the import's connection, up to the last step's end
+    double monitoringSeconds = 0;
+
+private:
+    const LatencyRelay &relay_;
+    RowMonitor monitor_;
+    const RunState &state_;
+    RowsWritten rowsAtBegin_;
+    std::size_t summariesAtBegin_ = 0;
+    RelayCounts countsAtBegin_;
+    Clock::time_point begin_;
+};
+
+// Where the import goes: the server itself, or the relay in front of it.
+struct Route {
+    std::string server;                  // the server as the import names it ("" embedded)
+    std::string direct;                  // the server itself, for the monitoring connection
+    const LatencyRelay *relay = nullptr; // set: measure the steps of the main import
+};
+
+struct ImportResult {
+    long rows = 0; // lines imported
+    long lines = 0; // lines read
+    double seconds = 0;
+    std::string path;
+    std::vector<StepCost> steps; // through the relay
+    RowsWritten rowsWritten;
+    RelayCounts relayed;
+};
+
+// (b) The real import; only the given files when the list is not empty. With print and a relay, the cost of
+// each step through it.
+ImportResult Import(const std::string &source, const std::string &work, const Route &route, const std::string &dbName,
+                    bool strict, const std::vector<std::string> &only, bool print) {
+    const std::string &server = route.server;
     const std::string path = FreshDatabase(work, dbName);
     const std::string copy = (std::filesystem::path(work) / (dbName + ".source")).string();
     std::filesystem::remove_all(copy);
@@ -167,13 +286,28 @@ ImportResult Import(const std::string &source, const std::string &work, const st
             if (!keep)
                 (state.options.*(file.box)).checked = false;
         }
+    std::optional<StepMeter> meter;
+    if (print && route.relay) {
+        meter.emplace(*route.relay, Name(route.direct, path), state);
+        op.onLog = [&meter](const std::string &line) { meter->OnLog(line); };
+    }
+    const RelayCounts before = route.relay ? route.relay->Counts() : RelayCounts{};
     const auto started = Clock::now();
     const RunOutcome outcome = btnImportationClick(state);
     ImportResult r;
     r.seconds = Seconds(started);
     r.path = path;
+    if (route.relay)
+        r.relayed = route.relay->Counts() - before;
+    if (meter) {
+        op.onLog = nullptr;
+        r.seconds -= meter->monitoringSeconds;
+        r.steps = meter->steps;
+        r.rowsWritten = meter->rowsWritten;
+    }
     for (const auto &s : state.summaries) {
         r.rows += s.imported;
+        r.lines += s.read;
         if (print)
             std::cout << fmt::format("  {:<20} {:>8} lines imported in {:7.2f} s  {:>9.0f} rows/s\n", s.fileName,
                                      s.imported, s.seconds, s.seconds > 0 ? s.imported / s.seconds : 0.0);
@@ -182,6 +316,29 @@ ImportResult Import(const std::string &source, const std::string &work, const st
         std::cout << "import did not run to its end\n";
     std::filesystem::remove_all(copy);
     return r;
+}
+
+std::string PerUnit(double count, double units) {
+    return units > 0 ? fmt::format("{:.2f}", count / units) : "-";
+}
+
+// The steps' costs through the relay, and the whole import's: round trips per line read and per row written.
+void PrintRoundTrips(const ImportResult &r) {
+    std::cout << fmt::format("  {:<30} {:>8} {:>8} {:>11} {:>9} {:>8} {:>9}\n", "step", "lines", "rows", "round trips",
+                             "per line", "per row", "time");
+    const auto line = [](const std::string &name, long lines, std::int64_t rows, std::uint64_t trips, double seconds) {
+        std::cout << fmt::format("  {:<30} {:>8} {:>8} {:>11} {:>9} {:>8} {:>7.2f} s\n", name, lines, rows, trips,
+                                 PerUnit(trips, lines), PerUnit(trips, rows), seconds);
+    };
+    for (const auto &s : r.steps)
+        line(s.name, s.lines, s.rows, s.roundTrips, s.seconds);
+    line("whole import", r.lines, r.rowsWritten.Total(), r.relayed.roundTrips, r.seconds);
+    std::cout << fmt::format("  rows written: {} inserted, {} updated, {} deleted\n", r.rowsWritten.inserted,
+                             r.rowsWritten.updated, r.rowsWritten.deleted);
+    std::cout << fmt::format("  relayed: {} connection(s); to the server {} packets, {} bytes; to the client {} "
+                             "packets, {} bytes\n",
+                             r.relayed.connections, r.relayed.packetsToServer, r.relayed.bytesToServer,
+                             r.relayed.packetsToClient, r.relayed.bytesToClient);
 }
 
 long PeakMegabytes() {
@@ -198,29 +355,52 @@ int main(int argc, char **argv) {
     int strictSample = 0;
     bool noFloor = false;
     bool strictWhole = false;
+    double rtt = 0;
     app.add_option("--source", source)->required();
     app.add_option("--work", work)->required();
     app.add_option("--server", server, "e.g. 127.0.0.1/3050: through a Firebird server instead of embedded");
     app.add_flag("--strict-sample", strictSample, "also import clients and animals under the strict policy");
     app.add_flag("--strict", strictWhole, "also run the whole import under the strict policy (slow)");
     app.add_flag("--no-floor", noFloor);
+    auto *rttOption = app.add_option("--rtt", rtt, "through a relay adding MS milliseconds to every round trip")
+                          ->needs("--server")
+                          ->check(CLI::Range(0.0, 1000.0));
     CLI11_PARSE(app, argc, argv);
     std::filesystem::create_directories(work);
 
     try {
+        Route route{server, server};
+        std::unique_ptr<LatencyRelay> relay;
+        if (rttOption->count()) {
+            const auto [host, port] = bench::SplitServerAddress(server);
+            relay = std::make_unique<LatencyRelay>(host, port, std::chrono::microseconds(std::lround(rtt * 500.0)));
+            route.server = fmt::format("127.0.0.1/{}", relay->Port());
+            route.relay = relay.get();
+            std::cout << fmt::format("through a relay adding {} ms to every round trip ({} ms each way) to {}\n", rtt,
+                                     rtt / 2, server);
+        }
         std::cout << "import:\n";
-        const ImportResult grouped = Import(source, work, server, "IMPORT.FDB", false, {}, true);
+        const ImportResult grouped = Import(source, work, route, "IMPORT.FDB", false, {}, true);
         std::cout << fmt::format("import: {} lines in {:.2f} s\n", grouped.rows, grouped.seconds);
+        if (relay) {
+            std::cout << fmt::format("round trips at {} ms:\n", rtt);
+            PrintRoundTrips(grouped);
+        }
         double floorSeconds = 0;
         if (!noFloor) {
             long rows = 0;
-            floorSeconds = FloorSeconds(grouped.path, work, server, rows);
+            const RelayCounts before = relay ? relay->Counts() : RelayCounts{};
+            floorSeconds = FloorSeconds(grouped.path, work, route.server, rows);
             std::cout << fmt::format("rows written: {}; import {:.0f} rows/s, floor {:.0f} rows/s ({:.2f} s)\n", rows,
                                      rows / grouped.seconds, rows / floorSeconds, floorSeconds);
+            if (relay) {
+                const std::uint64_t trips = (relay->Counts() - before).roundTrips;
+                std::cout << fmt::format("floor: {} round trips, {} per row\n", trips, PerUnit(trips, rows));
+            }
             if (strictSample) {
                 const std::vector<std::string> sample = {"CLIENTS.TXT", "ANIMAUX.TXT"};
-                const ImportResult g = Import(source, work, server, "SAMPLE_GROUPED.FDB", false, sample, false);
-                const ImportResult s = Import(source, work, server, "SAMPLE_STRICT.FDB", true, sample, false);
+                const ImportResult g = Import(source, work, route, "SAMPLE_GROUPED.FDB", false, sample, false);
+                const ImportResult s = Import(source, work, route, "SAMPLE_STRICT.FDB", true, sample, false);
                 std::cout << fmt::format(
                     "clients+animals: grouped {:.0f} lines/s, strict {:.0f} lines/s, speed-up {:.1f}\n",
                     g.rows / g.seconds, s.rows / s.seconds, (g.rows / g.seconds) / (s.rows / s.seconds));
@@ -229,9 +409,11 @@ int main(int argc, char **argv) {
         std::cout << fmt::format("peak memory: {} MB\n", PeakMegabytes());
         if (strictWhole) {
             std::cout << "import under the strict policy:\n";
-            const ImportResult s = Import(source, work, server, "STRICT.FDB", true, {}, true);
+            const ImportResult s = Import(source, work, route, "STRICT.FDB", true, {}, true);
             std::cout << fmt::format("whole import: grouped {:.2f} s, strict {:.2f} s ({} lines), speed-up {:.1f}\n",
                                      grouped.seconds, s.seconds, s.rows, s.seconds / grouped.seconds);
+            if (relay)
+                PrintRoundTrips(s);
         }
         if (!noFloor)
             std::cout << fmt::format("import/floor ratio: {:.3f}\n", floorSeconds / grouped.seconds);
