@@ -3,31 +3,81 @@
 #include "app/DatabaseActions.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
+#include "database/DatabaseError.h"
 #include "database/Statement.h"
 #include "import/medical/MedicalSummaryText.h"
 #include "normalized/Win1252.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace clinova {
 
 namespace {
 
+// Every consultation of the animals between two identifiers, in the order of their summaries, read at once:
+// their texts come inline when short (a blob read is two round trips to a server), from their blobs otherwise.
 const char *const kQSynthese_1 =
-    "select SYNTHESE,VACCINS,DATETIME_CONSULT from consult where IDANIMAL=:IDANIMAL order by DATETIME_CONSULT DESC";
+    "select IDANIMAL, ID, DATETIME_CONSULT, char_length(SYNTHESE) LS, char_length(VACCINS) LV,\n"
+    " case when char_length(SYNTHESE) <= 500 then cast(SYNTHESE as varchar(500)) end S,\n"
+    " case when char_length(VACCINS) <= 500 then cast(VACCINS as varchar(500)) end V\n"
+    "from consult where IDANIMAL between :FIRST and :LAST order by IDANIMAL, DATETIME_CONSULT DESC, ID";
+const char *const kLongTexts = "select SYNTHESE, VACCINS from consult where ID=:ID";
 const char *const kQSynthese_2 = "update ANIMAUX set SYNTHESE_DOSSIER = :SYNTHESE_DOSSIER where (ID=:ID)";
 const char *const kQuery = "select ID, CARTON from CONSULT";
 const char *const kQPart1 = "update CONSULT set SYNTHESE=:SYNTHESE where ID=:ID";
 
-std::string AnimalSummary(Statement &QSynthese_1, int animal) {
-    std::string text;
-    QSynthese_1.SetInt("IDANIMAL", animal);
-    for (bool row = QSynthese_1.Open(); row; row = QSynthese_1.Next()) {
+// The summary of each animal of the run, built from all their consultations in one reading.
+std::unordered_map<int, std::string> AnimalSummaries(TargetDatabase &db, const TIntegerList &animals) {
+    std::unordered_map<int, std::string> summaries;
+    if (animals.Count() == 0)
+        return summaries;
+    int first = animals.Get(0);
+    int last = first;
+    for (int i = 0; i < animals.Count(); ++i) {
+        summaries.emplace(animals.Get(i), std::string());
+        first = std::min(first, animals.Get(i));
+        last = std::max(last, animals.Get(i));
+    }
+    Statement QSynthese_1(db, kQSynthese_1);
+    Statement longTexts(db, kLongTexts);
+    QSynthese_1.SetInt("FIRST", first);
+    QSynthese_1.SetInt("LAST", last);
+    struct Row {
+        int animal, id;
         std::optional<Date> day;
+        bool inline_;
+        std::string synthese, vaccins;
+    };
+    std::vector<Row> rows;
+    for (bool row = QSynthese_1.Open(); row; row = QSynthese_1.Next()) {
+        const int animal = QSynthese_1.GetInt("IDANIMAL");
+        if (!summaries.count(animal))
+            continue;
+        Row r{animal, QSynthese_1.GetInt("ID"), std::nullopt, true, {}, {}};
         if (!QSynthese_1.IsNull("DATETIME_CONSULT"))
-            day = QSynthese_1.GetDateTime("DATETIME_CONSULT").date;
-        text += AnimalSummaryEntry(day, QSynthese_1.GetText("SYNTHESE"), QSynthese_1.GetText("VACCINS"));
+            r.day = QSynthese_1.GetDateTime("DATETIME_CONSULT").date;
+        r.inline_ = (QSynthese_1.IsNull("LS") || !QSynthese_1.IsNull("S")) &&
+                    (QSynthese_1.IsNull("LV") || !QSynthese_1.IsNull("V"));
+        r.synthese = QSynthese_1.GetText("S");
+        r.vaccins = QSynthese_1.GetText("V");
+        rows.push_back(std::move(r));
     }
     QSynthese_1.Close();
-    return text;
+    for (Row &r : rows) {
+        if (!r.inline_) {
+            longTexts.SetInt("ID", r.id);
+            if (longTexts.Open()) {
+                r.synthese = longTexts.GetText("SYNTHESE");
+                r.vaccins = longTexts.GetText("VACCINS");
+            }
+            longTexts.Close();
+        }
+        summaries[r.animal] += AnimalSummaryEntry(r.day, r.synthese, r.vaccins);
+    }
+    return summaries;
 }
 
 } // namespace
@@ -40,15 +90,26 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
     {
         WaitShown wait(op);
         op.SetWaitMessage(FromUtf8("Syntèses dossiers médicaux"));
-        Statement QSynthese_1(state.db, kQSynthese_1);
         Statement QSynthese_2(state.db, kQSynthese_2);
         const int count = lists.fDatabaseIDAnimalList.Count();
+        // When the consultations cannot be read, each animal's summary fails with the reason.
+        std::unordered_map<int, std::string> summaries;
+        std::string unreadable;
+        try {
+            summaries = AnimalSummaries(state.db, lists.fDatabaseIDAnimalList);
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost())
+                throw;
+            unreadable = e.what();
+        }
         for (int i = 0; i < count; ++i) {
             op.SetWaitMessage(FromUtf8("Syntèse dossier ") + std::to_string(i + 1) + "/" + std::to_string(count) +
                               "...");
             try {
                 const int animal = lists.fDatabaseIDAnimalList.Get(i);
-                QSynthese_2.SetText("SYNTHESE_DOSSIER", AnimalSummary(QSynthese_1, animal));
+                if (!unreadable.empty())
+                    throw DatabaseError(unreadable);
+                QSynthese_2.SetText("SYNTHESE_DOSSIER", summaries.at(animal));
                 QSynthese_2.SetInt("ID", animal);
                 QSynthese_2.Execute();
                 state.db.RowWritten();
