@@ -38,7 +38,10 @@ private:
 } // namespace
 
 PassportImport::PassportImport(TargetDatabase &db, int siteID)
-    : db_(db), siteID_(siteID), Q1_(db, kInsertSQL), Q2_(db), Q3_(db) {}
+    : db_(db), siteID_(siteID), Q1_(db, kInsertSQL),
+      // Prepared once with their parameter, rather than once per passport with the identifier in the text.
+      Q2_(db, "select ID, NOM, ESPECE, PUCE_NUM, TATOUNUM  from animaux where id=:ID"),
+      Q3_(db, "select ID, TITRE, NOM, RUE1,CP1,VILLE1 from clients where id=:ID") {}
 
 void PassportImport::doAddPasseport(const std::string &passportNumber, const std::string &dateText, int clientID,
                                     int animalID) {
@@ -47,10 +50,10 @@ void PassportImport::doAddPasseport(const std::string &passportNumber, const std
     const Date issued = ParseDateDMY(dateText);
 
     CloseReads closing(Q2_, Q3_);
-    Q2_.SetSQL("select ID, NOM, ESPECE, PUCE_NUM, TATOUNUM  from animaux where id=" + std::to_string(animalID));
+    Q2_.SetInt("ID", animalID);
     if (!Q2_.Open())
         return;
-    Q3_.SetSQL("select ID, TITRE, NOM, RUE1,CP1,VILLE1 from clients where id=" + std::to_string(clientID));
+    Q3_.SetInt("ID", clientID);
     if (!Q3_.Open())
         return;
 
