@@ -6,10 +6,8 @@
 namespace clinova {
 
 bool CommitPendingRows(TargetDatabase &db, Operator &op) {
-    if (!db.IsOpen() || db.PendingRows() == 0)
-        return true;
     try {
-        db.CommitRetaining();
+        db.CommitPendingRows();
         return true;
     } catch (const std::exception &e) {
         op.AddToLog(FromUtf8("Validation des dernières lignes écrites impossible : ") + e.what());

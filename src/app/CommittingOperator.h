@@ -9,8 +9,8 @@ namespace clinova {
 
 class TargetDatabase;
 
-// Commits the rows written since the last commit; a failure is logged (the rows may be lost, the
-// operator must know) and reported as false, never thrown.
+// Commits the rows that wait (the connection's commit schedule says which); a failure is logged (the rows may
+// be lost, the operator must know) and reported as false, never thrown.
 bool CommitPendingRows(TargetDatabase &db, Operator &op);
 
 class CommittingOperator final : public Operator {

@@ -202,8 +202,7 @@ private:
         TargetDatabase &db = state_.db;
         // Rows of the preparatory work are committed before the first line, so that they never wait with
         // the rows of a line.
-        if (db.PendingRows() > 0)
-            db.CommitRetaining();
+        db.CommitPendingRows();
         UncommittedLines uncommitted(state_.lists);
         LineCommits lineCommits(db);
         int lastRead = 0;
@@ -220,8 +219,7 @@ private:
             }
         }
         try {
-            if (db.PendingRows() > 0)
-                db.CommitRetaining();
+            db.CommitPendingRows();
             uncommitted.Committed(state_.lists);
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost()) {

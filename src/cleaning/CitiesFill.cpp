@@ -36,7 +36,6 @@ void FillFromClients(TargetDatabase &db) {
         QVille.SetText("VILLE", town);
         QVille.SetText("DEBUTTEL", "");
         QVille.Execute();
-        db.RowWritten();
     }
     Q1.Close();
     db.CommitRetaining();

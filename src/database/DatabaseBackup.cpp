@@ -21,31 +21,6 @@ namespace {
 constexpr const char *kServiceManager = "service_mgr";
 constexpr std::chrono::milliseconds kServiceEndPause{200};
 
-// A parameter block under construction, disposed however its building ends.
-class Parameters {
-public:
-    Parameters(ThrowStatusWrapper *st, unsigned kind) : builder_(fb::Util()->getXpbBuilder(st, kind, nullptr, 0)) {}
-    ~Parameters() { builder_->dispose(); }
-    Parameters(const Parameters &) = delete;
-    Parameters &operator=(const Parameters &) = delete;
-    IXpbBuilder *operator->() const { return builder_; }
-    std::vector<unsigned char> Bytes(ThrowStatusWrapper *st) const {
-        const unsigned char *buffer = builder_->getBuffer(st);
-        return {buffer, buffer + builder_->getBufferLength(st)};
-    }
-
-private:
-    IXpbBuilder *builder_;
-};
-
-std::vector<unsigned char> StartParameters(const std::function<void(ThrowStatusWrapper *, Parameters &)> &fill) {
-    return fb::Call([&](ThrowStatusWrapper *st) {
-        Parameters spb(st, IXpbBuilder::SPB_START);
-        fill(st, spb);
-        return spb.Bytes(st);
-    });
-}
-
 bool Exists(const std::string &path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
@@ -111,35 +86,36 @@ std::string ServiceManagerName(const ConnectionSettings &settings) {
     return DatabaseName(service);
 }
 
-DatabaseBackup::DatabaseBackup(const ConnectionSettings &location) : location_(location), local_(!location.useIP) {
-    const std::string name = ServiceManagerName(location);
-    fb::Call([&](ThrowStatusWrapper *st) {
-        Parameters spb(st, IXpbBuilder::SPB_ATTACH);
-        spb->insertString(st, isc_spb_user_name, TargetDatabase::kUserName);
-        spb->insertString(st, isc_spb_password, fb::kPassword);
-        const auto bytes = spb.Bytes(st);
-        IProvider *provider = fb::Master()->getDispatcher();
-        try {
-            service_ =
-                provider->attachServiceManager(st, name.c_str(), static_cast<unsigned>(bytes.size()), bytes.data());
-        } catch (...) {
-            provider->release();
-            throw;
-        }
-        provider->release();
+DatabaseBackup::DatabaseBackup(const ConnectionSettings &location)
+    : location_(location), local_(!location.useIP), service_(Attach()) {}
+
+DatabaseBackup::~DatabaseBackup() { Detach(); }
+
+fb::Handle<IService> DatabaseBackup::Attach() const {
+    const std::string name = ServiceManagerName(location_);
+    const auto spb = fb::ParameterBlock(IXpbBuilder::SPB_ATTACH, [](ThrowStatusWrapper *st, IXpbBuilder *builder) {
+        builder->insertString(st, isc_spb_user_name, TargetDatabase::kUserName);
+        builder->insertString(st, isc_spb_password, fb::kPassword);
     });
+    const fb::Handle<IProvider> provider(fb::Master()->getDispatcher());
+    return fb::Handle<IService>(fb::Call([&](ThrowStatusWrapper *st) {
+        return provider->attachServiceManager(st, name.c_str(), static_cast<unsigned>(spb.size()), spb.data());
+    }));
 }
 
-DatabaseBackup::~DatabaseBackup() {
-    fb::Status status;
-    try {
-        service_->detach(status.get());
-    } catch (const FbException &) {
-        service_->release();
-    }
+void DatabaseBackup::Detach() {
+    fb::EndQuietly(service_, [](auto *service, auto *st) { service->detach(st); });
 }
 
 void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress &progress) {
+    // One attachment per action: after a failed action the service may still be winding down, and a second
+    // action started on the same attachment would be refused as "busy".
+    if (!service_)
+        service_ = Attach();
+    struct DetachAtEnd {
+        DatabaseBackup &backup;
+        ~DetachAtEnd() { backup.Detach(); }
+    } detachAtEnd{*this};
     fb::Call([&](ThrowStatusWrapper *st) {
         service_->start(st, static_cast<unsigned>(start.size()), start.data());
         // One line per query; an empty line ends the report. The service's failure, if any, comes back as the
@@ -172,7 +148,7 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
 void DatabaseBackup::Backup(const std::string &databasePath, const std::string &backupFile, const Progress &progress) {
     if (!local_ && Exists(backupFile))
         throw DatabaseError(FromUtf8("Le fichier de sauvegarde existe déjà : ") + backupFile);
-    const auto start = StartParameters([&](ThrowStatusWrapper *st, Parameters &spb) {
+    const auto start = fb::ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper *st, IXpbBuilder *spb) {
         spb->insertTag(st, isc_action_svc_backup);
         spb->insertString(st, isc_spb_dbname, databasePath.c_str());
         spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
@@ -194,7 +170,7 @@ void DatabaseBackup::Restore(const std::string &backupFile, const std::string &d
     restored.path = databasePath;
     if (local_ ? Exists(databasePath) : Attachable(DatabaseName(restored)))
         throw DatabaseError(FromUtf8("La base de données existe déjà : ") + databasePath);
-    const auto start = StartParameters([&](ThrowStatusWrapper *st, Parameters &spb) {
+    const auto start = fb::ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper *st, IXpbBuilder *spb) {
         spb->insertTag(st, isc_action_svc_restore);
         spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
         spb->insertString(st, isc_spb_dbname, databasePath.c_str());

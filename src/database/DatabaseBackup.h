@@ -4,15 +4,12 @@
 // Paths are as the server sees them, like the database path: through a server, the backup is written on
 // the server's disk.
 
+#include "database/FbHandles.h"
 #include "database/TargetDatabase.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-namespace Firebird {
-class IService;
-} // namespace Firebird
 
 namespace clinova {
 
@@ -27,8 +24,10 @@ public:
     // "gbak:" prefix; Windows-1252 like the paths it names.
     using Progress = std::function<void(const std::string &line)>;
 
-    // Attaches to the service manager of the settings' location (their path is not used).
+    // Attaches to the service manager of the settings' location (their path is not used), so that a wrong
+    // address or password shows at once; each action then works on an attachment of its own.
     explicit DatabaseBackup(const ConnectionSettings &location);
+    // Detaches from the service manager without throwing.
     ~DatabaseBackup();
     DatabaseBackup(const DatabaseBackup &) = delete;
     DatabaseBackup &operator=(const DatabaseBackup &) = delete;
@@ -49,10 +48,13 @@ private:
     // Starts the service with these parameters and reads its report to the end; the service's error, if it
     // fails, is thrown as a DatabaseError with the server's text.
     void Run(const std::vector<unsigned char> &start, const Progress &progress);
+    fb::Handle<Firebird::IService> Attach() const;
+    // Detaches from the service manager without throwing; the next action attaches again.
+    void Detach();
 
     ConnectionSettings location_;
     bool local_;
-    Firebird::IService *service_ = nullptr;
+    fb::Handle<Firebird::IService> service_;
 };
 
 } // namespace clinova

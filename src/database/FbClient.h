@@ -2,11 +2,13 @@
 // The small common ground of the database classes over the Firebird client's OO API.
 
 #include "database/DatabaseError.h"
+#include "database/FbHandles.h"
 
 #include <firebird/Interface.h>
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace clinova::fb {
 
@@ -20,18 +22,24 @@ Firebird::IUtil *Util();
 std::string FormatStatus(const Firebird::IStatus *status);
 DatabaseError ToDatabaseError(const Firebird::FbException &e);
 
-// A status wrapper that throws FbException on error; owns its status object.
-class Status {
+// A status wrapper over a status object of its own, disposed with it. With ThrowStatusWrapper a failing call
+// throws FbException; with CheckStatusWrapper the failure stays in the status, for the calls that must not
+// throw (destructors, a connection given up).
+template <typename Wrapper> class StatusOf final {
 public:
-    Status() : wrapper_(Master()->getStatus()) {}
-    ~Status() { wrapper_.dispose(); }
-    Status(const Status &) = delete;
-    Status &operator=(const Status &) = delete;
-    Firebird::ThrowStatusWrapper *get() { return &wrapper_; }
+    StatusOf() : wrapper_(Master()->getStatus()) {}
+    ~StatusOf() { wrapper_.dispose(); }
+    StatusOf(const StatusOf &) = delete;
+    StatusOf &operator=(const StatusOf &) = delete;
+    Wrapper *get() { return &wrapper_; }
+    bool Failed() const { return (wrapper_.getState() & Firebird::IStatus::STATE_ERRORS) != 0; }
 
 private:
-    Firebird::ThrowStatusWrapper wrapper_;
+    Wrapper wrapper_;
 };
+
+using Status = StatusOf<Firebird::ThrowStatusWrapper>;
+using QuietStatus = StatusOf<Firebird::CheckStatusWrapper>;
 
 // Runs f(status) and turns a client error into a DatabaseError.
 template <typename F> auto Call(F &&f) {
@@ -41,6 +49,39 @@ template <typename F> auto Call(F &&f) {
     } catch (const Firebird::FbException &e) {
         throw ToDatabaseError(e);
     }
+}
+
+// The calls that end an interface's work (commit, rollback, detach, free, close) give the interface back
+// themselves when they succeed: the owner then lets it go. end(interface, status) makes the call.
+
+// A failure is thrown as a DatabaseError and the owner keeps the interface, for its own end to deal with.
+template <typename T, typename F> void End(Handle<T> &handle, F &&end) {
+    if (!handle)
+        return;
+    Call([&](Firebird::ThrowStatusWrapper *st) { end(handle.get(), st); });
+    (void)handle.release();
+}
+
+// For destructors and for a connection given up: nothing is thrown, and after a failure the interface is
+// released.
+template <typename T, typename F> void EndQuietly(Handle<T> &handle, F &&end) noexcept {
+    if (!handle)
+        return;
+    QuietStatus status;
+    end(handle.get(), status.get());
+    if (!status.Failed())
+        (void)handle.release();
+    handle.reset();
+}
+
+// The bytes of a parameter block (DPB, TPB, SPB) that fill(status, builder) writes.
+template <typename F> std::vector<unsigned char> ParameterBlock(unsigned kind, F &&fill) {
+    return Call([&](Firebird::ThrowStatusWrapper *st) {
+        Disposable<Firebird::IXpbBuilder> builder(Util()->getXpbBuilder(st, kind, nullptr, 0));
+        fill(st, builder.get());
+        const unsigned char *bytes = builder->getBuffer(st);
+        return std::vector<unsigned char>(bytes, bytes + builder->getBufferLength(st));
+    });
 }
 
 } // namespace clinova::fb

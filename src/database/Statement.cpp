@@ -1,11 +1,12 @@
 #include "database/Statement.h"
 
+#include "database/Connection.h"
 #include "database/FbClient.h"
-#include "database/TargetDatabase.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -144,18 +145,155 @@ bool TakeNull(const unsigned char *buf, const Statement::Slot &slot) {
     return flag != 0;
 }
 
+using Value = Statement::Value;
+using Slot = Statement::Slot;
+
+DatabaseError WrongType(const Slot &slot) {
+    return DatabaseError(FromUtf8(fmt::format("type de valeur incompatible avec le paramètre {}", slot.name)));
+}
+
+DatabaseError OutOfRange(const Slot &slot) {
+    return DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
+}
+
+// The value as text: a text or blob value itself, never copied (a memo may be long); any other value written
+// into converted.
+const std::string &TextOf(const Value &v, std::string &converted) {
+    switch (v.kind) {
+    case Value::Kind::Int:
+        return converted = std::to_string(v.i);
+    case Value::Kind::Double:
+        return converted = NumberText(v.d);
+    case Value::Kind::Date:
+        return converted = fmt::format("{:04}-{:02}-{:02}", v.t.date.year, v.t.date.month, v.t.date.day);
+    case Value::Kind::DateTime:
+        return converted = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", v.t.date.year, v.t.date.month,
+                                       v.t.date.day, v.t.hour, v.t.minute, v.t.second, v.t.millisecond);
+    default:
+        return v.s;
+    }
+}
+
+double NumberOf(const Slot &slot, const Value &v) {
+    switch (v.kind) {
+    case Value::Kind::Int:
+        return static_cast<double>(v.i);
+    case Value::Kind::Double:
+        return v.d;
+    case Value::Kind::Text:
+        return ParseNumber(slot.name, v.s);
+    default:
+        throw WrongType(slot);
+    }
+}
+
+// CHAR is padded with blanks, VARCHAR carries its length; a text longer than the column fails.
+void PutText(unsigned char *buf, const Slot &slot, const std::string &text) {
+    if (text.size() > slot.length)
+        throw DatabaseError(FromUtf8(fmt::format("troncature de texte : {} caractères pour {} au plus (paramètre {})",
+                                                 text.size(), slot.length, slot.name)));
+    if (slot.type == kVaryingType) {
+        Put<unsigned short>(buf, slot, static_cast<unsigned short>(text.size()));
+        std::memcpy(buf + slot.offset + 2, text.data(), text.size());
+    } else {
+        std::memset(buf + slot.offset, ' ', slot.length);
+        std::memcpy(buf + slot.offset, text.data(), text.size());
+    }
+}
+
+// SMALLINT, INTEGER, BIGINT and the NUMERIC and DECIMAL stored in them: the value times 10^-scale, rounded.
+void PutInteger(unsigned char *buf, const Slot &slot, const Value &v) {
+    std::int64_t scaled;
+    if (v.kind == Value::Kind::Int && slot.scale == 0) {
+        scaled = v.i;
+    } else {
+        const double d = NumberOf(slot, v) * static_cast<double>(Pow10(-slot.scale));
+        if (!(std::fabs(d) < 9.2e18))
+            throw OutOfRange(slot);
+        scaled = std::llround(d);
+    }
+    const auto put = [&]<typename T>(T) {
+        if (scaled < std::numeric_limits<T>::min() || scaled > std::numeric_limits<T>::max())
+            throw OutOfRange(slot);
+        Put<T>(buf, slot, static_cast<T>(scaled));
+    };
+    if (slot.type == SQL_SHORT)
+        put(short{});
+    else if (slot.type == SQL_LONG)
+        put(std::int32_t{});
+    else
+        put(std::int64_t{});
+}
+
+// DATE, TIME and TIMESTAMP: a date fills a timestamp at midnight; a time needs a moment.
+void PutMoment(unsigned char *buf, const Slot &slot, const Value &v) {
+    const bool moment = v.kind == Value::Kind::DateTime;
+    if (!moment && (v.kind != Value::Kind::Date || slot.type == SQL_TYPE_TIME))
+        throw WrongType(slot);
+    if (slot.type == SQL_TYPE_DATE)
+        Put<ISC_DATE>(buf, slot, EncodeDate(v.t.date));
+    else if (slot.type == SQL_TYPE_TIME)
+        Put<ISC_TIME>(buf, slot, EncodeTime(v.t));
+    else
+        Put<ISC_TIMESTAMP>(buf, slot, ISC_TIMESTAMP{EncodeDate(v.t.date), EncodeTime(v.t)});
+}
+
+constexpr std::size_t kBlobSegment = 32768;
+
+// A new blob holding the bytes, in the transaction; its identifier is what the parameter takes.
+ISC_QUAD WriteBlob(IAttachment *attachment, ITransaction *transaction, std::string_view bytes) {
+    ISC_QUAD id{};
+    fb::Handle<IBlob> blob(
+        fb::Call([&](ThrowStatusWrapper *st) { return attachment->createBlob(st, transaction, &id, 0, nullptr); }));
+    fb::Call([&](ThrowStatusWrapper *st) {
+        for (std::size_t pos = 0; pos < bytes.size(); pos += kBlobSegment) {
+            const std::size_t n = std::min(kBlobSegment, bytes.size() - pos);
+            blob->putSegment(st, static_cast<unsigned>(n), bytes.data() + pos);
+        }
+    });
+    fb::End(blob, [](auto *b, auto *st) { b->close(st); });
+    return id;
+}
+
+std::string ReadBlob(IAttachment *attachment, ITransaction *transaction, ISC_QUAD id) {
+    fb::Handle<IBlob> blob(
+        fb::Call([&](ThrowStatusWrapper *st) { return attachment->openBlob(st, transaction, &id, 0, nullptr); }));
+    std::string bytes;
+    fb::Call([&](ThrowStatusWrapper *st) {
+        char chunk[kBlobSegment];
+        for (;;) {
+            unsigned got = 0;
+            if (blob->getSegment(st, sizeof chunk, chunk, &got) == IStatus::RESULT_NO_DATA)
+                break;
+            bytes.append(chunk, got);
+        }
+    });
+    fb::End(blob, [](auto *b, auto *st) { b->close(st); });
+    return bytes;
+}
+
+// The statements that may write: inserts, updates and deletes, whose rows the server counts, and procedure
+// calls (a write with RETURNING is reported as one too), whose own writes it does not count.
+bool Writes(unsigned statementType) {
+    switch (statementType) {
+    case isc_info_sql_stmt_insert:
+    case isc_info_sql_stmt_update:
+    case isc_info_sql_stmt_delete:
+    case isc_info_sql_stmt_exec_procedure:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
-Statement::Statement(TargetDatabase &db, std::string_view sql) : db_(db) {
-    db_.Register(this);
+Statement::Statement(Connection &connection, std::string_view sql) : connection_(connection) {
     if (!sql.empty())
         SetSQL(sql);
 }
 
-Statement::~Statement() {
-    Release();
-    db_.Unregister(this);
-}
+Statement::~Statement() { Release(); }
 
 void Statement::SetSQL(std::string_view sql) {
     if (sql == text_ && statement_)
@@ -171,60 +309,65 @@ void Statement::SetSQL(std::string_view sql) {
 }
 
 void Statement::Release() noexcept {
-    fb::Status status;
-    if (cursor_) {
-        try {
-            cursor_->close(status.get());
-        } catch (const FbException &) {
-            cursor_->release();
-        }
-        cursor_ = nullptr;
+    if (Stale()) {
+        cursor_.reset();
+        statement_.reset();
+    } else {
+        fb::EndQuietly(cursor_, [](auto *cursor, auto *st) { cursor->close(st); });
+        fb::EndQuietly(statement_, [](auto *statement, auto *st) { statement->free(st); });
     }
-    if (inMeta_)
-        inMeta_->release();
-    if (outMeta_)
-        outMeta_->release();
-    inMeta_ = outMeta_ = nullptr;
-    if (statement_) {
-        try {
-            statement_->free(status.get());
-        } catch (const FbException &) {
-            statement_->release();
-        }
-        statement_ = nullptr;
-    }
+    inMeta_.reset();
+    outMeta_.reset();
+    preparedOn_.reset();
     eof_ = true;
 }
 
 void Statement::Prepare() {
-    if (statement_)
+    if (statement_ && !Stale())
         return;
-    if (!db_.IsOpen())
+    Release();
+    if (!connection_.IsOpen())
         throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));
+    // Taken over only once the whole form is read: a failure half-way leaves nothing prepared.
+    fb::Handle<IStatement> statement;
+    fb::Handle<IMessageMetadata> inMeta, outMeta;
+    unsigned type = 0, inLength = 0, outLength = 0;
     fb::Call([&](ThrowStatusWrapper *st) {
-        statement_ = db_.Attachment()->prepare(st, db_.Transaction(), static_cast<unsigned>(translated_.sql.size()),
-                                               translated_.sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-        statementType_ = statement_->getType(st);
-        inMeta_ = statement_->getInputMetadata(st);
-        outMeta_ = statement_->getOutputMetadata(st);
-        inBuffer_.assign(inMeta_->getMessageLength(st), 0);
-        outBuffer_.assign(outMeta_->getMessageLength(st), 0);
+        statement.reset(connection_.AttachmentHandle()->prepare(
+            st, connection_.TransactionHandle(), static_cast<unsigned>(translated_.sql.size()),
+            translated_.sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA));
+        type = statement->getType(st);
+        inMeta.reset(statement->getInputMetadata(st));
+        outMeta.reset(statement->getOutputMetadata(st));
+        inLength = inMeta->getMessageLength(st);
+        outLength = outMeta->getMessageLength(st);
     });
-    inSlots_ = ReadSlots(inMeta_);
-    outSlots_ = ReadSlots(outMeta_);
-    for (std::size_t i = 0; i < inSlots_.size() && i < translated_.names.size(); ++i) {
-        inSlots_[i].name = translated_.names[i];
-        inSlots_[i].value = nameIndex_.at(translated_.names[i]);
+    auto inSlots = ReadSlots(inMeta.get());
+    auto outSlots = ReadSlots(outMeta.get());
+    for (std::size_t i = 0; i < inSlots.size() && i < translated_.names.size(); ++i) {
+        inSlots[i].name = translated_.names[i];
+        inSlots[i].value = nameIndex_.at(translated_.names[i]);
     }
+    statement_ = std::move(statement);
+    inMeta_ = std::move(inMeta);
+    outMeta_ = std::move(outMeta);
+    statementType_ = type;
+    inSlots_ = std::move(inSlots);
+    outSlots_ = std::move(outSlots);
+    inBuffer_.assign(inLength, 0);
+    outBuffer_.assign(outLength, 0);
+    preparedOn_ = connection_.Lifetime();
 }
 
 void Statement::Close() {
-    if (cursor_) {
-        IResultSet *cursor = cursor_;
-        cursor_ = nullptr;
-        fb::Call([&](ThrowStatusWrapper *st) { cursor->close(st); });
-    }
     eof_ = true;
+    if (Stale()) {
+        cursor_.reset();
+        return;
+    }
+    // A cursor that fails to close is given up all the same: the statement must stay usable.
+    fb::Handle<IResultSet> cursor = std::move(cursor_);
+    fb::End(cursor, [](auto *c, auto *st) { c->close(st); });
 }
 
 void Statement::ClearParameters() {
@@ -299,137 +442,47 @@ void Statement::BindInput() {
     unsigned char *buf = inBuffer_.data();
     for (const Slot &slot : inSlots_) {
         const Value &v = *values_[slot.value];
-        const bool isNull = v.kind == Value::Kind::Null;
-        PutNull(buf, slot, isNull);
-        if (isNull)
-            continue;
-        const auto wrongType = [&]() {
-            return DatabaseError(FromUtf8(fmt::format("type de valeur incompatible avec le paramètre {}", slot.name)));
-        };
-        // Text and blob values are bound from the value itself, never copied: a memo may be long.
-        std::string converted;
-        const auto asText = [&]() -> const std::string & {
-            switch (v.kind) {
-            case Value::Kind::Int:
-                return converted = std::to_string(v.i);
-            case Value::Kind::Double:
-                return converted = NumberText(v.d);
-            case Value::Kind::Date:
-                return converted = fmt::format("{:04}-{:02}-{:02}", v.t.date.year, v.t.date.month, v.t.date.day);
-            case Value::Kind::DateTime:
-                return converted = fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02}.{:03}", v.t.date.year,
-                                               v.t.date.month, v.t.date.day, v.t.hour, v.t.minute, v.t.second,
-                                               v.t.millisecond);
-            default:
-                return v.s;
-            }
-        };
-        const auto asNumber = [&]() -> double {
-            switch (v.kind) {
-            case Value::Kind::Int:
-                return static_cast<double>(v.i);
-            case Value::Kind::Double:
-                return v.d;
-            case Value::Kind::Text:
-                return ParseNumber(slot.name, v.s);
-            default:
-                throw wrongType();
-            }
-        };
-        switch (slot.type) {
-        case kTextType:
-        case kVaryingType: {
-            const std::string &text = asText();
-            if (text.size() > slot.length)
-                throw DatabaseError(FromUtf8(fmt::format(
-                    "troncature de texte : {} caractères pour {} au plus (paramètre {})", text.size(), slot.length,
-                    slot.name)));
-            if (slot.type == kVaryingType) {
-                Put<unsigned short>(buf, slot, static_cast<unsigned short>(text.size()));
-                std::memcpy(buf + slot.offset + 2, text.data(), text.size());
-            } else {
-                std::memset(buf + slot.offset, ' ', slot.length);
-                std::memcpy(buf + slot.offset, text.data(), text.size());
-            }
-            break;
-        }
-        case SQL_SHORT:
-        case SQL_LONG:
-        case SQL_INT64: {
-            std::int64_t scaled;
-            if (v.kind == Value::Kind::Int && slot.scale == 0) {
-                scaled = v.i;
-            } else {
-                const double d = asNumber() * static_cast<double>(Pow10(-slot.scale));
-                if (!(std::fabs(d) < 9.2e18))
-                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
-                scaled = std::llround(d);
-            }
-            if (slot.type == SQL_SHORT) {
-                if (scaled < std::numeric_limits<short>::min() || scaled > std::numeric_limits<short>::max())
-                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
-                Put<short>(buf, slot, static_cast<short>(scaled));
-            } else if (slot.type == SQL_LONG) {
-                if (scaled < std::numeric_limits<std::int32_t>::min() ||
-                    scaled > std::numeric_limits<std::int32_t>::max())
-                    throw DatabaseError(FromUtf8(fmt::format("nombre hors limites (paramètre {})", slot.name)));
-                Put<std::int32_t>(buf, slot, static_cast<std::int32_t>(scaled));
-            } else {
-                Put<std::int64_t>(buf, slot, scaled);
-            }
-            break;
-        }
-        case SQL_FLOAT:
-            Put<float>(buf, slot, static_cast<float>(asNumber()));
-            break;
-        case SQL_DOUBLE:
-            Put<double>(buf, slot, asNumber());
-            break;
-        case SQL_TYPE_DATE:
-            if (v.kind != Value::Kind::Date && v.kind != Value::Kind::DateTime)
-                throw wrongType();
-            Put<ISC_DATE>(buf, slot, EncodeDate(v.t.date));
-            break;
-        case SQL_TYPE_TIME:
-            if (v.kind != Value::Kind::DateTime)
-                throw wrongType();
-            Put<ISC_TIME>(buf, slot, EncodeTime(v.t));
-            break;
-        case SQL_TIMESTAMP: {
-            if (v.kind != Value::Kind::Date && v.kind != Value::Kind::DateTime)
-                throw wrongType();
-            ISC_TIMESTAMP ts{EncodeDate(v.t.date), EncodeTime(v.t)};
-            Put<ISC_TIMESTAMP>(buf, slot, ts);
-            break;
-        }
-        case SQL_BOOLEAN:
-            Put<FB_BOOLEAN>(buf, slot, asNumber() != 0 ? FB_TRUE : FB_FALSE);
-            break;
-        case SQL_BLOB: {
-            const std::string &bytes = asText();
-            ISC_QUAD id{};
-            fb::Call([&](ThrowStatusWrapper *st) {
-                IBlob *blob = db_.Attachment()->createBlob(st, db_.Transaction(), &id, 0, nullptr);
-                try {
-                    constexpr std::size_t kSegment = 32768;
-                    for (std::size_t pos = 0; pos < bytes.size(); pos += kSegment) {
-                        const std::size_t n = std::min(kSegment, bytes.size() - pos);
-                        blob->putSegment(st, static_cast<unsigned>(n), bytes.data() + pos);
-                    }
-                    blob->close(st);
-                } catch (...) {
-                    blob->release();
-                    throw;
-                }
-            });
-            Put<ISC_QUAD>(buf, slot, id);
-            break;
-        }
-        case SQL_NULL:
-            break;
-        default:
-            throw wrongType();
-        }
+        PutNull(buf, slot, v.kind == Value::Kind::Null);
+        if (v.kind != Value::Kind::Null)
+            BindValue(slot, v);
+    }
+}
+
+void Statement::BindValue(const Slot &slot, const Value &v) {
+    unsigned char *buf = inBuffer_.data();
+    std::string converted;
+    switch (slot.type) {
+    case kTextType:
+    case kVaryingType:
+        PutText(buf, slot, TextOf(v, converted));
+        break;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        PutInteger(buf, slot, v);
+        break;
+    case SQL_FLOAT:
+        Put<float>(buf, slot, static_cast<float>(NumberOf(slot, v)));
+        break;
+    case SQL_DOUBLE:
+        Put<double>(buf, slot, NumberOf(slot, v));
+        break;
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TIMESTAMP:
+        PutMoment(buf, slot, v);
+        break;
+    case SQL_BOOLEAN:
+        Put<FB_BOOLEAN>(buf, slot, NumberOf(slot, v) != 0 ? FB_TRUE : FB_FALSE);
+        break;
+    case SQL_BLOB:
+        Put<ISC_QUAD>(buf, slot,
+                      WriteBlob(connection_.AttachmentHandle(), connection_.TransactionHandle(), TextOf(v, converted)));
+        break;
+    case SQL_NULL:
+        break;
+    default:
+        throw WrongType(slot);
     }
 }
 
@@ -437,12 +490,27 @@ void Statement::Execute() {
     Close();
     Prepare();
     BindInput();
+    Run();
+}
+
+void Statement::Run() {
     fb::Call([&](ThrowStatusWrapper *st) {
-        statement_->execute(st, db_.Transaction(), inMeta_, inBuffer_.data(), outMeta_,
+        statement_->execute(st, connection_.TransactionHandle(), inMeta_.get(), inBuffer_.data(), outMeta_.get(),
                             outSlots_.empty() ? nullptr : outBuffer_.data());
-        rowsAffected_ = statement_->getAffectedRecords(st);
     });
     eof_ = outSlots_.empty();
+    CountWrites();
+}
+
+void Statement::CountWrites() {
+    rowsAffected_ = 0;
+    if (statementType_ == isc_info_sql_stmt_savepoint)
+        connection_.SavepointExecuted(translated_.sql);
+    if (!Writes(statementType_))
+        return;
+    rowsAffected_ = fb::Call([&](ThrowStatusWrapper *st) { return statement_->getAffectedRecords(st); });
+    const bool procedure = statementType_ == isc_info_sql_stmt_exec_procedure;
+    connection_.RowsWritten(procedure ? std::max<std::uint64_t>(rowsAffected_, 1) : rowsAffected_);
 }
 
 bool Statement::Open() {
@@ -450,14 +518,15 @@ bool Statement::Open() {
     Prepare();
     BindInput();
     fb::Call([&](ThrowStatusWrapper *st) {
-        cursor_ = statement_->openCursor(st, db_.Transaction(), inMeta_, inBuffer_.data(), outMeta_, 0);
+        cursor_.reset(statement_->openCursor(st, connection_.TransactionHandle(), inMeta_.get(), inBuffer_.data(),
+                                             outMeta_.get(), 0));
     });
     eof_ = false;
     return Next();
 }
 
 bool Statement::Next() {
-    if (!cursor_) {
+    if (!cursor_ || Stale()) {
         eof_ = true;
         return false;
     }
@@ -638,26 +707,10 @@ std::string Statement::GetBlob(std::string_view column) const {
         return {};
     if (slot.type != SQL_BLOB)
         return GetText(column);
-    ISC_QUAD id = Take<ISC_QUAD>(outBuffer_.data(), slot);
-    return fb::Call([&](ThrowStatusWrapper *st) {
-        std::string bytes;
-        IBlob *blob = db_.Attachment()->openBlob(st, db_.Transaction(), &id, 0, nullptr);
-        try {
-            char chunk[32768];
-            for (;;) {
-                unsigned got = 0;
-                const int r = blob->getSegment(st, sizeof chunk, chunk, &got);
-                if (r == IStatus::RESULT_NO_DATA)
-                    break;
-                bytes.append(chunk, got);
-            }
-            blob->close(st);
-        } catch (...) {
-            blob->release();
-            throw;
-        }
-        return bytes;
-    });
+    if (!connection_.IsOpen() || Stale())
+        throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));
+    return ReadBlob(connection_.AttachmentHandle(), connection_.TransactionHandle(),
+                    Take<ISC_QUAD>(outBuffer_.data(), slot));
 }
 
 } // namespace clinova

@@ -1,8 +1,10 @@
 #pragma once
 // A prepared statement of the target database, written with :NAME parameters. It keeps its prepared
 // form across executions until its text changes or the connection closes, so that a step's loop
-// prepares each statement once.
+// prepares each statement once. It counts the rows its writes affect and reports them to the connection,
+// whose commit schedule decides when they are committed: no caller counts rows.
 
+#include "database/FbHandles.h"
 #include "database/NamedParameters.h"
 #include "normalized/DateTime.h"
 
@@ -14,22 +16,16 @@
 #include <unordered_map>
 #include <vector>
 
-namespace Firebird {
-class IStatement;
-class IResultSet;
-class IMessageMetadata;
-} // namespace Firebird
-
 namespace clinova {
 
-class TargetDatabase;
+class Connection;
 
 // What a column of a result holds, for code that copies rows without knowing the table.
 enum class ColumnKind { Integer, Decimal, Text, Date, Timestamp, Time, Blob, Boolean, Other };
 
-class Statement {
+class Statement final {
 public:
-    explicit Statement(TargetDatabase &db, std::string_view sql = {});
+    explicit Statement(Connection &connection, std::string_view sql = {});
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -66,13 +62,16 @@ public:
         MarkBlob(name);
     }
 
-    // Runs a statement that returns no rows, or one row (EXECUTE PROCEDURE ... RETURNING).
+    // Runs a statement that returns no rows, or one row (EXECUTE PROCEDURE ... RETURNING). The rows an insert,
+    // update or delete affects are reported to the connection; a procedure call counts as one row at least,
+    // since the server does not count the rows a procedure writes.
     void Execute();
     // Runs a select; true when it returned a first row, which is then the current row.
     bool Open();
     // Moves to the next row; false (and Eof) at the end.
     bool Next();
     bool Eof() const { return eof_; }
+    // The rows the last write affected, as the server counts them; 0 after any other statement.
     std::uint64_t RowsAffected() const { return rowsAffected_; }
 
     // Columns of the current row. Names are compared without regard to case.
@@ -89,31 +88,39 @@ public:
     DateTime GetDateTime(std::string_view column) const;
     std::string GetBlob(std::string_view column) const;
 
-    // Frees the prepared form (the connection is closing); the text and parameters stay.
-    void Release() noexcept;
-
     struct Value;
     struct Slot;
 
 private:
+    // Prepares the text on the connection, unless it is prepared on it already.
     void Prepare();
+    // Gives the prepared form back: freed on the server when its connection is still open, released without
+    // being used when that connection has gone. The text and parameters stay.
+    void Release() noexcept;
+    bool Stale() const { return preparedOn_.expired(); }
     void BindInput();
+    void BindValue(const Slot &slot, const Value &value);
+    // The one place where the statement runs on the server, and counts what it wrote.
+    void Run();
+    void CountWrites();
     const Slot &Column(std::string_view name) const;
     Value &Param(std::string_view name);
     void SetAll(std::string_view name, const Value &value);
     void TakeText(std::string_view name, std::string &value);
     void MarkBlob(std::string_view name);
 
-    TargetDatabase &db_;
+    Connection &connection_;
     std::string text_;
     NamedParameters translated_;
     std::vector<std::unique_ptr<Value>> values_; // one per name, NULL at start
     std::unordered_map<std::string, std::size_t> nameIndex_;
 
-    Firebird::IStatement *statement_ = nullptr;
-    Firebird::IResultSet *cursor_ = nullptr;
-    Firebird::IMessageMetadata *inMeta_ = nullptr;
-    Firebird::IMessageMetadata *outMeta_ = nullptr;
+    // The lifetime of the connection that the handles below belong to.
+    std::weak_ptr<const void> preparedOn_;
+    fb::Handle<Firebird::IStatement> statement_;
+    fb::Handle<Firebird::IMessageMetadata> inMeta_;
+    fb::Handle<Firebird::IMessageMetadata> outMeta_;
+    fb::Handle<Firebird::IResultSet> cursor_;
     std::vector<Slot> inSlots_;
     std::vector<Slot> outSlots_;
     std::vector<unsigned char> inBuffer_;

@@ -4,8 +4,6 @@
 #include "database/Statement.h"
 #include "normalized/Win1252.h"
 
-#include <algorithm>
-
 namespace clinova {
 
 using namespace Firebird;
@@ -21,21 +19,27 @@ std::string Trimmed(const std::string &s) {
     return s.substr(b, e - b);
 }
 
-std::vector<unsigned char> ConnectionParameters(ThrowStatusWrapper *st, bool create) {
-    IXpbBuilder *dpb = fb::Util()->getXpbBuilder(st, IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(st, isc_dpb_user_name, TargetDatabase::kUserName);
-    dpb->insertString(st, isc_dpb_password, fb::kPassword);
-    dpb->insertString(st, isc_dpb_lc_ctype, "WIN1252");
-    dpb->insertInt(st, isc_dpb_sql_dialect, 3);
-    if (create) {
-        dpb->insertInt(st, isc_dpb_page_size, 8192);
-        dpb->insertString(st, isc_dpb_set_db_charset, "WIN1252");
-        dpb->insertInt(st, isc_dpb_force_write, 1);
-    }
-    const unsigned char *buf = dpb->getBuffer(st);
-    std::vector<unsigned char> bytes(buf, buf + dpb->getBufferLength(st));
-    dpb->dispose();
-    return bytes;
+std::vector<unsigned char> ConnectionParameters(bool create) {
+    return fb::ParameterBlock(IXpbBuilder::DPB, [&](ThrowStatusWrapper *st, IXpbBuilder *dpb) {
+        dpb->insertString(st, isc_dpb_user_name, TargetDatabase::kUserName);
+        dpb->insertString(st, isc_dpb_password, fb::kPassword);
+        dpb->insertString(st, isc_dpb_lc_ctype, "WIN1252");
+        dpb->insertInt(st, isc_dpb_sql_dialect, 3);
+        if (create) {
+            dpb->insertInt(st, isc_dpb_page_size, 8192);
+            dpb->insertString(st, isc_dpb_set_db_charset, "WIN1252");
+            dpb->insertInt(st, isc_dpb_force_write, 1);
+        }
+    });
+}
+
+std::vector<unsigned char> TransactionParameters() {
+    return fb::ParameterBlock(IXpbBuilder::TPB, [](ThrowStatusWrapper *st, IXpbBuilder *tpb) {
+        tpb->insertTag(st, isc_tpb_write);
+        tpb->insertTag(st, isc_tpb_read_committed);
+        tpb->insertTag(st, isc_tpb_rec_version);
+        tpb->insertTag(st, isc_tpb_nowait);
+    });
 }
 
 } // namespace
@@ -51,141 +55,11 @@ bool IsSupportedBuild(int build) { return (build >= 75 && build <= 93) && build 
 
 TargetDatabase::TargetDatabase() = default;
 
-TargetDatabase::~TargetDatabase() {
-    try {
-        Close();
-    } catch (const Error &) {
-        // Nothing can be reported from here; an action always closes its connection itself.
-    }
-}
-
-void TargetDatabase::Register(Statement *statement) { statements_.push_back(statement); }
-
-void TargetDatabase::Unregister(Statement *statement) { std::erase(statements_, statement); }
-
-void TargetDatabase::ReleaseStatements() {
-    for (Statement *s : statements_)
-        s->Release();
-}
+// The generator statements go first; the connection then closes itself.
+TargetDatabase::~TargetDatabase() = default;
 
 void TargetDatabase::Open(const std::string &databaseName) {
-    Close();
-    fb::Call([&](ThrowStatusWrapper *st) {
-        const auto dpb = ConnectionParameters(st, false);
-        IProvider *provider = fb::Master()->getDispatcher();
-        try {
-            attachment_ = provider->attachDatabase(st, databaseName.c_str(), static_cast<unsigned>(dpb.size()),
-                                                   dpb.data());
-        } catch (...) {
-            provider->release();
-            throw;
-        }
-        provider->release();
-        IXpbBuilder *tpb = fb::Util()->getXpbBuilder(st, IXpbBuilder::TPB, nullptr, 0);
-        tpb->insertTag(st, isc_tpb_write);
-        tpb->insertTag(st, isc_tpb_read_committed);
-        tpb->insertTag(st, isc_tpb_rec_version);
-        tpb->insertTag(st, isc_tpb_nowait);
-        try {
-            transaction_ = attachment_->startTransaction(st, tpb->getBufferLength(st), tpb->getBuffer(st));
-        } catch (...) {
-            tpb->dispose();
-            Detach();
-            throw;
-        }
-        tpb->dispose();
-    });
-    pendingRows_ = 0;
-    commits_ = 0;
-    lastCommit_ = std::chrono::steady_clock::now();
-}
-
-void TargetDatabase::Abandon() noexcept {
-    Detach();
-    pendingRows_ = 0;
-}
-
-void TargetDatabase::Detach() noexcept {
-    ReleaseStatements();
-    fb::Status status;
-    if (transaction_) {
-        try {
-            transaction_->rollback(status.get());
-        } catch (const FbException &) {
-            transaction_->release();
-        }
-        transaction_ = nullptr;
-    }
-    if (attachment_) {
-        try {
-            attachment_->detach(status.get());
-        } catch (const FbException &) {
-            attachment_->release();
-        }
-        attachment_ = nullptr;
-    }
-}
-
-void TargetDatabase::Close() {
-    if (!attachment_)
-        return;
-    ReleaseStatements();
-    try {
-        if (transaction_) {
-            fb::Call([&](ThrowStatusWrapper *st) { transaction_->commit(st); });
-            transaction_ = nullptr;
-        }
-        fb::Call([&](ThrowStatusWrapper *st) { attachment_->detach(st); });
-        attachment_ = nullptr;
-    } catch (const DatabaseError &) {
-        Detach();
-        throw;
-    }
-}
-
-void TargetDatabase::Drop() {
-    if (!attachment_)
-        return;
-    ReleaseStatements();
-    fb::Call([&](ThrowStatusWrapper *st) {
-        if (transaction_) {
-            transaction_->rollback(st);
-            transaction_ = nullptr;
-        }
-        attachment_->dropDatabase(st);
-        attachment_ = nullptr;
-    });
-}
-
-void TargetDatabase::CommitRetaining() {
-    if (transaction_) {
-        fb::Call([&](ThrowStatusWrapper *st) { transaction_->commitRetaining(st); });
-        ++commits_;
-    }
-    pendingRows_ = 0;
-    lastCommit_ = std::chrono::steady_clock::now();
-}
-
-bool TargetDatabase::CommitDue() const {
-    return pendingRows_ >= kGroupRows ||
-           std::chrono::steady_clock::now() - lastCommit_ >= std::chrono::milliseconds(kGroupMilliseconds);
-}
-
-void TargetDatabase::RowWritten() {
-    ++pendingRows_;
-    if (policy_ == CommitPolicy::Strict || (!lineCommits_ && CommitDue()))
-        CommitRetaining();
-}
-
-void TargetDatabase::LineEnded() {
-    if (pendingRows_ > 0 && CommitDue())
-        CommitRetaining();
-}
-
-void TargetDatabase::RollbackRetaining() {
-    if (transaction_)
-        fb::Call([&](ThrowStatusWrapper *st) { transaction_->rollbackRetaining(st); });
-    pendingRows_ = 0;
+    Attach(databaseName, ConnectionParameters(false), TransactionParameters());
 }
 
 int TargetDatabase::ReadGenerator(std::string_view generator) {
@@ -225,30 +99,8 @@ int TargetDatabase::DrawNewID(std::string_view generator) {
     return id;
 }
 
-void TargetDatabase::ExecuteImmediate(std::string_view sql) {
-    if (!attachment_)
-        throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));
-    const std::string text(sql);
-    fb::Call([&](ThrowStatusWrapper *st) {
-        attachment_->execute(st, transaction_, static_cast<unsigned>(text.size()), text.c_str(), 3, nullptr, nullptr,
-                             nullptr, nullptr);
-    });
-}
-
 void TargetDatabase::Create(const std::string &databaseName) {
-    fb::Call([&](ThrowStatusWrapper *st) {
-        const auto dpb = ConnectionParameters(st, true);
-        IProvider *provider = fb::Master()->getDispatcher();
-        try {
-            IAttachment *att =
-                provider->createDatabase(st, databaseName.c_str(), static_cast<unsigned>(dpb.size()), dpb.data());
-            att->detach(st);
-        } catch (...) {
-            provider->release();
-            throw;
-        }
-        provider->release();
-    });
+    Attachment::Create(databaseName, ConnectionParameters(true)).Detach();
 }
 
 } // namespace clinova

@@ -54,6 +54,15 @@ public:
         db.Close();
     }
 
+    // Ends a connection to this database from outside, as its administrator would: the next call of that
+    // connection fails as a lost connection does, and what it had not committed is gone.
+    void EndConnection(TargetDatabase &victim) const {
+        Statement id(victim, "select CURRENT_CONNECTION as ID from RDB$DATABASE");
+        const std::string attachment = id.Open() ? std::to_string(id.GetInt64("ID")) : "-1";
+        id.Close();
+        Exec("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = " + attachment);
+    }
+
 private:
     TempDir dir_;
     std::string path_;

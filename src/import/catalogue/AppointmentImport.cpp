@@ -126,7 +126,6 @@ public:
         // The product's web agenda compares the moments of change in UTC.
         q.SetDateTime("WEB_DT_UTC0_CHANGE", LocalTimeToUTC(Now()));
         q.Execute();
-        state_.db.RowWritten();
         return LineOutcome::Imported;
     }
 

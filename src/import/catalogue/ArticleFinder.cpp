@@ -1,6 +1,7 @@
 #include "import/catalogue/ArticleFinder.h"
 
 #include "database/DatabaseError.h"
+#include "database/TargetDatabase.h"
 #include "normalized/Conversions.h"
 
 namespace clinova {

@@ -53,7 +53,6 @@ void doImportationVilles(RunState &state) {
             QVille.SetText("VILLE", town);
             QVille.SetNull("DEBUTTEL");
             QVille.Execute();
-            state.db.RowWritten();
             return LineOutcome::Imported;
         },
         [&state] { EmptyVilles(state.db); });

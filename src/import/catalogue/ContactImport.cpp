@@ -117,7 +117,6 @@ public:
         if (line.Has("NOTES"))
             q.SetText("NOTES", VerticalTabsToLines(line.Field("NOTES")));
         q.Execute();
-        state_.db.RowWritten();
 
         // Recorded as soon as the contact exists, so that its clients find it even if filing it fails.
         const std::string &sourceID = line.Field("ID_CONTACT");
@@ -162,7 +161,6 @@ private:
         QInsertCategory_.SetInt("ID", id);
         QInsertCategory_.SetText("LIBELLE", label);
         QInsertCategory_.Execute();
-        state_.db.RowWritten();
         return id;
     }
 
@@ -174,7 +172,6 @@ private:
         QInsertMembership_.SetInt("IDCAT", category);
         QInsertMembership_.SetInt("IDCONTACT", contact);
         QInsertMembership_.Execute();
-        state_.db.RowWritten();
     }
 
     RunState &state_;

@@ -64,8 +64,6 @@ bool DosageWriter::AddDosage(std::string_view text, std::string_view gtin) {
         QueryLink.SetText("GTIN", Trim(gtin));
         QueryLink.Execute();
         linkWritten = true;
-        db_.RowWritten();
-        db_.RowWritten();
         return true;
     } catch (const std::exception &e) {
         lastError_ = e.what();

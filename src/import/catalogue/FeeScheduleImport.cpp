@@ -64,7 +64,6 @@ public:
         QCategorieActes.SetText("LIBELLE", line.Field("LIBELLE_CATEGORIE"));
         QCategorieActes.SetInt("ID_SITE", site_);
         QCategorieActes.Execute();
-        state_.db.RowWritten();
         return LineOutcome::Imported;
     }
 
@@ -85,7 +84,6 @@ public:
         QTarifsActes.SetDouble("TAUXTVA", rate / 100.0);
         QTarifsActes.SetInt("ID_SITE", site_);
         QTarifsActes.Execute();
-        state_.db.RowWritten();
         return LineOutcome::Imported;
     }
 

@@ -90,7 +90,6 @@ public:
         if (coef.present)
             QUpdate.SetDouble("COEF", coef.value / 1000.0);
         QUpdate.Execute();
-        state_.db.RowWritten();
         return LineOutcome::Imported;
     }
 

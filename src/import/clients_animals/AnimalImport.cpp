@@ -136,7 +136,6 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     // weight behind, attached to nothing or to another animal of the same ID.
     const int weightID = keys.weight != 0 ? state_.db.DrawNewID("CURRENT_ID_POIDS") : -1;
     QAni_.Execute();
-    state_.db.RowWritten();
     lists.fSourceIDAnimalList.Add(sourceID);
     lists.fSourceIDNewAnimalList.Add(sourceID);
     lists.fDatabaseIDAnimalList.Add(animalID);
@@ -152,7 +151,6 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
             QPoids_.SetDateTime("DT_HISTORIQUE", keys.weighed);
             QPoids_.SetDouble("POIDS", keys.weight);
             QPoids_.Execute();
-            state_.db.RowWritten();
         });
     }
     line.AfterMainRow(

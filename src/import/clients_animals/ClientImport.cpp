@@ -110,7 +110,6 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
     }
 
     QClient_.Execute();
-    state_.db.RowWritten();
     // The client stays when its phone numbers cannot be filed for the caller display: a warning of the line.
     line.AfterMainRow([&] { UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones); });
     loyalty_.AddLoyaltyRows(id, card);

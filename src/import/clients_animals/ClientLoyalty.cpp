@@ -70,7 +70,6 @@ bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, i
         membership_.SetInt("ID", clientID);
         membership_.Execute();
         db_.ExecuteImmediate("RELEASE SAVEPOINT FIDELITE01_ROW");
-        db_.RowWritten();
         return true;
     } catch (const std::exception &) {
         try {

@@ -83,7 +83,6 @@ void PassportImport::doAddPasseport(const std::string &passportNumber, const std
     Q1_.SetInt("PAR_MON_ETABLISSEMENT", 1);
     Q1_.SetText("NOM_ANIMAL", Q2_.GetText("NOM"));
     Q1_.Execute();
-    db_.RowWritten();
 }
 
 } // namespace clinova

@@ -90,7 +90,6 @@ public:
             q.SetInt("ID_USER", line.Has("ID_USER") ? StrToInt(line.Field("ID_USER")) : state_.IDDefaultUser);
         }
         q.Execute();
-        state_.db.RowWritten();
         latest_.Record(animalID, DaysFromCivil(day), grams);
         return LineOutcome::Imported;
     }
@@ -119,7 +118,6 @@ void CopyLatestWeights(RunState &state, const LatestWeights &latest) {
             QPart1.SetInt("ID_ANIMAL", entry.animalID);
             QPart1.SetDouble("POIDS", entry.grams / 1000.0);
             QPart1.Execute();
-            state.db.RowWritten();
         } catch (const std::exception &e) {
             op.AddToLog("POIDS.TXT/erreue ajout poids dans fiche animal ID_ANIMAL_CN=" +
                         std::to_string(entry.animalID) + "/" + e.what());

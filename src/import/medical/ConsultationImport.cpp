@@ -112,7 +112,6 @@ public:
             return LineOutcome::Matched;
         }
         QConsult.Execute();
-        state_.db.RowWritten();
         state_.lists.fSourceIDConsultList.Add(std::to_string(line.Number() + 1));
         state_.lists.fDatabaseIDConsultList.Add(id);
         return LineOutcome::Imported;

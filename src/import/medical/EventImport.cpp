@@ -65,7 +65,6 @@ public:
         QEvent.SetInt("ID_USER", state_.IDDefaultUser);
         QEvent.SetInt("ID_SITE", GetSiteID(o));
         QEvent.Execute();
-        state_.db.RowWritten();
 
         state_.lists.fSourceIDEventList.Add(line.Field("ID_EVENEMENT"));
         state_.lists.fDatabaseIDEventList.Add(id);

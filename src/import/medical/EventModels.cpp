@@ -52,7 +52,6 @@ void doCreateRelancesConfig(EventModelStatements &statements, const RelancesConf
         insert.SetText("LIBELLE_EVENT", label);
         insert.SetBlob("CONTENT", ini.GetText());
         insert.Execute();
-        statements.db.RowWritten();
     } catch (const std::exception &) {
         // The models only spare the practice some typing: the events and reminders are imported already,
         // and a model that cannot be written is left for the practice to create.

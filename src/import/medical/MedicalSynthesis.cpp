@@ -112,7 +112,6 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
                 QSynthese_2.SetText("SYNTHESE_DOSSIER", summaries.at(animal));
                 QSynthese_2.SetInt("ID", animal);
                 QSynthese_2.Execute();
-                state.db.RowWritten();
                 op.ProcessPendingMessages();
             } catch (const std::exception &e) {
                 // A reloaded source list can be shorter than its target list.
@@ -155,7 +154,6 @@ RunOutcome Button1Click(RunState &state) {
                 QPart1.SetText("SYNTHESE", ConsultationSummaryText(Query.GetBlob("CARTON")));
                 QPart1.SetInt("ID", Query.GetInt("ID"));
                 QPart1.Execute();
-                state.db.RowWritten();
                 op.ProcessPendingMessages();
                 if (op.Interrupted())
                     break;

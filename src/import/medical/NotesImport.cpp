@@ -41,7 +41,6 @@ public:
         QNotes.SetInt("ID_HOSPI", -1);
         QNotes.SetInt("ID_SITE", GetSiteID(state_.options));
         QNotes.Execute();
-        state_.db.RowWritten();
         return LineOutcome::Imported;
     }
 

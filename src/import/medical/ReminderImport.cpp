@@ -78,7 +78,6 @@ public:
         QRelance.SetInt("ID_USER", state_.IDDefaultUser);
         QRelance.SetInt("ID_SITE", GetSiteID(o));
         QRelance.Execute();
-        state_.db.RowWritten();
         state_.lists.fSourceIDRelanceList.Add(sourceEvent);
         state_.lists.fDatabaseIDRelanceList.Add(id);
 
@@ -88,7 +87,6 @@ public:
                 QUpdateEvent.SetInt("ID_RELANCE", id);
                 QUpdateEvent.SetInt("ID", event);
                 QUpdateEvent.Execute();
-                state_.db.RowWritten();
             });
         }
         models_.Remember(category, label);

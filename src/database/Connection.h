@@ -1,0 +1,88 @@
+#pragma once
+// One attachment and its one transaction, as the statements see them: the handles of the moment, a lifetime
+// that tells a statement whether what it prepared still belongs to them, and the commits of the rows the
+// statements write, which the connection's commit schedule decides.
+
+#include "database/Attachment.h"
+#include "database/CommitSchedule.h"
+#include "database/Transaction.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clinova {
+
+class Connection {
+public:
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    bool IsOpen() const { return attachment_.IsAttached(); }
+    // Commits the active transaction and detaches. The connection is closed even when the commit fails; the
+    // failure is then thrown.
+    void Close();
+    // The connection is lost: gives the handles up without trying to commit; the rows not committed are gone.
+    void Abandon() noexcept;
+    // Deletes the database it is attached to, file included, and leaves the connection closed: for a database
+    // this program made and must not leave behind.
+    void Drop();
+
+    // Runs one statement without parameters (DDL of the schema scripts, deletes of the cleaning, savepoints).
+    // The server does not tell how many rows such a statement writes: its callers commit them themselves.
+    void ExecuteImmediate(std::string_view sql);
+
+    // Makes every row written so far permanent and keeps the transaction open.
+    void CommitRetaining();
+    void RollbackRetaining();
+    // Before the operator is shown anything, and before and after a step's lines: commits the rows that wait.
+    void CommitPendingRows();
+    // The end of a data line: commits when a grouped commit is due.
+    void LineEnded();
+    void SetLineCommits(bool on) { schedule_.SetLineCommits(on); }
+    void SetCommitPolicy(CommitPolicy policy) { schedule_.SetPolicy(policy); }
+    CommitPolicy Policy() const { return schedule_.Policy(); }
+    // Rows written since the last commit.
+    int PendingRows() const { return schedule_.PendingRows(); }
+    // Successful commits since the connection was opened.
+    std::uint64_t Commits() const { return schedule_.Commits(); }
+
+    // What the statements run on.
+    Firebird::IAttachment *AttachmentHandle() const { return attachment_.Get(); }
+    Firebird::ITransaction *TransactionHandle() const { return transaction_.Get(); }
+    // Expires when the attachment is closed or lost: a statement prepared before must be prepared again, and
+    // gives its old handles back without using them.
+    std::weak_ptr<const void> Lifetime() const { return lifetime_; }
+    // A statement has written rows (inserted, updated, deleted, or through a procedure).
+    void RowsWritten(std::uint64_t rows);
+    // A statement has set, released or rolled back to a savepoint.
+    void SavepointExecuted(std::string_view sql);
+
+protected:
+    Connection() = default;
+    // Closes the connection; a failure cannot be reported from here, so an action closes it itself.
+    ~Connection();
+
+    // Closes the connection when it is open, attaches with these parameters (DPB) and starts the transaction
+    // (TPB).
+    void Attach(const std::string &databaseName, const std::vector<unsigned char> &attachParameters,
+                const std::vector<unsigned char> &transactionParameters);
+
+private:
+    // The handles leave the connection before they are ended, so that whatever fails, it is closed.
+    struct Handles {
+        Attachment attachment;
+        Transaction transaction; // after the attachment: ended first
+    };
+    Handles TakeHandles() noexcept;
+    void RequireOpen() const;
+
+    Attachment attachment_;
+    Transaction transaction_;
+    std::shared_ptr<const int> lifetime_;
+    CommitSchedule schedule_;
+};
+
+} // namespace clinova
