@@ -36,6 +36,9 @@
 
 namespace {
 
+// --one-by-one: every request to the server made on its own, as before the round trips were spared.
+bool gOneByOne = false;
+
 using namespace clinova;
 using bench::LatencyRelay;
 using bench::RelayCounts;
@@ -128,6 +131,7 @@ double FloorSeconds(const std::string &importPath, const std::string &work, cons
     source.Open(importPath);
     TargetDatabase db;
     db.Open(Name(server, path));
+    db.SetBatching(!gOneByOne);
     rows = 0;
     const auto started = Clock::now();
     for (const auto &t : kTargets) {
@@ -277,6 +281,7 @@ ImportResult Import(const std::string &source, const std::string &work, const Ro
     RunState state(op);
     state.options.edPathNameDatabase = Name(server, path);
     state.options.cbCommitParLigne = strict;
+    state.options.cbEnvoisGroupes = !gOneByOne;
     ScanSourceFolder(state, copy);
     if (!only.empty())
         for (const auto &file : SourceFiles()) {
@@ -362,6 +367,7 @@ int main(int argc, char **argv) {
     app.add_flag("--strict-sample", strictSample, "also import clients and animals under the strict policy");
     app.add_flag("--strict", strictWhole, "also run the whole import under the strict policy (slow)");
     app.add_flag("--no-floor", noFloor);
+    app.add_flag("--one-by-one", gOneByOne, "every request to the server on its own (cbEnvoisGroupes off)");
     auto *rttOption = app.add_option("--rtt", rtt, "through a relay adding MS milliseconds to every round trip")
                           ->needs("--server")
                           ->check(CLI::Range(0.0, 1000.0));

@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 usage() {
     echo "usage: bench/run.sh [--scale small|medium|large | --source DIR [--copies N]] [--server [--rtt MS]]" \
-        "[--strict-sample] [--strict] [--no-floor]" >&2
+        "[--strict-sample] [--strict] [--no-floor] [--one-by-one]" >&2
     exit 2
 }
 scale=small
@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
         --rtt) rtt=$2; shift 2 ;;
         --source) from=$(cd "$2" && pwd) || usage; shift 2 ;;
         --copies) copies=$2; shift 2 ;;
-        --strict-sample | --strict | --no-floor) extra+=("$1"); shift ;;
+        --strict-sample | --strict | --no-floor | --one-by-one) extra+=("$1"); shift ;;
         *) usage ;;
     esac
 done

@@ -70,6 +70,7 @@ void OpenTargetDatabase(RunState &state) {
         throw DatabaseError(ConnectionFailureLeadIn() + e.what(), e.Code());
     }
     state.db.SetCommitPolicy(state.options.cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped);
+    state.db.SetBatching(state.options.cbEnvoisGroupes);
     state.op.ProcessPendingMessages();
 }
 

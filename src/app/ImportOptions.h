@@ -68,6 +68,9 @@ struct ImportOptions {
     bool cbPoidsQuePourNewAnimaux = false;
     Date DateTimePicker{2019, 1, 1};
     bool cbCommitParLigne = false; // strict commit policy: one commit per row written
+    // Requests to the server grouped (identifiers reserved in blocks, documents sent with their rows); off,
+    // every request is made on its own, as a comparison and a fallback.
+    bool cbEnvoisGroupes = true;
     // Source files written as UTF-8 are read as UTF-8 and converted; without it such a file is not imported.
     bool cbFichiersUTF8 = false;
 

@@ -31,11 +31,17 @@ void Connection::Attach(const std::string &databaseName, const std::vector<unsig
     transaction_ = std::move(transaction);
     lifetime_ = std::make_shared<const int>(0);
     schedule_.Reset();
+    ids_.Reset();
 }
 
 void Connection::Close() {
     if (!IsOpen())
         return;
+    try {
+        ids_.GiveBack();
+    } catch (const Error &) {
+        // Identifiers not given back are only a gap in the numbering; the commit below is what matters.
+    }
     Handles handles = TakeHandles();
     if (handles.transaction.IsActive())
         handles.transaction.Commit();
@@ -44,12 +50,14 @@ void Connection::Close() {
 
 void Connection::Abandon() noexcept {
     TakeHandles();
+    ids_.Forget();
 }
 
 void Connection::Drop() {
     if (!IsOpen())
         return;
     Handles handles = TakeHandles();
+    ids_.Forget();
     if (handles.transaction.IsActive())
         handles.transaction.Rollback();
     handles.attachment.Drop();
@@ -68,6 +76,24 @@ void Connection::ExecuteImmediate(std::string_view sql) {
                                    nullptr, nullptr, nullptr);
     });
     SavepointExecuted(text);
+    // A generator restarted: what was reserved from it no longer follows its value.
+    const std::string upper = UpperCase1252(text);
+    if (upper.find("SEQUENCE") != std::string::npos || upper.find("GENERATOR") != std::string::npos)
+        ids_.Forget();
+}
+
+void Connection::SetBatching(bool on) {
+    if (on == batching_)
+        return;
+    if (IsOpen())
+        ids_.GiveBack();
+    batching_ = on;
+    ids_.SetBlocks(on);
+}
+
+std::int64_t Connection::NextID(std::string_view generator) {
+    RequireOpen();
+    return ids_.Next(generator);
 }
 
 void Connection::CommitRetaining() {

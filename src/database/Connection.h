@@ -5,6 +5,7 @@
 
 #include "database/Attachment.h"
 #include "database/CommitSchedule.h"
+#include "database/IdReservations.h"
 #include "database/Transaction.h"
 
 #include <cstdint>
@@ -44,6 +45,14 @@ public:
     void SetLineCommits(bool on) { schedule_.SetLineCommits(on); }
     void SetCommitPolicy(CommitPolicy policy) { schedule_.SetPolicy(policy); }
     CommitPolicy Policy() const { return schedule_.Policy(); }
+    // Whether the round trips to the server are spared (identifiers reserved in blocks, documents sent with
+    // their rows, no count asked for a row an insert is known to write); off, every request is made one by
+    // one, as a comparison and a fallback.
+    void SetBatching(bool on);
+    bool Batching() const { return batching_; }
+    // The next identifier of a generator (a failure thrown), and the last one handed out per generator.
+    std::int64_t NextID(std::string_view generator);
+    const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return ids_.LastDrawn(); }
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
@@ -83,6 +92,8 @@ private:
     Transaction transaction_;
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
+    bool batching_ = true;
+    IdReservations ids_{*this};
 };
 
 } // namespace clinova

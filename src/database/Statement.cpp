@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -33,7 +34,17 @@ struct Statement::Slot {
     unsigned length = 0;
     unsigned offset = 0;
     unsigned nullOffset = 0;
+    unsigned subType = 0;
+    unsigned charSet = 0;
     std::size_t value = 0; // parameters: index of the value they take
+};
+
+// A layout of the parameters' message: the one the server described, or the same with some blob parameters
+// sent as texts of a given length, which the server turns into the blobs itself.
+struct Statement::InputForm {
+    fb::Handle<IMessageMetadata> meta;
+    std::vector<Slot> slots;
+    std::vector<unsigned char> buffer;
 };
 
 namespace {
@@ -119,6 +130,8 @@ std::vector<Statement::Slot> ReadSlots(IMessageMetadata *meta) {
             s.length = meta->getLength(st, i);
             s.offset = meta->getOffset(st, i);
             s.nullOffset = meta->getNullOffset(st, i);
+            s.subType = static_cast<unsigned>(meta->getSubType(st, i));
+            s.charSet = meta->getCharSet(st, i);
         }
         return slots;
     });
@@ -272,6 +285,21 @@ std::string ReadBlob(IAttachment *attachment, ITransaction *transaction, ISC_QUA
     return bytes;
 }
 
+// Whether the word stands in the text (case ignored), not as part of a longer name.
+bool HasWord(std::string_view text, std::string_view word) {
+    const std::string upper = UpperCase1252(text);
+    const auto isNamePart = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
+    };
+    for (std::size_t at = upper.find(word); at != std::string::npos; at = upper.find(word, at + 1)) {
+        const bool startsWord = at == 0 || !isNamePart(upper[at - 1]);
+        const std::size_t end = at + word.size();
+        if (startsWord && (end == upper.size() || !isNamePart(upper[end])))
+            return true;
+    }
+    return false;
+}
+
 // The statements that may write: inserts, updates and deletes, whose rows the server counts, and procedure
 // calls (a write with RETURNING is reported as one too), whose own writes it does not count.
 bool Writes(unsigned statementType) {
@@ -316,6 +344,8 @@ void Statement::Release() noexcept {
         fb::EndQuietly(cursor_, [](auto *cursor, auto *st) { cursor->close(st); });
         fb::EndQuietly(statement_, [](auto *statement, auto *st) { statement->free(st); });
     }
+    input_ = nullptr;
+    inputForms_.clear();
     inMeta_.reset();
     outMeta_.reset();
     preparedOn_.reset();
@@ -352,6 +382,7 @@ void Statement::Prepare() {
     inMeta_ = std::move(inMeta);
     outMeta_ = std::move(outMeta);
     statementType_ = type;
+    singleRowInsert_ = type == isc_info_sql_stmt_insert && !HasWord(translated_.sql, "SELECT");
     inSlots_ = std::move(inSlots);
     outSlots_ = std::move(outSlots);
     inBuffer_.assign(inLength, 0);
@@ -438,18 +469,96 @@ void Statement::SetBlob(std::string_view name, std::string_view bytes) {
     v.s.assign(bytes);
 }
 
+namespace {
+
+// Documents up to this size travel as texts inside the message; longer ones are written as blobs first.
+constexpr unsigned kInlineText = 32765;
+// The parameters' message stays below this size, whatever texts it carries.
+constexpr std::size_t kMessageLimit = 60000;
+constexpr unsigned kOctets = 1;
+
+// The text length a document is sent with: a few sizes only, so that few layouts are made.
+unsigned InlineLength(std::size_t size) {
+    unsigned length = 64;
+    while (length < size)
+        length *= 2;
+    return std::min(length, kInlineText);
+}
+
+} // namespace
+
+Statement::InputForm *Statement::ChooseInputForm() {
+    if (!connection_.Batching())
+        return nullptr;
+    std::vector<unsigned> lengths(inSlots_.size(), 0);
+    std::size_t total = inBuffer_.size();
+    bool any = false;
+    std::string converted;
+    for (std::size_t i = 0; i < inSlots_.size(); ++i) {
+        const Slot &slot = inSlots_[i];
+        const Value &v = *values_[slot.value];
+        if (slot.type != SQL_BLOB || v.kind == Value::Kind::Null)
+            continue;
+        const std::size_t size = TextOf(v, converted).size();
+        if (size > kInlineText)
+            continue;
+        const unsigned length = InlineLength(size);
+        if (total + length + 2 > kMessageLimit)
+            continue;
+        total += length + 2;
+        lengths[i] = length;
+        any = true;
+    }
+    if (!any)
+        return nullptr;
+    std::string key;
+    for (const unsigned length : lengths)
+        key += std::to_string(length) + ",";
+    auto &form = inputForms_[key];
+    if (!form)
+        form = MakeInputForm(lengths);
+    return form.get();
+}
+
+std::unique_ptr<Statement::InputForm> Statement::MakeInputForm(const std::vector<unsigned> &lengths) const {
+    auto form = std::make_unique<InputForm>();
+    unsigned messageLength = 0;
+    fb::Call([&](ThrowStatusWrapper *st) {
+        fb::Handle<IMetadataBuilder> builder(inMeta_->getBuilder(st));
+        for (unsigned i = 0; i < lengths.size(); ++i) {
+            if (lengths[i] == 0)
+                continue;
+            const Slot &slot = inSlots_[i];
+            builder->setType(st, i, SQL_VARYING);
+            builder->setSubType(st, i, 0);
+            builder->setLength(st, i, lengths[i]);
+            // A text document keeps its character set; binary bytes go as they are.
+            builder->setCharSet(st, i, slot.subType == isc_blob_text ? slot.charSet : kOctets);
+        }
+        form->meta.reset(builder->getMetadata(st));
+        messageLength = form->meta->getMessageLength(st);
+    });
+    form->slots = ReadSlots(form->meta.get());
+    for (std::size_t i = 0; i < form->slots.size(); ++i) {
+        form->slots[i].name = inSlots_[i].name;
+        form->slots[i].value = inSlots_[i].value;
+    }
+    form->buffer.assign(messageLength, 0);
+    return form;
+}
+
 void Statement::BindInput() {
-    unsigned char *buf = inBuffer_.data();
-    for (const Slot &slot : inSlots_) {
+    input_ = ChooseInputForm();
+    unsigned char *buf = input_ ? input_->buffer.data() : inBuffer_.data();
+    for (const Slot &slot : input_ ? input_->slots : inSlots_) {
         const Value &v = *values_[slot.value];
         PutNull(buf, slot, v.kind == Value::Kind::Null);
         if (v.kind != Value::Kind::Null)
-            BindValue(slot, v);
+            BindValue(buf, slot, v);
     }
 }
 
-void Statement::BindValue(const Slot &slot, const Value &v) {
-    unsigned char *buf = inBuffer_.data();
+void Statement::BindValue(unsigned char *buf, const Slot &slot, const Value &v) {
     std::string converted;
     switch (slot.type) {
     case kTextType:
@@ -495,7 +604,8 @@ void Statement::Execute() {
 
 void Statement::Run() {
     fb::Call([&](ThrowStatusWrapper *st) {
-        statement_->execute(st, connection_.TransactionHandle(), inMeta_.get(), inBuffer_.data(), outMeta_.get(),
+        statement_->execute(st, connection_.TransactionHandle(), input_ ? input_->meta.get() : inMeta_.get(),
+                            input_ ? input_->buffer.data() : inBuffer_.data(), outMeta_.get(),
                             outSlots_.empty() ? nullptr : outBuffer_.data());
     });
     eof_ = outSlots_.empty();
@@ -504,22 +614,48 @@ void Statement::Run() {
 
 void Statement::CountWrites() {
     rowsAffected_ = 0;
+    countAsked_ = true;
     if (statementType_ == isc_info_sql_stmt_savepoint)
         connection_.SavepointExecuted(translated_.sql);
     if (!Writes(statementType_))
         return;
-    rowsAffected_ = fb::Call([&](ThrowStatusWrapper *st) { return statement_->getAffectedRecords(st); });
     const bool procedure = statementType_ == isc_info_sql_stmt_exec_procedure;
+    if (connection_.Batching() && connection_.Policy() == CommitPolicy::Grouped) {
+        // Asking the server for the count is one more request and answer. An INSERT ... VALUES that ran wrote
+        // its row; any other write is counted as one row for the grouped commits, which only need to know
+        // that something waits, and its exact count is asked for only when a caller reads it. A commit per row
+        // needs the exact count: a write of no row commits nothing.
+        rowsAffected_ = 1;
+        countAsked_ = singleRowInsert_ || procedure;
+        connection_.RowsWritten(1);
+        return;
+    }
+    rowsAffected_ = AskRowsAffected();
     connection_.RowsWritten(procedure ? std::max<std::uint64_t>(rowsAffected_, 1) : rowsAffected_);
+}
+
+std::uint64_t Statement::AskRowsAffected() const {
+    return fb::Call([&](ThrowStatusWrapper *st) { return statement_->getAffectedRecords(st); });
+}
+
+std::uint64_t Statement::RowsAffected() const {
+    if (!countAsked_) {
+        countAsked_ = true;
+        rowsAffected_ = statement_ && !Stale() ? AskRowsAffected() : 0;
+    }
+    return rowsAffected_;
 }
 
 bool Statement::Open() {
     Close();
+    rowsAffected_ = 0;
+    countAsked_ = true;
     Prepare();
     BindInput();
     fb::Call([&](ThrowStatusWrapper *st) {
-        cursor_.reset(statement_->openCursor(st, connection_.TransactionHandle(), inMeta_.get(), inBuffer_.data(),
-                                             outMeta_.get(), 0));
+        cursor_.reset(statement_->openCursor(st, connection_.TransactionHandle(),
+                                             input_ ? input_->meta.get() : inMeta_.get(),
+                                             input_ ? input_->buffer.data() : inBuffer_.data(), outMeta_.get(), 0));
     });
     eof_ = false;
     return Next();

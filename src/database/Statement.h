@@ -10,6 +10,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,7 +73,7 @@ public:
     bool Next();
     bool Eof() const { return eof_; }
     // The rows the last write affected, as the server counts them; 0 after any other statement.
-    std::uint64_t RowsAffected() const { return rowsAffected_; }
+    std::uint64_t RowsAffected() const;
 
     // Columns of the current row. Names are compared without regard to case.
     int ColumnCount() const;
@@ -90,6 +91,7 @@ public:
 
     struct Value;
     struct Slot;
+    struct InputForm;
 
 private:
     // Prepares the text on the connection, unless it is prepared on it already.
@@ -99,10 +101,15 @@ private:
     void Release() noexcept;
     bool Stale() const { return preparedOn_.expired(); }
     void BindInput();
-    void BindValue(const Slot &slot, const Value &value);
+    void BindValue(unsigned char *buffer, const Slot &slot, const Value &value);
+    // The layout the current values are sent with: the described one (nullptr), or one where documents that
+    // fit travel as texts inside the message instead of as blobs created beforehand, a request each.
+    InputForm *ChooseInputForm();
+    std::unique_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
     // The one place where the statement runs on the server, and counts what it wrote.
     void Run();
     void CountWrites();
+    std::uint64_t AskRowsAffected() const;
     const Slot &Column(std::string_view name) const;
     Value &Param(std::string_view name);
     void SetAll(std::string_view name, const Value &value);
@@ -122,12 +129,17 @@ private:
     fb::Handle<Firebird::IMessageMetadata> outMeta_;
     fb::Handle<Firebird::IResultSet> cursor_;
     std::vector<Slot> inSlots_;
+    std::map<std::string, std::unique_ptr<InputForm>> inputForms_;
+    InputForm *input_ = nullptr;
     std::vector<Slot> outSlots_;
     std::vector<unsigned char> inBuffer_;
     std::vector<unsigned char> outBuffer_;
     unsigned statementType_ = 0;
+    bool singleRowInsert_ = false;
     bool eof_ = true;
-    std::uint64_t rowsAffected_ = 0;
+    // Known, or to be asked of the server when read (a write's count that no caller may need).
+    mutable std::uint64_t rowsAffected_ = 0;
+    mutable bool countAsked_ = true;
 };
 
 } // namespace clinova

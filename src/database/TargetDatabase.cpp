@@ -62,17 +62,7 @@ void TargetDatabase::Open(const std::string &databaseName) {
     Attach(databaseName, ConnectionParameters(false), TransactionParameters());
 }
 
-int TargetDatabase::ReadGenerator(std::string_view generator) {
-    // One prepared statement per generator: the steps draw from several generators in turn.
-    auto &query = generatorQueries_[std::string(generator)];
-    if (!query)
-        query = std::make_unique<Statement>(*this, "SELECT GEN_ID(" + std::string(generator) +
-                                                       ", 1) FROM RDB$DATABASE");
-    const bool row = query->Open();
-    const int id = row ? static_cast<int>(query->GetInt64("GEN_ID")) : -1;
-    query->Close();
-    return id;
-}
+int TargetDatabase::ReadGenerator(std::string_view generator) { return static_cast<int>(NextID(generator)); }
 
 int TargetDatabase::GetNewID(std::string_view generator) {
     try {

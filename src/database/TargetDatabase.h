@@ -50,8 +50,6 @@ public:
 
 private:
     int ReadGenerator(std::string_view generator);
-
-    std::unordered_map<std::string, std::unique_ptr<Statement>> generatorQueries_;
 };
 
 } // namespace clinova

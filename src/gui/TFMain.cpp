@@ -618,6 +618,9 @@ QWidget *TFMain::BuildOptions1Page() {
     catchUpLayout->addWidget(
         AddCheckBox("cbCommitParLigne", Utf8("valider chaque ligne séparément (plus lent)"), catchUp), row++, 0, 1, 2);
     catchUpLayout->addWidget(
+        AddCheckBox("cbEnvoisGroupes", Utf8("grouper les envois au serveur (plus rapide en réseau)"), catchUp), row++,
+        0, 1, 2);
+    catchUpLayout->addWidget(
         AddCheckBox("cbFichiersUTF8", Utf8("Fichiers UTF-8 : les lire en UTF-8 et les convertir"), catchUp), row++, 0,
         1, 2);
     catchUpLayout->setColumnStretch(1, 1);

@@ -1,0 +1,168 @@
+// The requests the connection spares change nothing of what is written: identifiers reserved in blocks are
+// handed out as drawing them one at a time would, and the generator ends where one-at-a-time drawing leaves
+// it; documents sent inside the message arrive as the blobs written beforehand would, NULL and empty kept
+// apart; the count of a write is still there for the caller who reads it.
+
+#include "database/DatabaseError.h"
+#include "database/Statement.h"
+#include "database/TargetDatabase.h"
+#include "support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace clinova;
+using clinova::test::TestDatabase;
+
+namespace {
+
+struct Documents {
+    TestDatabase tdb;
+    Documents() {
+        tdb.Exec("create sequence G_DOC");
+        tdb.Exec("create table DOC (ID integer not null primary key, TXT blob sub_type text character set WIN1252, "
+                 "BIN blob sub_type binary, NOTE varchar(20))");
+    }
+    std::string Generator() const { return tdb.Scalar("select gen_id(G_DOC, 0) from rdb$database"); }
+};
+
+std::vector<std::int64_t> Draw(TargetDatabase &db, int n) {
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < n; ++i)
+        ids.push_back(db.NextID("G_DOC"));
+    return ids;
+}
+
+} // namespace
+
+TEST(IdReservations, BlocksHandOutTheOneAtATimeSequenceAndGiveTheRestBack) {
+    Documents d;
+    for (const bool blocks : {true, false}) {
+        d.tdb.Exec("alter sequence G_DOC restart with 0");
+        TargetDatabase db;
+        db.Open(d.tdb.Path());
+        db.SetBatching(blocks);
+        const auto ids = Draw(db, 1000);
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(ids[static_cast<std::size_t>(i)], i + 1) << "blocks " << blocks;
+        EXPECT_EQ(db.LastDrawnIDs().at("G_DOC"), 1000);
+        // Reserved ahead while the connection is open; given back when it closes.
+        if (blocks)
+            EXPECT_GT(std::stoll(d.Generator()), 1000);
+        db.Close();
+        EXPECT_EQ(d.Generator(), "1000") << "blocks " << blocks;
+    }
+}
+
+TEST(IdReservations, OtherDrawersAndRestartsAreRespected) {
+    Documents d;
+    TargetDatabase db;
+    db.Open(d.tdb.Path());
+    EXPECT_EQ(db.NextID("G_DOC"), 1);
+    // Another connection draws from the generator while a block is reserved: it gets a value beyond the block,
+    // the block is still handed out, and what is left of it is not given back over the other's value.
+    const std::int64_t other = std::stoll(d.tdb.Scalar("select gen_id(G_DOC, 1) from rdb$database"));
+    EXPECT_EQ(db.NextID("G_DOC"), 2);
+    db.Close();
+    EXPECT_EQ(std::stoll(d.Generator()), other) << "nothing given back under the other's value";
+    db.Open(d.tdb.Path());
+    EXPECT_EQ(db.NextID("G_DOC"), other + 1);
+    // A generator restarted on the connection: the reservation made before it is no longer used.
+    db.ExecuteImmediate("alter sequence G_DOC restart with 100");
+    db.CommitRetaining();
+    EXPECT_EQ(db.NextID("G_DOC"), 101);
+    db.Close();
+    EXPECT_EQ(d.Generator(), "101");
+    // A lost connection gives nothing back (it cannot): identifiers are skipped, never handed out twice.
+    db.Open(d.tdb.Path());
+    EXPECT_EQ(db.NextID("G_DOC"), 102);
+    db.Abandon();
+    db.Open(d.tdb.Path());
+    EXPECT_GT(db.NextID("G_DOC"), 102);
+    db.Close();
+}
+
+TEST(SparedRequests, DocumentsArriveTheSameSentInsideTheMessageOrAsBlobs) {
+    Documents d;
+    std::string binary;
+    for (int i = 0; i < 512; ++i)
+        binary += static_cast<char>(i % 256);
+    const std::string accented = FromUtf8("Vacciné contre la rage ; température 38,5 °C\r\nsuite");
+    const std::string longText(70000, 'x'); // beyond what one message carries
+    const std::string halfMessage(32000, 'y'); // two of them do not fit one message together
+    struct Row {
+        int id;
+        const std::string *text; // nullptr: NULL
+        const std::string *bytes;
+    };
+    const std::string empty;
+    const std::vector<Row> rows = {{1, &accented, &binary},     {2, &empty, nullptr},
+                                   {3, nullptr, &empty},        {4, &longText, &binary},
+                                   {5, &halfMessage, &halfMessage}};
+    std::vector<std::string> written[2];
+    for (const bool batching : {true, false}) {
+        d.tdb.Exec("delete from DOC");
+        TargetDatabase db;
+        db.Open(d.tdb.Path());
+        db.SetBatching(batching);
+        Statement insert(db, "insert into DOC (ID, TXT, BIN, NOTE) values (:ID, :TXT, :BIN, :NOTE)");
+        for (const Row &row : rows) {
+            insert.ClearParameters();
+            insert.SetInt("ID", row.id);
+            insert.SetText("NOTE", "n" + std::to_string(row.id));
+            if (row.text)
+                insert.SetBlob("TXT", *row.text);
+            if (row.bytes)
+                insert.SetBlob("BIN", *row.bytes);
+            insert.Execute();
+            EXPECT_EQ(insert.RowsAffected(), 1u);
+        }
+        db.CommitRetaining();
+        Statement read(db, "select ID, TXT, BIN, TXT is null as TXT_NULL, BIN is null as BIN_NULL, "
+                           "char_length(TXT) as TXT_LENGTH, octet_length(BIN) as BIN_LENGTH from DOC order by ID");
+        std::size_t i = 0;
+        for (bool row = read.Open(); row; row = read.Next(), ++i) {
+            ASSERT_LT(i, rows.size());
+            const Row &expected = rows[i];
+            EXPECT_EQ(read.GetText("TXT_NULL") == "True", expected.text == nullptr) << expected.id;
+            EXPECT_EQ(read.GetText("BIN_NULL") == "True", expected.bytes == nullptr) << expected.id;
+            EXPECT_EQ(read.GetBlob("TXT"), expected.text ? *expected.text : "") << expected.id;
+            EXPECT_EQ(read.GetBlob("BIN"), expected.bytes ? *expected.bytes : "") << expected.id;
+            written[batching ? 0 : 1].push_back(read.GetText("TXT_LENGTH") + "|" + read.GetText("BIN_LENGTH"));
+        }
+        EXPECT_EQ(i, rows.size());
+        read.Close();
+        db.Close();
+    }
+    EXPECT_EQ(written[0], written[1]);
+}
+
+TEST(SparedRequests, TheCountOfAWriteIsAskedForWhenItIsRead) {
+    Documents d;
+    TargetDatabase db;
+    db.Open(d.tdb.Path());
+    Statement insert(db, "insert into DOC (ID) values (:ID)");
+    for (int id = 1; id <= 5; ++id) {
+        insert.SetInt("ID", id);
+        insert.Execute();
+    }
+    Statement update(db, "update DOC set NOTE = 'vu' where ID > :FROM");
+    update.SetInt("FROM", 2);
+    update.Execute();
+    Statement other(db, "select count(*) as N from DOC where NOTE = 'vu'");
+    ASSERT_TRUE(other.Open());
+    EXPECT_EQ(other.GetInt("N"), 3);
+    other.Close();
+    // Read after another statement ran: still this execution's count.
+    EXPECT_EQ(update.RowsAffected(), 3u);
+    Statement remove(db, "delete from DOC where ID > 10");
+    remove.Execute();
+    EXPECT_EQ(remove.RowsAffected(), 0u);
+    // An INSERT ... SELECT writes as many rows as it selects: asked for, not taken as one.
+    Statement copy(db, "insert into DOC (ID) select ID + 100 from DOC");
+    copy.Execute();
+    EXPECT_EQ(copy.RowsAffected(), 5u);
+    db.Close();
+}

@@ -1,0 +1,121 @@
+// Sparing the round trips to the server changes how the requests travel, never what a run writes: the same
+// practice imported with the requests grouped and one by one gives the same rows (NULL and empty texts told
+// apart), the same generator values, the same log and the same files beside the sources, embedded and through
+// a server.
+
+#include "faults/FaultSupport.h"
+#include "faults/PrivateServer.h"
+#include "support/BackupSupport.h"
+
+#include "normalized/DateTime.h"
+
+#include <regex>
+
+using namespace clinova;
+using namespace clinova::test;
+
+namespace {
+
+struct RunResult {
+    Snapshot database;
+    std::vector<std::string> log;
+    std::map<std::string, std::string> files; // written beside the sources
+};
+
+// The moments the run stamps itself (today, at some time) and the summary's times differ from run to run.
+std::string Masked(const std::string &text) {
+    static const std::regex now(FormatDMY(Today()) + " [0-9:]{8}");
+    static const std::regex seconds("[0-9]+,[0-9] s");
+    return std::regex_replace(std::regex_replace(text, now, "NOW"), seconds, "T");
+}
+
+// Imports the folder into the database (a path, or a server's address and path through select) and reads
+// back everything the run left.
+RunResult Import(const std::string &sources, const std::function<void(ImportOptions &)> &select,
+                 const std::string &databaseName, bool batching) {
+    ScriptedOperator op;
+    RunState state(op);
+    CarefulSettings(state.options);
+    select(state.options);
+    state.options.cbEnvoisGroupes = batching;
+    ScanSourceFolder(state, sources);
+    btnImportationClick(state);
+
+    RunResult result;
+    for (const auto &line : op.log)
+        if (line.rfind("Fichiers écrits dans ", 0) != 0)
+            result.log.push_back(Masked(line));
+    for (const auto &entry : std::filesystem::directory_iterator(sources)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("__", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("DOUBLONS_", 0) == 0 ||
+            name.rfind("AVERTISSEMENTS_", 0) == 0)
+            result.files[name] = ReadWholeFile(entry.path().string());
+    }
+    result.database = TakeSnapshot(databaseName);
+    for (auto &[table, rows] : result.database)
+        for (auto &row : rows)
+            row = Masked(row);
+    return result;
+}
+
+void ExpectSameRun(const RunResult &grouped, const RunResult &oneByOne) {
+    EXPECT_GT(RowCount(grouped.database), 500u);
+    EXPECT_EQ(grouped.log, oneByOne.log);
+    EXPECT_EQ(grouped.files, oneByOne.files);
+    ASSERT_EQ(grouped.database.size(), oneByOne.database.size());
+    for (const auto &[name, rows] : grouped.database)
+        EXPECT_EQ(rows, oneByOne.database.at(name)) << name;
+}
+
+// The sample practice, and a larger one made of several copies of it with identifiers of their own.
+std::vector<std::string> Practices(const TempDir &dir, const std::string &prefix) {
+    std::vector<std::string> folders{CopyPractice(dir, prefix + "sample")};
+    const auto generator = std::filesystem::path(CLINOVA_BINARY_DIR) / "bench" / "clinova-bench-generate";
+    if (std::filesystem::exists(generator)) {
+        const auto folder = dir.path() / (prefix + "copies");
+        const std::string command = generator.string() + " --copies 4 --from " +
+                                    (SourceRoot() / "examples" / "practice").string() + " --output " +
+                                    folder.string() + " >/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        folders.push_back((folder / "").string());
+    }
+    return folders;
+}
+
+} // namespace
+
+TEST(Batching, EmbeddedRunsAreTheSameGroupedAndOneByOne) {
+    TempDir dir;
+    for (const std::string &practice : Practices(dir, "")) {
+        RunResult runs[2];
+        for (const bool batching : {true, false}) {
+            const std::string database = FreshDatabase(dir, batching ? "GROUPED.FDB" : "ONE_BY_ONE.FDB");
+            const std::string sources = practice;
+            // Each run reads its own copy of the folder: the files it writes there are compared.
+            const std::string copy = (dir.path() / (batching ? "g" : "o")).string();
+            std::filesystem::remove_all(copy);
+            std::filesystem::copy(sources, copy);
+            runs[batching ? 0 : 1] = Import(
+                copy + "/", [&](ImportOptions &o) { o.edPathNameDatabase = database; }, database, batching);
+        }
+        SCOPED_TRACE(practice);
+        ExpectSameRun(runs[0], runs[1]);
+    }
+}
+
+TEST(Batching, ServerRunsAreTheSameGroupedAndOneByOne) {
+    ServerCase server;
+    server.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const std::string second = FreshDatabase(server.dir, "SERVER_ONE_BY_ONE.FDB");
+    const std::string otherSources = CopyPractice(server.dir, "practice_one_by_one");
+    GiveToServer(server.dir);
+    const RunResult grouped = Import(
+        server.sources, [&](ImportOptions &o) { server.server.Select(o, server.path); },
+        server.server.Database(server.path), true);
+    const RunResult oneByOne = Import(
+        otherSources, [&](ImportOptions &o) { server.server.Select(o, second); }, server.server.Database(second),
+        false);
+    ExpectSameRun(grouped, oneByOne);
+}
