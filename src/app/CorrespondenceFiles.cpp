@@ -4,6 +4,8 @@
 #include "normalized/Win1252.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace clinova {
 
@@ -11,6 +13,21 @@ namespace {
 
 void Shorten(IdentifierList &list, int count) { list.Truncate(count); }
 void Shorten(TIntegerList &list, int count) { list.SetCount(count); }
+
+void EraseEntries(IdentifierList &list, int from, int to) {
+    std::vector<std::string> later;
+    for (int i = to; i < list.Count(); ++i)
+        later.emplace_back(list[i]);
+    list.Truncate(from);
+    for (const auto &item : later)
+        list.Add(item);
+}
+
+void EraseEntries(TIntegerList &list, int from, int to) {
+    for (int i = to; i < list.Count(); ++i)
+        list.Put(from + (i - to), list.Get(i));
+    list.SetCount(list.Count() - (to - from));
+}
 
 } // namespace
 
@@ -93,6 +110,25 @@ void CorrespondenceLists::TruncateTo(const Lengths &n) {
     cut(fSourceIDRelanceList, n[9]);
     cut(fDatabaseIDRelanceList, n[10]);
     cut(fSourceIDNewAnimalList, n[11]);
+}
+
+void CorrespondenceLists::EraseBetween(const Lengths &from, const Lengths &to) {
+    const auto erase = [&](auto &list, std::size_t i) {
+        if (to[i] > from[i] && list.Count() >= to[i])
+            EraseEntries(list, from[i], to[i]);
+    };
+    erase(fSourceIDClientList, 0);
+    erase(fDatabaseIDClientList, 1);
+    erase(fSourceIDAnimalList, 2);
+    erase(fDatabaseIDAnimalList, 3);
+    erase(fDatabaseIDClientOfIDAnimalList, 4);
+    erase(fSourceIDConsultList, 5);
+    erase(fDatabaseIDConsultList, 6);
+    erase(fSourceIDEventList, 7);
+    erase(fDatabaseIDEventList, 8);
+    erase(fSourceIDRelanceList, 9);
+    erase(fDatabaseIDRelanceList, 10);
+    erase(fSourceIDNewAnimalList, 11);
 }
 
 void CorrespondenceLists::Clear() {

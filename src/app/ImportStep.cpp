@@ -6,7 +6,9 @@
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
 
+#include <algorithm>
 #include <chrono>
+#include <deque>
 #include <cstdint>
 #include <optional>
 
@@ -44,6 +46,15 @@ public:
         if (outcome != LineOutcome::Skipped)
             lines_.push_back({number, text, outcome});
     }
+    // A line whose row the server refused after the fact: it no longer waits for a commit, and the entries
+    // it had added (removed from the lists) no longer count among the committed ones.
+    void LineFailedLate(int number, const CorrespondenceLists::Lengths &before,
+                        const CorrespondenceLists::Lengths &removed) {
+        std::erase_if(lines_, [number](const Line &line) { return line.number == number; });
+        for (std::size_t k = 0; k < committed_.size(); ++k)
+            if (committed_[k] > before[k])
+                committed_[k] -= removed[k];
+    }
     void Committed(const CorrespondenceLists &lists) {
         lines_.clear();
         committed_ = lists.CurrentLengths();
@@ -54,6 +65,29 @@ public:
 private:
     std::vector<Line> lines_;
     CorrespondenceLists::Lengths committed_;
+};
+
+// The lines whose row may still be held back by the connection, with the list entries each added.
+struct HeldLine {
+    int number;
+    std::string text;
+    LineOutcome outcome;
+    CorrespondenceLists::Lengths before, after;
+};
+
+// The connection holds the rows of the current line back, for the time of the line's work.
+class HeldLineScope {
+public:
+    HeldLineScope(TargetDatabase &db, bool on, int line) : db_(db) {
+        if (on)
+            db_.SetHeldLine(line);
+    }
+    ~HeldLineScope() { db_.SetHeldLine(0); }
+    HeldLineScope(const HeldLineScope &) = delete;
+    HeldLineScope &operator=(const HeldLineScope &) = delete;
+
+private:
+    TargetDatabase &db_;
 };
 
 // Grouped commits wait for the end of each line while the step reads its lines.
@@ -219,6 +253,8 @@ private:
             }
         }
         try {
+            db.SendHeldRows();
+            TakeLateFailures(uncommitted);
             db.CommitPendingRows();
             uncommitted.Committed(state_.lists);
         } catch (const DatabaseError &e) {
@@ -250,10 +286,17 @@ private:
                 return;
             ++summary_.read;
             cut_.TrimFields();
-            const LineOutcome outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
+            LineOutcome outcome;
+            {
+                HeldLineScope held(db, step_.rowsTravelTogether, i);
+                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
+            }
+            if (step_.rowsTravelTogether && outcome == LineOutcome::Imported)
+                held_.push_back({i, raw, outcome, listsBefore, state_.lists.CurrentLengths()});
             db.LineEnded();
             Count(i, raw, outcome);
             uncommitted.LineDone(state_, listsBefore, commitsBefore, i, raw, outcome);
+            TakeLateFailures(uncommitted);
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost())
                 LoseUncommitted(uncommitted, e);
@@ -297,6 +340,37 @@ private:
             reports_.rejects->Add(text, message);
     }
 
+    // The lines whose rows the server refused when the connection sent them, after they were read and counted:
+    // each becomes a failed line (log line, reject line), and the list entries it added are taken back.
+    void TakeLateFailures(UncommittedLines &uncommitted) {
+        for (const LateLineFailure &failure : state_.db.TakeLateFailures()) {
+            const auto line = std::find_if(held_.begin(), held_.end(),
+                                           [&](const HeldLine &h) { return h.number == failure.line; });
+            if (line == held_.end()) {
+                FailLine(failure.line, {}, failure.message);
+                continue;
+            }
+            if (line->outcome == LineOutcome::Imported)
+                --summary_.imported;
+            else
+                --summary_.matched;
+            FailLine(line->number, line->text, failure.message);
+            state_.lists.EraseBetween(line->before, line->after);
+            CorrespondenceLists::Lengths removed{};
+            for (std::size_t k = 0; k < removed.size(); ++k)
+                removed[k] = line->after[k] - line->before[k];
+            uncommitted.LineFailedLate(line->number, line->before, removed);
+            for (auto later = line + 1; later != held_.end(); ++later)
+                for (std::size_t k = 0; k < removed.size(); ++k) {
+                    later->before[k] -= removed[k];
+                    later->after[k] -= removed[k];
+                }
+            held_.erase(line);
+        }
+        if (state_.db.HeldRows() == 0)
+            held_.clear();
+    }
+
     // The connection is lost: the uncommitted lines fail and the lists forget them.
     void LoseUncommitted(const UncommittedLines &uncommitted, const DatabaseError &e) {
         for (const auto &lost : uncommitted.Lines()) {
@@ -334,6 +408,7 @@ private:
     TCut cut_;
     int total_ = 0;
     std::vector<std::string> warnings_;
+    std::deque<HeldLine> held_;
 };
 
 } // namespace

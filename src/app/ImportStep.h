@@ -35,6 +35,10 @@ struct StepDefinition {
     std::string logPrefix;                              // the per-line log prefix; the file name when empty
     bool logsInterruption = true;                       // a few steps write no interruption line
     bool interruptible = true;                          // a few steps always run to their end
+    // Each line writes at most one row, by one insert after which the line only adds to the correspondence
+    // lists: the rows may then travel to the server several at a time, and a row the server refuses later
+    // fails its line after the fact.
+    bool rowsTravelTogether = false;
 };
 
 // The current data line, as the step's work sees it.

@@ -41,6 +41,8 @@ struct CorrespondenceLists {
     using Lengths = std::array<int, 12>;
     Lengths CurrentLengths() const;
     void TruncateTo(const Lengths &lengths);
+    // Removes the entries between the two lengths (those one line added), keeping the later ones in order.
+    void EraseBetween(const Lengths &from, const Lengths &to);
 };
 
 struct RunState {

@@ -1,11 +1,51 @@
 #include "database/Connection.h"
 
 #include "database/FbClient.h"
+#include "database/PendingInserts.h"
 #include "normalized/Win1252.h"
+
+#include <utility>
 
 namespace clinova {
 
 using namespace Firebird;
+
+namespace {
+// Held rows are sent at the end of a line once this many wait, or this many bytes.
+constexpr std::size_t kHeldRows = 1024;
+constexpr std::size_t kHeldBytes = 4 << 20;
+} // namespace
+
+bool Connection::HoldsRowsBack() const {
+    return heldLine_ > 0 && batching_ && schedule_.Policy() == CommitPolicy::Grouped && IsOpen();
+}
+
+void Connection::HoldBack(const std::shared_ptr<const Statement::InsertShape> &shape,
+                          const std::shared_ptr<const Statement::InputForm> &form,
+                          const std::vector<unsigned char> &message) {
+    if (!held_)
+        held_ = std::make_unique<PendingInserts>(*this);
+    held_->Add(shape, form, message, heldLine_);
+    RowsWritten(1);
+}
+
+void Connection::SendHeldRows() {
+    if (!held_ || held_->Count() == 0)
+        return;
+    try {
+        held_->Flush(lateFailures_);
+    } catch (const DatabaseError &e) {
+        if (e.ConnectionLost())
+            Abandon();
+        throw;
+    }
+}
+
+std::size_t Connection::HeldRows() const { return held_ ? held_->Count() : 0; }
+
+std::vector<LateLineFailure> Connection::TakeLateFailures() { return std::exchange(lateFailures_, {}); }
+
+Connection::Connection() = default;
 
 Connection::~Connection() {
     try {
@@ -37,6 +77,7 @@ void Connection::Attach(const std::string &databaseName, const std::vector<unsig
 void Connection::Close() {
     if (!IsOpen())
         return;
+    SendHeldRows();
     try {
         ids_.GiveBack();
     } catch (const Error &) {
@@ -49,6 +90,8 @@ void Connection::Close() {
 }
 
 void Connection::Abandon() noexcept {
+    if (held_)
+        held_->Drop();
     TakeHandles();
     ids_.Forget();
 }
@@ -56,6 +99,8 @@ void Connection::Abandon() noexcept {
 void Connection::Drop() {
     if (!IsOpen())
         return;
+    if (held_)
+        held_->Drop();
     Handles handles = TakeHandles();
     ids_.Forget();
     if (handles.transaction.IsActive())
@@ -70,6 +115,7 @@ void Connection::RequireOpen() const {
 
 void Connection::ExecuteImmediate(std::string_view sql) {
     RequireOpen();
+    SendHeldRows();
     const std::string text(sql);
     fb::Call([&](ThrowStatusWrapper *st) {
         attachment_.Get()->execute(st, transaction_.Get(), static_cast<unsigned>(text.size()), text.c_str(), 3, nullptr,
@@ -99,6 +145,7 @@ std::int64_t Connection::NextID(std::string_view generator) {
 void Connection::CommitRetaining() {
     if (!transaction_.IsActive())
         return;
+    SendHeldRows();
     transaction_.CommitRetaining();
     schedule_.Committed();
 }
@@ -106,6 +153,7 @@ void Connection::CommitRetaining() {
 void Connection::RollbackRetaining() {
     if (!transaction_.IsActive())
         return;
+    SendHeldRows();
     transaction_.RollbackRetaining();
     schedule_.RolledBack();
 }
@@ -118,6 +166,8 @@ void Connection::CommitPendingRows() {
 void Connection::LineEnded() {
     if (schedule_.LineEnded())
         CommitRetaining();
+    else if (held_ && (held_->Count() >= kHeldRows || held_->Bytes() >= kHeldBytes))
+        SendHeldRows();
 }
 
 void Connection::RowsWritten(std::uint64_t rows) {

@@ -6,6 +6,7 @@
 #include "database/Attachment.h"
 #include "database/CommitSchedule.h"
 #include "database/IdReservations.h"
+#include "database/Statement.h"
 #include "database/Transaction.h"
 
 #include <cstdint>
@@ -15,6 +16,14 @@
 #include <vector>
 
 namespace clinova {
+
+class PendingInserts;
+
+// A data line whose row the server refused when it was sent, after the line had been read.
+struct LateLineFailure {
+    int line;
+    std::string message;
+};
 
 class Connection {
 public:
@@ -53,6 +62,17 @@ public:
     // The next identifier of a generator (a failure thrown), and the last one handed out per generator.
     std::int64_t NextID(std::string_view generator);
     const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return ids_.LastDrawn(); }
+    // Rows held back to travel together (see PendingInserts): while a data line of a step that allows it is
+    // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the inserts
+    // of one row wait and are sent before anything else runs. The lines whose rows the server refused then are
+    // taken by the step with TakeLateFailures().
+    void SetHeldLine(int line) { heldLine_ = line; }
+    bool HoldsRowsBack() const;
+    void HoldBack(const std::shared_ptr<const Statement::InsertShape> &shape,
+                  const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message);
+    void SendHeldRows();
+    std::size_t HeldRows() const;
+    std::vector<LateLineFailure> TakeLateFailures();
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
@@ -70,7 +90,7 @@ public:
     void SavepointExecuted(std::string_view sql);
 
 protected:
-    Connection() = default;
+    Connection();
     // Closes the connection; a failure cannot be reported from here, so an action closes it itself.
     ~Connection();
 
@@ -93,6 +113,9 @@ private:
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
     bool batching_ = true;
+    int heldLine_ = 0;
+    std::unique_ptr<PendingInserts> held_;
+    std::vector<LateLineFailure> lateFailures_;
     IdReservations ids_{*this};
 };
 

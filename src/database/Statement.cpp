@@ -1,6 +1,7 @@
 #include "database/Statement.h"
 
 #include "database/Connection.h"
+#include "database/PendingInserts.h"
 #include "database/FbClient.h"
 #include "normalized/Win1252.h"
 
@@ -346,6 +347,8 @@ void Statement::Release() noexcept {
     }
     input_ = nullptr;
     inputForms_.clear();
+    baseForm_ = nullptr;
+    shape_ = nullptr;
     inMeta_.reset();
     outMeta_.reset();
     preparedOn_.reset();
@@ -384,6 +387,8 @@ void Statement::Prepare() {
     statementType_ = type;
     singleRowInsert_ = type == isc_info_sql_stmt_insert && !HasWord(translated_.sql, "SELECT");
     inSlots_ = std::move(inSlots);
+    if (singleRowInsert_)
+        shape_ = MakeInsertShape(translated_.sql, inSlots_);
     outSlots_ = std::move(outSlots);
     inBuffer_.assign(inLength, 0);
     outBuffer_.assign(outLength, 0);
@@ -487,7 +492,7 @@ unsigned InlineLength(std::size_t size) {
 
 } // namespace
 
-Statement::InputForm *Statement::ChooseInputForm() {
+std::shared_ptr<Statement::InputForm> Statement::ChooseInputForm() {
     if (!connection_.Batching())
         return nullptr;
     std::vector<unsigned> lengths(inSlots_.size(), 0);
@@ -517,11 +522,11 @@ Statement::InputForm *Statement::ChooseInputForm() {
     auto &form = inputForms_[key];
     if (!form)
         form = MakeInputForm(lengths);
-    return form.get();
+    return form;
 }
 
-std::unique_ptr<Statement::InputForm> Statement::MakeInputForm(const std::vector<unsigned> &lengths) const {
-    auto form = std::make_unique<InputForm>();
+std::shared_ptr<Statement::InputForm> Statement::MakeInputForm(const std::vector<unsigned> &lengths) const {
+    auto form = std::make_shared<InputForm>();
     unsigned messageLength = 0;
     fb::Call([&](ThrowStatusWrapper *st) {
         fb::Handle<IMetadataBuilder> builder(inMeta_->getBuilder(st));
@@ -599,7 +604,27 @@ void Statement::Execute() {
     Close();
     Prepare();
     BindInput();
+    if (Deferred())
+        return;
+    connection_.SendHeldRows();
     Run();
+}
+
+bool Statement::Deferred() {
+    if (!shape_ || !connection_.HoldsRowsBack())
+        return false;
+    std::shared_ptr<InputForm> form = input_;
+    if (!form) {
+        if (!baseForm_)
+            baseForm_ = MakeInputForm(std::vector<unsigned>(inSlots_.size(), 0));
+        std::memcpy(baseForm_->buffer.data(), inBuffer_.data(), std::min(inBuffer_.size(), baseForm_->buffer.size()));
+        form = baseForm_;
+    }
+    connection_.HoldBack(shape_, form, form->buffer);
+    rowsAffected_ = 1;
+    countAsked_ = true;
+    eof_ = true;
+    return true;
 }
 
 void Statement::Run() {
@@ -652,6 +677,7 @@ bool Statement::Open() {
     countAsked_ = true;
     Prepare();
     BindInput();
+    connection_.SendHeldRows();
     fb::Call([&](ThrowStatusWrapper *st) {
         cursor_.reset(statement_->openCursor(st, connection_.TransactionHandle(),
                                              input_ ? input_->meta.get() : inMeta_.get(),
@@ -847,6 +873,334 @@ std::string Statement::GetBlob(std::string_view column) const {
         throw DatabaseError(FromUtf8("la base de données n'est pas ouverte"));
     return ReadBlob(connection_.AttachmentHandle(), connection_.TransactionHandle(),
                     Take<ISC_QUAD>(outBuffer_.data(), slot));
+}
+
+} // namespace clinova
+
+// ---- Rows held back to travel together -----------------------------------------------------------------
+
+namespace clinova {
+
+// What an EXECUTE BLOCK carrying several rows of one insert is made of: the insert's text cut at its
+// parameter markers, and the declaration of each parameter as the block takes it.
+struct Statement::InsertShape {
+    std::string sql;                       // the insert as prepared, markers '?'
+    std::vector<std::string> pieces;       // the text between the markers: one more than the parameters
+    std::vector<std::string> declarations; // "INTEGER", "VARCHAR(40) CHARACTER SET WIN1252"...
+    std::size_t textPerRow = 0;            // the length the block's text grows by for each row
+};
+
+namespace {
+
+// The character sets the tool's databases use, by identifier, and the bytes of their widest character.
+struct CharSetName {
+    unsigned id;
+    const char *name;
+    unsigned bytesPerCharacter;
+};
+constexpr CharSetName kCharSets[] = {{0, "NONE", 1},        {1, "OCTETS", 1},      {2, "ASCII", 1},
+                                     {3, "UNICODE_FSS", 3}, {4, "UTF8", 4},        {51, "WIN1250", 1},
+                                     {52, "WIN1251", 1},    {53, "WIN1252", 1},    {21, "ISO8859_1", 1}};
+
+const CharSetName *FindCharSet(unsigned id) {
+    for (const auto &c : kCharSets)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+// The declaration of a parameter of the described type; empty when the block cannot declare it.
+std::string Declaration(const Statement::Slot &slot) {
+    const auto scaled = [&](const char *integer, int digits) -> std::string {
+        return slot.scale == 0 ? integer : fmt::format("NUMERIC({}, {})", digits, -slot.scale);
+    };
+    const auto text = [&](const char *kind) -> std::string {
+        const CharSetName *cs = FindCharSet(slot.charSet);
+        if (!cs)
+            return {};
+        return fmt::format("{}({}) CHARACTER SET {}", kind, std::max(1u, slot.length / cs->bytesPerCharacter),
+                           cs->name);
+    };
+    switch (slot.type) {
+    case SQL_SHORT:
+        return scaled("SMALLINT", 4);
+    case SQL_LONG:
+        return scaled("INTEGER", 9);
+    case SQL_INT64:
+        return scaled("BIGINT", 18);
+    case SQL_FLOAT:
+        return "FLOAT";
+    case SQL_DOUBLE:
+        return "DOUBLE PRECISION";
+    case SQL_TYPE_DATE:
+        return "DATE";
+    case SQL_TYPE_TIME:
+        return "TIME";
+    case SQL_TIMESTAMP:
+        return "TIMESTAMP";
+    case SQL_BOOLEAN:
+        return "BOOLEAN";
+    case kTextType:
+        return text("CHAR");
+    case kVaryingType:
+        return text("VARCHAR");
+    case SQL_BLOB: {
+        if (slot.subType != isc_blob_text)
+            return fmt::format("BLOB SUB_TYPE {}", slot.subType);
+        const CharSetName *cs = FindCharSet(slot.charSet);
+        return cs ? fmt::format("BLOB SUB_TYPE TEXT CHARACTER SET {}", cs->name) : std::string();
+    }
+    default:
+        return {};
+    }
+}
+
+// The text cut at each '?' that stands outside strings, quoted names and comments.
+std::vector<std::string> CutAtMarkers(const std::string &sql) {
+    std::vector<std::string> pieces(1);
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        const auto copyUntil = [&](std::size_t end) {
+            const std::size_t stop = end == std::string::npos ? sql.size() : end;
+            pieces.back().append(sql, i, stop - i);
+            i = stop - 1;
+        };
+        if (c == '\'' || c == '"') {
+            copyUntil(sql.find(c, i + 1) == std::string::npos ? std::string::npos : sql.find(c, i + 1) + 1);
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            copyUntil(sql.find('\n', i));
+        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+            const std::size_t end = sql.find("*/", i + 2);
+            copyUntil(end == std::string::npos ? end : end + 2);
+        } else if (c == '?') {
+            pieces.emplace_back();
+        } else {
+            pieces.back() += c;
+        }
+    }
+    return pieces;
+}
+
+std::string BlockParameter(std::size_t row, std::size_t parameter) { return fmt::format("R{}_{}", row, parameter); }
+
+// The byte size of a value of the slot in a message.
+unsigned ValueSize(const Statement::Slot &slot) { return slot.type == kVaryingType ? slot.length + 2 : slot.length; }
+
+} // namespace
+
+std::shared_ptr<const Statement::InsertShape> Statement::MakeInsertShape(const std::string &sql,
+                                                                         const std::vector<Slot> &slots) {
+    auto shape = std::make_shared<InsertShape>();
+    shape->sql = sql;
+    shape->pieces = CutAtMarkers(sql);
+    if (shape->pieces.size() != slots.size() + 1)
+        return nullptr;
+    for (const Slot &slot : slots) {
+        shape->declarations.push_back(Declaration(slot));
+        if (shape->declarations.back().empty())
+            return nullptr;
+        shape->textPerRow += shape->declarations.back().size() + 2 * BlockParameter(999, slots.size()).size() + 8;
+    }
+    shape->textPerRow += sql.size() + 4;
+    return shape;
+}
+
+namespace {
+
+// A block carries at most this many rows (a power of two, below the server's 255 tables per request), this much
+// text, and a message of at most kMessageLimit bytes.
+constexpr std::size_t kRowsPerBlock = 64;
+constexpr std::size_t kBlockText = 60000;
+
+std::size_t PowerOfTwoAtMost(std::size_t n) {
+    std::size_t p = 1;
+    while (p * 2 <= n)
+        p *= 2;
+    return p;
+}
+
+} // namespace
+
+PendingInserts::PendingInserts(Connection &connection) : connection_(connection) {}
+
+PendingInserts::~PendingInserts() { Drop(); }
+
+void PendingInserts::Add(const std::shared_ptr<const Statement::InsertShape> &shape,
+                         const std::shared_ptr<const Statement::InputForm> &form,
+                         const std::vector<unsigned char> &message, int line) {
+    entries_.push_back(Entry{shape, form, message, line});
+    bytes_ += message.size();
+}
+
+void PendingInserts::Drop() noexcept {
+    entries_.clear();
+    bytes_ = 0;
+    if (preparedOn_.expired()) {
+        for (auto &[key, statement] : prepared_)
+            (void)statement.release(); // the attachment that owned them is gone
+        prepared_.clear();
+    } else {
+        for (auto &[key, statement] : prepared_)
+            fb::EndQuietly(statement, [](auto *s, auto *st) { s->free(st); });
+        prepared_.clear();
+    }
+}
+
+void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
+    if (entries_.empty())
+        return;
+    // The rows of each insert together, the inserts in the order they first came, each one's rows in order.
+    std::vector<std::pair<const Statement::InsertShape *, Group>> groups;
+    for (const Entry &entry : entries_) {
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const auto &g) { return g.first == entry.shape.get(); });
+        if (it == groups.end()) {
+            groups.push_back({entry.shape.get(), {}});
+            it = groups.end() - 1;
+        }
+        it->second.push_back(&entry);
+    }
+    try {
+        for (const auto &[shape, group] : groups)
+            SendGroup(group, failures);
+    } catch (...) {
+        entries_.clear();
+        bytes_ = 0;
+        throw;
+    }
+    entries_.clear();
+    bytes_ = 0;
+}
+
+void PendingInserts::SendGroup(const Group &group, std::vector<LateLineFailure> &failures) {
+    const Statement::InsertShape &shape = *group.front()->shape;
+    const std::size_t byText = std::max<std::size_t>(1, kBlockText / std::max<std::size_t>(1, shape.textPerRow));
+    std::size_t begin = 0;
+    while (begin < group.size()) {
+        // As many rows as the limits allow, in a power of two so that few blocks are prepared.
+        std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText});
+        std::size_t bytes = 0, fit = 0;
+        while (fit < rows && bytes + group[begin + fit]->message.size() <= kMessageLimit)
+            bytes += group[begin + fit++]->message.size();
+        rows = PowerOfTwoAtMost(std::max<std::size_t>(fit, 1));
+        SendRange(group, begin, begin + rows, failures);
+        begin += rows;
+    }
+}
+
+void PendingInserts::SendRange(const Group &group, std::size_t begin, std::size_t end,
+                               std::vector<LateLineFailure> &failures) {
+    try {
+        if (end - begin == 1) {
+            // A single row goes as the insert itself: its failure is the server's own message for it.
+            const std::string message = SendAlone(*group[begin]);
+            if (!message.empty())
+                failures.push_back({group[begin]->line, message});
+            return;
+        }
+        SendBlock(group, begin, end);
+    } catch (const DatabaseError &e) {
+        if (e.ConnectionLost() || end - begin == 1)
+            throw;
+        // The block wrote nothing: its halves are sent again until the refused row is alone.
+        const std::size_t middle = begin + (end - begin) / 2;
+        SendRange(group, begin, middle, failures);
+        SendRange(group, middle, end, failures);
+    }
+}
+
+IStatement *PendingInserts::Prepared(const std::string &key, const std::string &sql) {
+    if (preparedOn_.expired() && !prepared_.empty()) {
+        for (auto &[k, statement] : prepared_)
+            (void)statement.release();
+        prepared_.clear();
+    }
+    preparedOn_ = connection_.Lifetime();
+    auto &statement = prepared_[key];
+    if (!statement)
+        statement.reset(fb::Call([&](ThrowStatusWrapper *st) {
+            return connection_.AttachmentHandle()->prepare(st, connection_.TransactionHandle(),
+                                                           static_cast<unsigned>(sql.size()), sql.c_str(), 3, 0);
+        }));
+    return statement.get();
+}
+
+std::string PendingInserts::SendAlone(const Entry &entry) {
+    IStatement *insert = Prepared(entry.shape->sql, entry.shape->sql);
+    try {
+        fb::Call([&](ThrowStatusWrapper *st) {
+            insert->execute(st, connection_.TransactionHandle(), entry.form->meta.get(),
+                            const_cast<unsigned char *>(entry.message.data()), nullptr, nullptr);
+        });
+    } catch (const DatabaseError &e) {
+        if (e.ConnectionLost())
+            throw;
+        return e.what();
+    }
+    return {};
+}
+
+void PendingInserts::SendBlock(const Group &group, std::size_t begin, std::size_t end) {
+    const Statement::InsertShape &shape = *group.front()->shape;
+    const std::size_t rows = end - begin;
+    const std::size_t parameters = shape.declarations.size();
+    const std::string key = fmt::format("{}\n{}", rows, shape.sql);
+    IStatement *block = nullptr;
+    {
+        auto it = prepared_.find(key);
+        if (it != prepared_.end() && !preparedOn_.expired())
+            block = it->second.get();
+    }
+    if (!block) {
+        std::string sql = "EXECUTE BLOCK (";
+        for (std::size_t r = 0; r < rows; ++r)
+            for (std::size_t p = 0; p < parameters; ++p)
+                sql += fmt::format("{}{} {} = ?", r || p ? ", " : "", BlockParameter(r, p), shape.declarations[p]);
+        sql += ") AS BEGIN\n";
+        for (std::size_t r = 0; r < rows; ++r) {
+            sql += shape.pieces[0];
+            for (std::size_t p = 0; p < parameters; ++p)
+                sql += ":" + BlockParameter(r, p) + shape.pieces[p + 1];
+            sql += ";\n";
+        }
+        sql += "END";
+        block = Prepared(key, sql);
+    }
+    // The message: each row's values as its own layout holds them, one after the other.
+    fb::Handle<IMessageMetadata> meta;
+    unsigned length = 0;
+    std::vector<std::vector<Statement::Slot>> placed(rows);
+    fb::Call([&](ThrowStatusWrapper *st) {
+        fb::Handle<IMetadataBuilder> builder(fb::Master()->getMetadataBuilder(st, static_cast<unsigned>(rows * parameters)));
+        for (std::size_t r = 0; r < rows; ++r) {
+            const auto &slots = group[begin + r]->form->slots;
+            for (std::size_t p = 0; p < parameters; ++p) {
+                const unsigned i = static_cast<unsigned>(r * parameters + p);
+                const Statement::Slot &slot = slots[p];
+                builder->setType(st, i, slot.type);
+                builder->setSubType(st, i, static_cast<int>(slot.subType));
+                builder->setLength(st, i, slot.length);
+                builder->setScale(st, i, slot.scale);
+                builder->setCharSet(st, i, slot.charSet);
+            }
+        }
+        meta.reset(builder->getMetadata(st));
+        length = meta->getMessageLength(st);
+    });
+    const auto all = ReadSlots(meta.get());
+    std::vector<unsigned char> buffer(length, 0);
+    for (std::size_t r = 0; r < rows; ++r) {
+        const Entry &entry = *group[begin + r];
+        for (std::size_t p = 0; p < parameters; ++p) {
+            const Statement::Slot &from = entry.form->slots[p];
+            const Statement::Slot &to = all[r * parameters + p];
+            std::memcpy(buffer.data() + to.offset, entry.message.data() + from.offset, ValueSize(from));
+            std::memcpy(buffer.data() + to.nullOffset, entry.message.data() + from.nullOffset, sizeof(short));
+        }
+    }
+    fb::Call([&](ThrowStatusWrapper *st) {
+        block->execute(st, connection_.TransactionHandle(), meta.get(), buffer.data(), nullptr, nullptr);
+    });
 }
 
 } // namespace clinova

@@ -92,6 +92,7 @@ public:
     struct Value;
     struct Slot;
     struct InputForm;
+    struct InsertShape;
 
 private:
     // Prepares the text on the connection, unless it is prepared on it already.
@@ -104,8 +105,11 @@ private:
     void BindValue(unsigned char *buffer, const Slot &slot, const Value &value);
     // The layout the current values are sent with: the described one (nullptr), or one where documents that
     // fit travel as texts inside the message instead of as blobs created beforehand, a request each.
-    InputForm *ChooseInputForm();
-    std::unique_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
+    std::shared_ptr<InputForm> ChooseInputForm();
+    std::shared_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
+    // An insert of one row held back by the connection to travel with others, when it holds rows back now.
+    bool Deferred();
+    static std::shared_ptr<const InsertShape> MakeInsertShape(const std::string &sql, const std::vector<Slot> &slots);
     // The one place where the statement runs on the server, and counts what it wrote.
     void Run();
     void CountWrites();
@@ -129,8 +133,10 @@ private:
     fb::Handle<Firebird::IMessageMetadata> outMeta_;
     fb::Handle<Firebird::IResultSet> cursor_;
     std::vector<Slot> inSlots_;
-    std::map<std::string, std::unique_ptr<InputForm>> inputForms_;
-    InputForm *input_ = nullptr;
+    std::map<std::string, std::shared_ptr<InputForm>> inputForms_;
+    std::shared_ptr<InputForm> input_;
+    std::shared_ptr<InputForm> baseForm_; // the described layout, for the rows held back
+    std::shared_ptr<const InsertShape> shape_; // an insert of one row that can travel with others
     std::vector<Slot> outSlots_;
     std::vector<unsigned char> inBuffer_;
     std::vector<unsigned char> outBuffer_;

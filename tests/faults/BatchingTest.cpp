@@ -119,3 +119,67 @@ TEST(Batching, ServerRunsAreTheSameGroupedAndOneByOne) {
         false);
     ExpectSameRun(grouped, oneByOne);
 }
+
+namespace {
+
+// The database refuses some rows the import writes (a check the product's schema does not have): three
+// consultations, two of them one after the other, and one appointment.
+void RefuseSomeRows(const std::string &database) {
+    TargetDatabase db;
+    db.Open(database);
+    db.ExecuteImmediate("alter table CONSULT add constraint REFUSED_CONSULT check (ID not in (3, 40, 41))");
+    db.ExecuteImmediate("alter table RDV add constraint REFUSED_RDV check (ID <> 4)");
+    db.Close();
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+} // namespace
+
+// A row refused when the rows travel together fails its own line, after the fact: the same log lines (in the
+// order the server refused them), the same rejects, the same rows and lists as when each row goes alone.
+TEST(Batching, ARefusedRowFailsItsLineAloneBothWays) {
+    TempDir dir;
+    RunResult runs[2];
+    for (const bool batching : {true, false}) {
+        const std::string database = FreshDatabase(dir, batching ? "GROUPED.FDB" : "ONE_BY_ONE.FDB");
+        RefuseSomeRows(database);
+        const std::string sources = CopyPractice(dir, batching ? "grouped" : "one_by_one");
+        // Without the consultations' duplicate check, which reads the table at every line, their rows go
+        // together too.
+        runs[batching ? 0 : 1] = Import(
+            sources,
+            [&](ImportOptions &o) {
+                o.edPathNameDatabase = database;
+                o.cbDedoublonageConsult = false;
+            },
+            database, batching);
+    }
+    const RunResult &grouped = runs[0];
+    const RunResult &oneByOne = runs[1];
+    for (const std::string prefix : {"CONSULTATIONS.TXT/ligne ", "RENDEZ_VOUS.TXT/ligne "}) {
+        const auto failed = [&](const RunResult &run) {
+            std::vector<std::string> lines;
+            for (const auto &line : run.log)
+                if (line.rfind(prefix, 0) == 0 && line.find("REFUSED_") != std::string::npos)
+                    lines.push_back(line);
+            return lines;
+        };
+        EXPECT_EQ(failed(grouped).size(), prefix[0] == 'C' ? 3u : 1u) << prefix;
+        EXPECT_EQ(failed(grouped), failed(oneByOne)) << prefix;
+    }
+    EXPECT_EQ(Sorted(grouped.log), Sorted(oneByOne.log));
+    ASSERT_EQ(grouped.files.size(), oneByOne.files.size());
+    for (const auto &[name, content] : grouped.files) {
+        if (name.rfind("REJETS_", 0) == 0)
+            EXPECT_EQ(Sorted(SplitLines(content).lines), Sorted(SplitLines(oneByOne.files.at(name)).lines)) << name;
+        else
+            EXPECT_EQ(content, oneByOne.files.at(name)) << name;
+    }
+    EXPECT_TRUE(grouped.files.count("REJETS_CONSULTATIONS.TXT"));
+    for (const auto &[name, rows] : grouped.database)
+        EXPECT_EQ(rows, oneByOne.database.at(name)) << name;
+}

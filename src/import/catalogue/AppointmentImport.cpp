@@ -145,7 +145,8 @@ const StepDefinition &AppointmentStepDefinition() {
                                      .mandatoryColumns = {"ID_USER", "DATE", "HEURE", "MINUTE", "MOTIF"},
                                      .interruptionKind = "RENDEZ_VOUS",
                                      .logPrefix = {},
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 

@@ -238,6 +238,7 @@ const StepDefinition &ConsultationStepDefinition() {
         .interruptionKind = "CONSULTATIONS",
         .logPrefix = {},
         .logsInterruption = true,
+        .rowsTravelTogether = true,
     };
     return definition;
 }

@@ -61,6 +61,7 @@ const StepDefinition &NoteStepDefinition() {
         .interruptionKind = "NOTES",
         .logPrefix = {},
         .logsInterruption = true,
+        .rowsTravelTogether = true,
     };
     return definition;
 }

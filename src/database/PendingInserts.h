@@ -1,0 +1,68 @@
+#pragma once
+// Rows held back to travel together. While a step whose lines each write one row reads its lines, the inserts
+// of those rows are not sent one by one: they wait here and go to the server several at a time, each group of
+// the same insert as one EXECUTE BLOCK, before anything else runs on the connection (any other statement, a
+// commit, a savepoint, the end of the step's lines). The rows, and the order of the rows of each insert, are
+// those that sending them one by one would give.
+//
+// A group the server refuses is split and sent again until the refused row is alone; that row is sent by
+// itself to read the server's own message, and its line is reported as failed after the fact (the step then
+// undoes what it counted for the line). The other rows are written.
+
+#include "database/Connection.h"
+#include "database/FbHandles.h"
+#include "database/Statement.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace clinova {
+
+class PendingInserts final {
+public:
+    explicit PendingInserts(Connection &connection);
+    ~PendingInserts();
+    PendingInserts(const PendingInserts &) = delete;
+    PendingInserts &operator=(const PendingInserts &) = delete;
+
+    // The insert's row, as bound in the message of that layout, for the data line given.
+    void Add(const std::shared_ptr<const Statement::InsertShape> &shape,
+             const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message,
+             int line);
+    std::size_t Count() const { return entries_.size(); }
+    std::size_t Bytes() const { return bytes_; }
+
+    // Sends every row that waits; the refused lines are added to failures. A lost connection is thrown, the
+    // rows not sent then being gone with it.
+    void Flush(std::vector<LateLineFailure> &failures);
+    // The connection is gone: nothing waits any more, nothing prepared is used again.
+    void Drop() noexcept;
+
+private:
+    struct Entry {
+        std::shared_ptr<const Statement::InsertShape> shape;
+        std::shared_ptr<const Statement::InputForm> form;
+        std::vector<unsigned char> message;
+        int line;
+    };
+    using Group = std::vector<const Entry *>;
+
+    void SendGroup(const Group &group, std::vector<LateLineFailure> &failures);
+    void SendRange(const Group &group, std::size_t begin, std::size_t end, std::vector<LateLineFailure> &failures);
+    void SendBlock(const Group &group, std::size_t begin, std::size_t end);
+    // The server's message for the row sent alone, as the insert itself; empty when it is written after all.
+    std::string SendAlone(const Entry &entry);
+    Firebird::IStatement *Prepared(const std::string &key, const std::string &sql);
+
+    Connection &connection_;
+    std::vector<Entry> entries_;
+    std::size_t bytes_ = 0;
+    std::weak_ptr<const void> preparedOn_;
+    std::map<std::string, fb::Handle<Firebird::IStatement>> prepared_;
+};
+
+} // namespace clinova
