@@ -69,6 +69,7 @@ const std::vector<OptionControl> &OptionControls() {
         b("cbPoidsQuePourNewAnimaux", &O::cbPoidsQuePourNewAnimaux);
         d("DateTimePicker", &O::DateTimePicker);
         b("cbCommitParLigne", &O::cbCommitParLigne);
+        b("cbReprise", &O::cbReprise);
         b("cbFichiersUTF8", &O::cbFichiersUTF8);
         t("edIDSITECompta", &O::edIDSITECompta);
         b("cbRichViewMode", &O::cbRichViewMode);

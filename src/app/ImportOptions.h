@@ -68,6 +68,9 @@ struct ImportOptions {
     bool cbPoidsQuePourNewAnimaux = false;
     Date DateTimePicker{2019, 1, 1};
     bool cbCommitParLigne = false; // strict commit policy: one commit per row written
+    // "Reprendre l'importation interrompue": the import finishes the run its journal describes, skipping what
+    // that run committed.
+    bool cbReprise = false;
     // Source files written as UTF-8 are read as UTF-8 and converted; without it such a file is not imported.
     bool cbFichiersUTF8 = false;
 

@@ -1,5 +1,6 @@
 #include "app/ImportStep.h"
 
+#include "app/ImportJournal.h"
 #include "app/LineReport.h"
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
@@ -122,8 +123,9 @@ std::string Plural(int n, const char *one, const char *many) {
 // One run of the common shape over one file.
 class StepRun {
 public:
-    StepRun(RunState &state, const StepDefinition &step, const LineWork &work)
-        : state_(state), op_(state.op), step_(step), work_(work), path_(state.SourcePath(step.fileName)),
+    StepRun(RunState &state, const StepDefinition &step, const LineWork &work, const LineWork &replay)
+        : state_(state), op_(state.op), step_(step), work_(work), replay_(replay),
+          path_(state.SourcePath(step.fileName)),
           end_(state, step, reports_) {
         summary_.fileName = step.fileName;
     }
@@ -205,12 +207,22 @@ private:
         db.CommitPendingRows();
         UncommittedLines uncommitted(state_.lists);
         LineCommits lineCommits(db);
+        ImportJournal *journal = state_.journal;
+        const int alreadyDone = LinesDoneBefore(state_, step_.fileName);
         int lastRead = 0;
         for (int i = 1; reader_->Next(); ++i) {
             lastRead = i;
+            if (i <= alreadyDone) {
+                SkipCommitted(i);
+                continue;
+            }
+            if (journal)
+                journal->LineStarting(step_.fileName, i);
             op_.SetWaitMessage(step_.progressText + std::to_string(i) + "/" + std::to_string(total_) + "...");
             op_.StepProgress(StepProgressReport::Line(step_.fileName, path_, i, total_));
-            OneLine(i, uncommitted);
+            OneLine(i, uncommitted, journal);
+            if (journal)
+                journal->LineEnded(i); // also a line that was not cut or not mapped
             op_.ProcessPendingMessages();
             if (step_.interruptible && op_.Interrupted()) {
                 state_.StopRequested = true;
@@ -221,6 +233,8 @@ private:
         try {
             db.CommitPendingRows();
             uncommitted.Committed(state_.lists);
+            if (journal)
+                journal->LinesRead(step_.fileName, lastRead);
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost()) {
                 LoseUncommitted(uncommitted, e);
@@ -230,7 +244,25 @@ private:
         }
     }
 
-    void OneLine(int i, UncommittedLines &uncommitted) {
+    // A line the interrupted run committed: counted, given to the step's replay, not imported again.
+    void SkipCommitted(int i) {
+        ++summary_.alreadyDone;
+        if (!replay_ || reader_->Unmapped())
+            return;
+        cut_.Line.swap(reader_->Text());
+        const bool cut = cut_.Cut();
+        cut_.Line.swap(reader_->Text());
+        if (!cut)
+            return;
+        cut_.TrimFields();
+        try {
+            replay_(StepLine(columns_, cut_, i, reader_->Raw()));
+        } catch (const std::exception &) {
+            // The line failed in the interrupted run as well: it left nothing to remember.
+        }
+    }
+
+    void OneLine(int i, UncommittedLines &uncommitted, ImportJournal *journal) {
         TargetDatabase &db = state_.db;
         const std::string &raw = reader_->Raw();
         const auto listsBefore = state_.lists.CurrentLengths();
@@ -251,6 +283,8 @@ private:
             ++summary_.read;
             cut_.TrimFields();
             const LineOutcome outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
+            if (journal)
+                journal->LineEnded(i);
             db.LineEnded();
             Count(i, raw, outcome);
             uncommitted.LineDone(state_, listsBefore, commitsBefore, i, raw, outcome);
@@ -262,8 +296,12 @@ private:
                 StopReading(i, e);
                 throw;
             }
+            if (journal)
+                journal->LineEnded(i);
         } catch (const std::exception &e) {
             FailLine(i, raw, e.what());
+            if (journal)
+                journal->LineEnded(i);
         }
     }
 
@@ -323,6 +361,7 @@ private:
     Operator &op_;
     const StepDefinition &step_;
     const LineWork &work_;
+    const LineWork &replay_;
     const std::string path_;
     StepSummary summary_;
     StepReports reports_;
@@ -356,7 +395,7 @@ bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TCol
 }
 
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
-                          const std::function<void()> &beforeLines) {
+                          const std::function<void()> &beforeLines, const LineWork &replay) {
     if (state.StopRequested || (step.checkBox && !(state.options.*(step.checkBox)).Ticked())) {
         StepSummary summary;
         summary.fileName = step.fileName;
@@ -365,7 +404,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     state.op.ShowWait();
     StepSummary summary;
     {
-        StepRun run(state, step, work);
+        StepRun run(state, step, work, replay);
         summary = run.Run(beforeLines);
     }
     if (summary.ran || summary.missingColumns || !summary.leftAside.empty())

@@ -37,8 +37,11 @@ void Connection::Close() {
     if (!IsOpen())
         return;
     Handles handles = TakeHandles();
-    if (handles.transaction.IsActive())
+    if (handles.transaction.IsActive()) {
         handles.transaction.Commit();
+        if (commitObserver_)
+            commitObserver_();
+    }
     handles.attachment.Detach();
 }
 
@@ -75,6 +78,8 @@ void Connection::CommitRetaining() {
         return;
     transaction_.CommitRetaining();
     schedule_.Committed();
+    if (commitObserver_)
+        commitObserver_();
 }
 
 void Connection::RollbackRetaining() {

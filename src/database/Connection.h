@@ -8,6 +8,7 @@
 #include "database/Transaction.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +49,8 @@ public:
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
     std::uint64_t Commits() const { return schedule_.Commits(); }
+    // Called after each successful commit (the import's journal); it must not throw.
+    void SetCommitObserver(std::function<void()> observer) { commitObserver_ = std::move(observer); }
 
     // What the statements run on.
     Firebird::IAttachment *AttachmentHandle() const { return attachment_.Get(); }
@@ -83,6 +86,7 @@ private:
     Transaction transaction_;
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
+    std::function<void()> commitObserver_;
 };
 
 } // namespace clinova

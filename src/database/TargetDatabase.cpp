@@ -69,9 +69,11 @@ int TargetDatabase::ReadGenerator(std::string_view generator) {
         query = std::make_unique<Statement>(*this, "SELECT GEN_ID(" + std::string(generator) +
                                                        ", 1) FROM RDB$DATABASE");
     const bool row = query->Open();
-    const int id = row ? static_cast<int>(query->GetInt64("GEN_ID")) : -1;
+    const std::int64_t value = row ? query->GetInt64("GEN_ID") : -1;
     query->Close();
-    return id;
+    if (row)
+        lastDrawn_[std::string(generator)] = value;
+    return row ? static_cast<int>(value) : -1;
 }
 
 int TargetDatabase::GetNewID(std::string_view generator) {
@@ -97,6 +99,19 @@ int TargetDatabase::DrawNewID(std::string_view generator) {
     if (id == -1)
         throw DatabaseError(FromUtf8("générateur ") + std::string(generator) + " indisponible");
     return id;
+}
+
+void TargetDatabase::SetGenerator(std::string_view name, std::int64_t value) {
+    // GEN_ID by the difference: the same on every server version, where RESTART WITH does not agree.
+    Statement current(*this, "SELECT GEN_ID(" + std::string(name) + ", 0) FROM RDB$DATABASE");
+    const std::int64_t now = current.Open() ? current.GetInt64("GEN_ID") : value;
+    current.Close();
+    if (now == value)
+        return;
+    Statement step(*this, "SELECT GEN_ID(" + std::string(name) + ", " + std::to_string(value - now) +
+                              ") FROM RDB$DATABASE");
+    step.Open();
+    step.Close();
 }
 
 void TargetDatabase::Create(const std::string &databaseName) {

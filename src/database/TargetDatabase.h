@@ -5,6 +5,8 @@
 #include "database/Connection.h"
 
 #include <array>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +47,11 @@ public:
     // connection is reported as such.
     int DrawNewID(std::string_view generator);
 
+    // The last value handed out by each generator since the connection was opened, by generator name.
+    const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return lastDrawn_; }
+    // Puts the generator back (or forward) to value: the next value drawn is value + 1.
+    void SetGenerator(std::string_view name, std::int64_t value);
+
     // Creates an empty database file (page size 8 KB, WIN1252) and leaves it closed.
     static void Create(const std::string &databaseName);
 
@@ -52,6 +59,7 @@ private:
     int ReadGenerator(std::string_view generator);
 
     std::unordered_map<std::string, std::unique_ptr<Statement>> generatorQueries_;
+    std::map<std::string, std::int64_t> lastDrawn_;
 };
 
 } // namespace clinova
