@@ -261,6 +261,9 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 contents.stepsDone.insert(pending.stepsDone.begin(), pending.stepsDone.end());
                 for (auto &change : pending.lists)
                     contents.lists.push_back(std::move(change));
+                for (auto &[file, lines] : pending.noted)
+                    for (auto &[number, line] : lines)
+                        contents.noted[file][number] = std::move(line);
                 pending = JournalContents();
                 contents.text = bytes.substr(0, next);
                 headerDone = true;
@@ -276,6 +279,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 pending.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
                 pending.lists.push_back({f[1], false, 0, f[2]});
+            } else if ((kind == "R" || kind == "W") && f.size() == 4) {
+                pending.noted[f[1]][std::stoi(f[2])] = {kind == "R", f[3]};
             } else if (kind == "T" && f.size() == 3) {
                 pending.lists.push_back({f[1], true, std::stoi(f[2]), {}});
             } else {
@@ -377,12 +382,33 @@ std::unique_ptr<ImportJournal> ImportJournal::Resume(RunState &state, const Jour
     journal->recordedLines_ = contents.linesDone;
     journal->linesDoneBefore_ = contents.linesDone;
     journal->stepsDoneBefore_ = contents.stepsDone;
+    journal->notedBefore_ = contents.noted;
     return journal;
 }
 
 int ImportJournal::LinesDoneBefore(const std::string &fileName) const {
     const auto it = linesDoneBefore_.find(fileName);
     return it == linesDoneBefore_.end() ? 0 : it->second;
+}
+
+const JournalContents::NotedLine *ImportJournal::NotedBefore(const std::string &fileName, int number) const {
+    const auto file = notedBefore_.find(fileName);
+    if (file == notedBefore_.end())
+        return nullptr;
+    const auto line = file->second.find(number);
+    return line == file->second.end() ? nullptr : &line->second;
+}
+
+int ImportJournal::FailedBefore(const std::string &fileName) const {
+    const auto file = notedBefore_.find(fileName);
+    if (file == notedBefore_.end())
+        return 0;
+    return static_cast<int>(std::count_if(file->second.begin(), file->second.end(),
+                                          [](const auto &line) { return line.second.failed; }));
+}
+
+void ImportJournal::LineNoted(const std::string &fileName, int number, bool failed, const std::string &text) {
+    noted_.push_back({fileName, number, failed, text});
 }
 
 ImportJournal::Snapshot ImportJournal::Take() const {
@@ -463,6 +489,17 @@ void ImportJournal::Record(const std::string &extra, const Snapshot &at) noexcep
                 block += "E\t" + Escaped(fileName_) + "\t" + std::to_string(doneLine_) + "\n";
                 recorded = doneLine_;
             }
+        }
+        // The noted lines the record covers; those of lines still in progress wait.
+        for (auto it = noted_.begin(); it != noted_.end();) {
+            const auto recorded = recordedLines_.find(it->fileName);
+            if (recorded == recordedLines_.end() || it->number > recorded->second) {
+                ++it;
+                continue;
+            }
+            block += std::string(it->failed ? "R" : "W") + "\t" + Escaped(it->fileName) + "\t" +
+                     std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
+            it = noted_.erase(it);
         }
         const auto &lists = JournaledLists();
         for (std::size_t k = 0; k < lists.size(); ++k) {

@@ -42,6 +42,13 @@ struct JournalContents {
         std::string value;
     };
     std::vector<ListChange> lists;
+    // The lines among those done that failed (with their reason) or were imported with warnings, by file and
+    // line: a resume puts them in its rejects and warnings again.
+    struct NotedLine {
+        bool failed = false;
+        std::string text;
+    };
+    std::map<std::string, std::map<int, NotedLine>> noted;
     bool finished = false;
     std::string text; // the valid part, as read (a resume writes it again and goes on after it)
 };
@@ -70,12 +77,18 @@ public:
     // The data lines of the file the interrupted run committed; 0 for a new run.
     int LinesDoneBefore(const std::string &fileName) const;
     bool StepDoneBefore(const std::string &stepName) const { return stepsDoneBefore_.count(stepName) > 0; }
+    // What became of a line the interrupted run did, when it failed or had warnings; nullptr otherwise.
+    const JournalContents::NotedLine *NotedBefore(const std::string &fileName, int number) const;
+    // The lines of the file the interrupted run failed.
+    int FailedBefore(const std::string &fileName) const;
 
     // Where the steps stand, for the next commit: a line of the file starts; it has ended (its rows all
     // written, or it failed). A commit inside a line records the lines before it, with the lists and
     // generators as they stood before the line.
     void LineStarting(const std::string &fileName, int number);
     void LineEnded(int number);
+    // A line failed (its reason) or was imported with warnings (their text): recorded with its line.
+    void LineNoted(const std::string &fileName, int number, bool failed, const std::string &text);
     // The step has read the file up to lastLine and committed what they wrote.
     void LinesRead(const std::string &fileName, int lastLine);
     // A step has ended and its rows are committed.
@@ -100,6 +113,14 @@ private:
     std::map<std::string, int> recordedLines_;       // by file, as the journal holds them
     std::map<std::string, int> linesDoneBefore_;
     std::set<std::string> stepsDoneBefore_;
+    std::map<std::string, std::map<int, JournalContents::NotedLine>> notedBefore_;
+    struct Noted {
+        std::string fileName;
+        int number;
+        bool failed;
+        std::string text;
+    };
+    std::vector<Noted> noted_; // not recorded yet
     std::string fileName_;                          // the file whose lines are being read
     int doneLine_ = 0;                               // its last line ended
     int lineNumber_ = 0;                             // the line in progress

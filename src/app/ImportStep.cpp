@@ -246,6 +246,17 @@ private:
 
     // A line the interrupted run committed: counted, given to the step's replay, not imported again.
     void SkipCommitted(int i) {
+        if (const auto *noted = state_.journal->NotedBefore(step_.fileName, i)) {
+            if (noted->failed) {
+                // A failed line is a failed line of this run too: its log line and its place in the rejects.
+                ++summary_.read;
+                FailLine(i, reader_->Raw(), noted->text, false);
+                return;
+            }
+            ++summary_.warnings;
+            op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + noted->text));
+            reports_.warnings->Add(reader_->Raw(), noted->text);
+        }
         ++summary_.alreadyDone;
         if (!replay_ || reader_->Unmapped())
             return;
@@ -326,10 +337,15 @@ private:
             reasons += (reasons.empty() ? "" : " ; ") + warning;
         }
         reports_.warnings->Add(raw, reasons);
+        if (state_.journal)
+            state_.journal->LineNoted(step_.fileName, i, false, reasons);
     }
 
-    void FailLine(int number, const std::string &text, const std::string &message) {
+    // journaled: false for a line the journal holds already.
+    void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true) {
         ++summary_.failed;
+        if (state_.journal && journaled)
+            state_.journal->LineNoted(step_.fileName, number, true, message);
         op_.AddToLog(LineFailureLog(step_, number, message));
         if (reports_.rejects)
             reports_.rejects->Add(text, message);

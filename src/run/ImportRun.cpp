@@ -61,12 +61,16 @@ bool ReadyForTheSteps(RunState &state) {
 void SkipFinishedStep(RunState &state, const StepEntry &step) {
     state.op.AddToLog(FromUtf8("étape déjà faite par l'importation interrompue : ") + step.name);
     for (const StepFile &file : step.files) {
-        const int done = state.journal->LinesDoneBefore(file.definition().fileName);
+        const std::string &name = file.definition().fileName;
+        const int done = state.journal->LinesDoneBefore(name);
         if (done == 0)
             continue;
+        // Its failed lines stay failed lines of the run (its rejects file was written when it ended).
         StepSummary summary;
-        summary.fileName = file.definition().fileName;
-        summary.alreadyDone = done;
+        summary.fileName = name;
+        summary.failed = state.journal->FailedBefore(name);
+        summary.read = summary.failed;
+        summary.alreadyDone = done - summary.failed;
         summary.ran = true;
         state.summaries.push_back(summary);
     }
@@ -135,6 +139,14 @@ std::string ReadJournalToResume(const RunState &state, std::optional<JournalCont
 std::unique_ptr<ImportJournal> OpenJournal(RunState &state, const std::optional<JournalContents> &resumed) {
     if (resumed)
         return ImportJournal::Resume(state, *resumed);
+    try {
+        const auto earlier = ReadJournal(state.SourcePath(JournalFileName()));
+        if (earlier && !earlier->finished)
+            state.op.AddToLog(JournalFileName() + FromUtf8("/le journal d'une importation interrompue de ce dossier, "
+                                                           "qui n'a pas été reprise, est remplacé"));
+    } catch (const Error &) {
+        // What stands there is not a journal; the new one takes its place.
+    }
     try {
         return ImportJournal::Start(state, TickedFileNames(state));
     } catch (const std::exception &e) {
