@@ -59,6 +59,7 @@ TargetDatabase::TargetDatabase() = default;
 TargetDatabase::~TargetDatabase() = default;
 
 void TargetDatabase::Open(const std::string &databaseName) {
+    lastDrawn_.clear();
     Attach(databaseName, ConnectionParameters(false), TransactionParameters());
 }
 

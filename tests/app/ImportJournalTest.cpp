@@ -64,6 +64,10 @@ TEST(ImportJournal, EachCommitRecordsTheListsAndGeneratorsAndAResumeRebuildsThem
     journal.reset();
     c.state.journal = nullptr;
     c.state.db.Close();
+    // A connection opened again (the window's next run, maybe on another database) knows no earlier draw.
+    c.state.db.Open(c.database.Path());
+    EXPECT_TRUE(c.state.db.LastDrawnIDs().empty());
+    c.state.db.Close();
 
     // The resume, as a new process would: its lists from the journal, the generator back where the commit
     // left it, so that the uncommitted line draws the same identifier again.
