@@ -332,8 +332,11 @@ TEST(Resume, ThroughAServerKilledAndStartedAgain) {
 
     {
         ChildProcess child(ImportArgs(c.database, c.sources, reference.users, {"--server", address()}));
-        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t"))
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
+            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         const std::string pid = ReadWholeFile((c.dir.path() / "server" / "server.pid").string());
         ::kill(std::stoi(pid), SIGKILL);
         const int status = child.Wait();
