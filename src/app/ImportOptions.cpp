@@ -70,6 +70,7 @@ const std::vector<OptionControl> &OptionControls() {
         d("DateTimePicker", &O::DateTimePicker);
         b("cbCommitParLigne", &O::cbCommitParLigne);
         b("cbEnvoisGroupes", &O::cbEnvoisGroupes);
+        b("cbReprise", &O::cbReprise);
         b("cbFichiersUTF8", &O::cbFichiersUTF8);
         t("edIDSITECompta", &O::edIDSITECompta);
         b("cbRichViewMode", &O::cbRichViewMode);

@@ -71,6 +71,9 @@ struct ImportOptions {
     // Requests to the server grouped (identifiers reserved in blocks, documents sent with their rows); off,
     // every request is made on its own, as a comparison and a fallback.
     bool cbEnvoisGroupes = true;
+    // "Reprendre l'importation interrompue": the import finishes the run its journal describes, skipping what
+    // that run committed.
+    bool cbReprise = false;
     // Source files written as UTF-8 are read as UTF-8 and converted; without it such a file is not imported.
     bool cbFichiersUTF8 = false;
 

@@ -1,5 +1,6 @@
 #include "app/ImportStep.h"
 
+#include "app/ImportJournal.h"
 #include "app/LineReport.h"
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
@@ -90,6 +91,20 @@ private:
     TargetDatabase &db_;
 };
 
+// The step hears of the lines whose rows the server refused after the fact, while it reads its lines.
+class LateFailures {
+public:
+    LateFailures(TargetDatabase &db, std::function<void(const LateLineFailure &)> handler) : db_(db) {
+        db_.SetLateFailureHandler(std::move(handler));
+    }
+    ~LateFailures() { db_.SetLateFailureHandler({}); }
+    LateFailures(const LateFailures &) = delete;
+    LateFailures &operator=(const LateFailures &) = delete;
+
+private:
+    TargetDatabase &db_;
+};
+
 // Grouped commits wait for the end of each line while the step reads its lines.
 class LineCommits {
 public:
@@ -156,8 +171,9 @@ std::string Plural(int n, const char *one, const char *many) {
 // One run of the common shape over one file.
 class StepRun {
 public:
-    StepRun(RunState &state, const StepDefinition &step, const LineWork &work)
-        : state_(state), op_(state.op), step_(step), work_(work), path_(state.SourcePath(step.fileName)),
+    StepRun(RunState &state, const StepDefinition &step, const LineWork &work, const LineWork &replay)
+        : state_(state), op_(state.op), step_(step), work_(work), replay_(replay),
+          path_(state.SourcePath(step.fileName)),
           end_(state, step, reports_) {
         summary_.fileName = step.fileName;
     }
@@ -239,12 +255,24 @@ private:
         db.CommitPendingRows();
         UncommittedLines uncommitted(state_.lists);
         LineCommits lineCommits(db);
+        uncommitted_ = &uncommitted;
+        LateFailures lateFailures(db, [this](const LateLineFailure &failure) { FailLate(failure); });
+        ImportJournal *journal = state_.journal;
+        const int alreadyDone = LinesDoneBefore(state_, step_.fileName);
         int lastRead = 0;
         for (int i = 1; reader_->Next(); ++i) {
             lastRead = i;
+            if (i <= alreadyDone) {
+                SkipCommitted(i);
+                continue;
+            }
+            if (journal)
+                journal->LineStarting(step_.fileName, i);
             op_.SetWaitMessage(step_.progressText + std::to_string(i) + "/" + std::to_string(total_) + "...");
             op_.StepProgress(StepProgressReport::Line(step_.fileName, path_, i, total_));
-            OneLine(i, uncommitted);
+            OneLine(i, uncommitted, journal);
+            if (journal)
+                journal->LineEnded(i); // also a line that was not cut or not mapped
             op_.ProcessPendingMessages();
             if (step_.interruptible && op_.Interrupted()) {
                 state_.StopRequested = true;
@@ -254,9 +282,10 @@ private:
         }
         try {
             db.SendHeldRows();
-            TakeLateFailures(uncommitted);
             db.CommitPendingRows();
             uncommitted.Committed(state_.lists);
+            if (journal)
+                journal->LinesRead(step_.fileName, lastRead);
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost()) {
                 LoseUncommitted(uncommitted, e);
@@ -266,10 +295,44 @@ private:
         }
     }
 
-    void OneLine(int i, UncommittedLines &uncommitted) {
+    // A line the interrupted run committed: counted, given to the step's replay, not imported again.
+    void SkipCommitted(int i) {
+        if (const auto *noted = state_.journal->NotedBefore(step_.fileName, i)) {
+            if (noted->failed) {
+                // A failed line is a failed line of this run too: its log line and its place in the rejects.
+                ++summary_.read;
+                FailLine(i, reader_->Raw(), noted->text, false);
+                return;
+            }
+            ++summary_.warnings;
+            op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + noted->text));
+            reports_.warnings->Add(reader_->Raw(), noted->text);
+        }
+        ++summary_.alreadyDone;
+        if (!replay_ || reader_->Unmapped())
+            return;
+        cut_.Line.swap(reader_->Text());
+        const bool cut = cut_.Cut();
+        cut_.Line.swap(reader_->Text());
+        if (!cut)
+            return;
+        cut_.TrimFields();
+        try {
+            replay_(StepLine(columns_, cut_, i, reader_->Raw()));
+        } catch (const std::exception &) {
+            // The line failed in the interrupted run as well: it left nothing to remember.
+        }
+    }
+
+    void OneLine(int i, UncommittedLines &uncommitted, ImportJournal *journal) {
         TargetDatabase &db = state_.db;
         const std::string &raw = reader_->Raw();
-        const auto listsBefore = state_.lists.CurrentLengths();
+        lineListsBefore_ = state_.lists.CurrentLengths();
+        struct CurrentLine {
+            int &line;
+            CurrentLine(int &l, int i) : line(l) { line = i; }
+            ~CurrentLine() { line = 0; }
+        } current(currentLine_, i);
         const auto commitsBefore = db.Commits();
         warnings_.clear();
         try {
@@ -292,11 +355,20 @@ private:
                 outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
             }
             if (step_.rowsTravelTogether && outcome == LineOutcome::Imported)
-                held_.push_back({i, raw, outcome, listsBefore, state_.lists.CurrentLengths()});
+                held_.push_back({i, raw, outcome, lineListsBefore_, state_.lists.CurrentLengths()});
+            if (journal)
+                journal->LineEnded(i);
             db.LineEnded();
-            Count(i, raw, outcome);
-            uncommitted.LineDone(state_, listsBefore, commitsBefore, i, raw, outcome);
-            TakeLateFailures(uncommitted);
+            if (currentLateFailure_) {
+                // Its own row was refused as the held rows left at the end of the line.
+                FailLine(i, raw, *currentLateFailure_);
+                currentLateFailure_.reset();
+            } else {
+                Count(i, raw, outcome);
+                uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
+            }
+            if (db.HeldRows() == 0)
+                held_.clear();
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost())
                 LoseUncommitted(uncommitted, e);
@@ -305,8 +377,12 @@ private:
                 StopReading(i, e);
                 throw;
             }
+            if (journal)
+                journal->LineEnded(i);
         } catch (const std::exception &e) {
             FailLine(i, raw, e.what());
+            if (journal)
+                journal->LineEnded(i);
         }
     }
 
@@ -331,44 +407,57 @@ private:
             reasons += (reasons.empty() ? "" : " ; ") + warning;
         }
         reports_.warnings->Add(raw, reasons);
+        if (state_.journal)
+            state_.journal->LineNoted(step_.fileName, i, false, reasons);
     }
 
-    void FailLine(int number, const std::string &text, const std::string &message) {
+    // journaled: false for a line the journal holds already.
+    void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true) {
         ++summary_.failed;
+        if (state_.journal && journaled)
+            state_.journal->LineNoted(step_.fileName, number, true, message);
         op_.AddToLog(LineFailureLog(step_, number, message));
         if (reports_.rejects)
             reports_.rejects->Add(text, message);
     }
 
-    // The lines whose rows the server refused when the connection sent them, after they were read and counted:
-    // each becomes a failed line (log line, reject line), and the list entries it added are taken back.
-    void TakeLateFailures(UncommittedLines &uncommitted) {
-        for (const LateLineFailure &failure : state_.db.TakeLateFailures()) {
-            const auto line = std::find_if(held_.begin(), held_.end(),
-                                           [&](const HeldLine &h) { return h.number == failure.line; });
-            if (line == held_.end()) {
-                FailLine(failure.line, {}, failure.message);
-                continue;
-            }
+    // A line whose row the server refused when the connection sent it, after the line was read and counted (or,
+    // for the current line, read and not counted yet): it becomes a failed line (log line, reject line), and
+    // the list entries it added are taken back.
+    void FailLate(const LateLineFailure &failure) {
+        const auto line =
+            std::find_if(held_.begin(), held_.end(), [&](const HeldLine &h) { return h.number == failure.line; });
+        if (line == held_.end()) {
+            FailLine(failure.line, {}, failure.message);
+            return;
+        }
+        if (line->number == currentLine_) {
+            currentLateFailure_ = failure.message;
+        } else {
             if (line->outcome == LineOutcome::Imported)
                 --summary_.imported;
             else
                 --summary_.matched;
             FailLine(line->number, line->text, failure.message);
-            state_.lists.EraseBetween(line->before, line->after);
-            CorrespondenceLists::Lengths removed{};
-            for (std::size_t k = 0; k < removed.size(); ++k)
-                removed[k] = line->after[k] - line->before[k];
-            uncommitted.LineFailedLate(line->number, line->before, removed);
-            for (auto later = line + 1; later != held_.end(); ++later)
-                for (std::size_t k = 0; k < removed.size(); ++k) {
-                    later->before[k] -= removed[k];
-                    later->after[k] -= removed[k];
-                }
-            held_.erase(line);
         }
-        if (state_.db.HeldRows() == 0)
-            held_.clear();
+        state_.lists.EraseBetween(line->before, line->after);
+        CorrespondenceLists::Lengths removed{};
+        for (std::size_t k = 0; k < removed.size(); ++k)
+            removed[k] = line->after[k] - line->before[k];
+        if (uncommitted_)
+            uncommitted_->LineFailedLate(line->number, line->before, removed);
+        const auto shift = [&](CorrespondenceLists::Lengths &lengths) {
+            for (std::size_t k = 0; k < removed.size(); ++k)
+                if (lengths[k] >= line->after[k])
+                    lengths[k] -= removed[k];
+        };
+        for (auto later = line + 1; later != held_.end(); ++later) {
+            shift(later->before);
+            shift(later->after);
+        }
+        if (line->number != currentLine_)
+            shift(lineListsBefore_);
+        held_.erase(line);
     }
 
     // The connection is lost: the uncommitted lines fail and the lists forget them.
@@ -397,6 +486,7 @@ private:
     Operator &op_;
     const StepDefinition &step_;
     const LineWork &work_;
+    const LineWork &replay_;
     const std::string path_;
     StepSummary summary_;
     StepReports reports_;
@@ -409,6 +499,10 @@ private:
     int total_ = 0;
     std::vector<std::string> warnings_;
     std::deque<HeldLine> held_;
+    UncommittedLines *uncommitted_ = nullptr;
+    int currentLine_ = 0;
+    CorrespondenceLists::Lengths lineListsBefore_{};
+    std::optional<std::string> currentLateFailure_;
 };
 
 } // namespace
@@ -431,7 +525,7 @@ bool CheckMandatoryColumns(Operator &op, const std::string &fileName, const TCol
 }
 
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
-                          const std::function<void()> &beforeLines) {
+                          const std::function<void()> &beforeLines, const LineWork &replay) {
     if (state.StopRequested || (step.checkBox && !(state.options.*(step.checkBox)).Ticked())) {
         StepSummary summary;
         summary.fileName = step.fileName;
@@ -440,7 +534,7 @@ StepSummary RunImportStep(RunState &state, const StepDefinition &step, const Lin
     state.op.ShowWait();
     StepSummary summary;
     {
-        StepRun run(state, step, work);
+        StepRun run(state, step, work, replay);
         summary = run.Run(beforeLines);
     }
     if (summary.ran || summary.missingColumns || !summary.leftAside.empty())

@@ -103,6 +103,7 @@ struct StepSummary {
     int failed = 0;
     int warnings = 0; // lines imported with a warning (counted in imported too)
     int notRead = 0;  // lines never read: after a NUL byte, or after the connection was lost
+    int alreadyDone = 0; // lines an interrupted run committed, skipped by its resume
     double seconds = 0;
     bool ran = false;          // false when the step did nothing (unticked, missing columns, stopped)
     bool missingColumns = false; // the file lacked a mandatory column: none of its lines was imported
@@ -118,8 +119,10 @@ using LineWork = std::function<LineOutcome(const StepLine &)>;
 // Runs the common shape. beforeLines runs after the mandatory columns were found and before the line
 // loop (the steps' preparatory database work). Errors outside a line's work (an unreadable file) escape
 // to the run, after the wait window was hidden.
+// replay: for a resumed run, what the step keeps in memory of a line the interrupted run committed (the line
+// is not imported again); most steps keep nothing.
 StepSummary RunImportStep(RunState &state, const StepDefinition &step, const LineWork &work,
-                          const std::function<void()> &beforeLines = {});
+                          const std::function<void()> &beforeLines = {}, const LineWork &replay = {});
 
 // Logs "FILE/manque colonne obligatoire \"NAME\"" for each mandatory column the map lacks, in order;
 // true when none is missing. Steps that check a second file before writing anything use it too.

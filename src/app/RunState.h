@@ -45,6 +45,8 @@ struct CorrespondenceLists {
     void EraseBetween(const Lengths &from, const Lengths &to);
 };
 
+class ImportJournal;
+
 struct RunState {
     explicit RunState(Operator &front, ImportOptions opts = {})
         : options(std::move(opts)), committing_(front, db), op(committing_) {}
@@ -68,6 +70,8 @@ public:
     bool StopRequested = false;
 
     CorrespondenceLists lists;
+    // The journal of the committed lines, while an import runs; a resumed run reads what it committed there.
+    ImportJournal *journal = nullptr;
 
     // Users correspondence, refilled by the users step of every run.
     std::vector<std::string> fSourceIDUserList;

@@ -56,6 +56,7 @@ const std::vector<SummaryColumn> &SummaryColumns() {
         {"en échec", "en échec", &StepSummary::failed},
         {"avertissement", "avertissements", &StepSummary::warnings, true},
         {"non lue", "non lues", &StepSummary::notRead, true},
+        {"déjà importée", "déjà importées", &StepSummary::alreadyDone, true},
     };
     return columns;
 }

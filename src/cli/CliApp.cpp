@@ -112,6 +112,7 @@ private:
     CLI::Option *siteOption_ = nullptr;
     CLI::Option *databaseOption_ = nullptr;
     std::string backupFile_;
+    bool resume_ = false;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
@@ -190,6 +191,9 @@ int Cli::Run(const std::vector<std::string> &args) {
     auto *import = app.add_subcommand("import", "import the normalized files of a folder");
     import->add_option("--source", sourceDir_, "the folder of the normalized files")->required();
     import->add_option("--skip", skipped_, "a file of the folder not to import (repeatable)");
+    import->add_flag("--resume", resume_,
+                     "finish an interrupted import from its journal (JOURNAL_IMPORTATION.TXT): the lines it "
+                     "committed are skipped, the result is that of a whole run");
     import->callback([&] { action = [this] { return Import(); }; });
 
     auto *check = app.add_subcommand("check", "check the normalized files of a folder, without any database");
@@ -319,6 +323,8 @@ int Cli::Import() {
     RunState state(op_);
     if (!ApplyCommonOptions(state) || !OfferSourceFiles(state))
         return kExitUsage;
+    if (resume_)
+        state.options.cbReprise = true;
     const InterruptHandler interrupts(op_.InterruptFlag());
     return ExitStatusOf(btnImportationClick(state));
 }

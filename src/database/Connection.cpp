@@ -35,10 +35,14 @@ void Connection::SendHeldRows() {
     try {
         held_->Flush(lateFailures_);
     } catch (const DatabaseError &e) {
+        lateFailures_.clear();
         if (e.ConnectionLost())
             Abandon();
         throw;
     }
+    if (lateFailureHandler_)
+        for (const LateLineFailure &failure : TakeLateFailures())
+            lateFailureHandler_(failure);
 }
 
 std::size_t Connection::HeldRows() const { return held_ ? held_->Count() : 0; }
@@ -84,8 +88,11 @@ void Connection::Close() {
         // Identifiers not given back are only a gap in the numbering; the commit below is what matters.
     }
     Handles handles = TakeHandles();
-    if (handles.transaction.IsActive())
+    if (handles.transaction.IsActive()) {
         handles.transaction.Commit();
+        if (commitObserver_)
+            commitObserver_();
+    }
     handles.attachment.Detach();
 }
 
@@ -148,6 +155,8 @@ void Connection::CommitRetaining() {
     SendHeldRows();
     transaction_.CommitRetaining();
     schedule_.Committed();
+    if (commitObserver_)
+        commitObserver_();
 }
 
 void Connection::RollbackRetaining() {

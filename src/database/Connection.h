@@ -10,6 +10,7 @@
 #include "database/Transaction.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,7 +62,11 @@ public:
     bool Batching() const { return batching_; }
     // The next identifier of a generator (a failure thrown), and the last one handed out per generator.
     std::int64_t NextID(std::string_view generator);
+    // The last value handed out by each generator since the connection was opened, by generator name
+    // (upper-cased).
     const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return ids_.LastDrawn(); }
+    // A generator was moved by hand: what was reserved from it is not handed out any more.
+    void ForgetReservations() noexcept { ids_.Forget(); }
     // Rows held back to travel together (see PendingInserts): while a data line of a step that allows it is
     // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the inserts
     // of one row wait and are sent before anything else runs. The lines whose rows the server refused then are
@@ -73,10 +78,17 @@ public:
     void SendHeldRows();
     std::size_t HeldRows() const;
     std::vector<LateLineFailure> TakeLateFailures();
+    // Told of each such line as soon as the rows are sent (before the commit that follows), instead of keeping
+    // it for TakeLateFailures().
+    void SetLateFailureHandler(std::function<void(const LateLineFailure &)> handler) {
+        lateFailureHandler_ = std::move(handler);
+    }
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
     std::uint64_t Commits() const { return schedule_.Commits(); }
+    // Called after each successful commit (the import's journal); it must not throw.
+    void SetCommitObserver(std::function<void()> observer) { commitObserver_ = std::move(observer); }
 
     // What the statements run on.
     Firebird::IAttachment *AttachmentHandle() const { return attachment_.Get(); }
@@ -116,7 +128,9 @@ private:
     int heldLine_ = 0;
     std::unique_ptr<PendingInserts> held_;
     std::vector<LateLineFailure> lateFailures_;
+    std::function<void(const LateLineFailure &)> lateFailureHandler_;
     IdReservations ids_{*this};
+    std::function<void()> commitObserver_;
 };
 
 } // namespace clinova

@@ -89,6 +89,21 @@ int TargetDatabase::DrawNewID(std::string_view generator) {
     return id;
 }
 
+void TargetDatabase::SetGenerator(std::string_view name, std::int64_t value) {
+    // GEN_ID by the difference: the same on every server version, where RESTART WITH does not agree.
+    Statement current(*this, "SELECT GEN_ID(" + std::string(name) + ", 0) FROM RDB$DATABASE");
+    const std::int64_t now = current.Open() ? current.GetInt64("GEN_ID") : value;
+    current.Close();
+    if (now == value)
+        return;
+    Statement step(*this, "SELECT GEN_ID(" + std::string(name) + ", " + std::to_string(value - now) +
+                              ") FROM RDB$DATABASE");
+    step.Open();
+    step.Close();
+    // What was reserved from the generator no longer follows its value.
+    ForgetReservations();
+}
+
 void TargetDatabase::Create(const std::string &databaseName) {
     Attachment::Create(databaseName, ConnectionParameters(true)).Detach();
 }

@@ -5,6 +5,8 @@
 #include "database/Connection.h"
 
 #include <array>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +46,9 @@ public:
     // the line fails ("générateur X indisponible") instead of writing a row with the identifier -1. A lost
     // connection is reported as such.
     int DrawNewID(std::string_view generator);
+
+    // Puts the generator back (or forward) to value: the next value drawn is value + 1.
+    void SetGenerator(std::string_view name, std::int64_t value);
 
     // Creates an empty database file (page size 8 KB, WIN1252) and leaves it closed.
     static void Create(const std::string &databaseName);

@@ -487,7 +487,17 @@ QWidget *TFMain::BuildImportSection() {
     large.setPointSizeF(large.pointSizeF() * 1.35);
     btnImportation_->setFont(large);
     btnImportation_->setMinimumWidth(150);
-    row->addWidget(btnImportation_, 0, Qt::AlignVCenter);
+    // Under the button: the import finishes the interrupted run of this folder from its journal instead.
+    auto *button = new QVBoxLayout;
+    button->addStretch(1);
+    button->addWidget(btnImportation_, 0, Qt::AlignHCenter);
+    QCheckBox *resume = AddCheckBox("cbReprise", Utf8("Reprendre l'importation interrompue"), section);
+    resume->setToolTip(Utf8("Termine l'importation de ce dossier qui a été interrompue (panne, arrêt du serveur) "
+                            "d'après son journal JOURNAL_IMPORTATION.TXT : ce qu'elle a validé n'est pas importé "
+                            "une seconde fois"));
+    button->addWidget(resume);
+    button->addStretch(1);
+    row->addLayout(button);
     layout->addLayout(row);
     return section;
 }

@@ -2,17 +2,21 @@
 
 #include "app/CorrespondenceFiles.h"
 #include "app/DatabaseActions.h"
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "app/RunSummary.h"
 #include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
 #include "database/TargetDatabase.h"
 #include "import/ImportSteps.h"
+#include "normalized/Errors.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace clinova {
 
@@ -53,6 +57,25 @@ bool ReadyForTheSteps(RunState &state) {
     return true;
 }
 
+// A step the interrupted run finished: its files are counted as already imported, nothing is read.
+void SkipFinishedStep(RunState &state, const StepEntry &step) {
+    state.op.AddToLog(FromUtf8("étape déjà faite par l'importation interrompue : ") + step.name);
+    for (const StepFile &file : step.files) {
+        const std::string &name = file.definition().fileName;
+        const int done = state.journal->LinesDoneBefore(name);
+        if (done == 0)
+            continue;
+        // Its failed lines stay failed lines of the run (its rejects file was written when it ended).
+        StepSummary summary;
+        summary.fileName = name;
+        summary.failed = state.journal->FailedBefore(name);
+        summary.read = summary.failed;
+        summary.alreadyDone = done - summary.failed;
+        summary.ran = true;
+        state.summaries.push_back(summary);
+    }
+}
+
 // Every step of the table in its order, each between its DEBUT and FIN lines; the lists are saved however the
 // steps end.
 void RunTheSteps(RunState &state) {
@@ -66,7 +89,15 @@ void RunTheSteps(RunState &state) {
             op.AddToLog(std::string("DEBUT import ") + step.name);
             op.StepProgress(StepProgressReport::Step(static_cast<int>(k + 1), static_cast<int>(steps.size()),
                                                      step.name, runBytes));
-            step.work(state);
+            if (state.journal && state.journal->StepDoneBefore(step.name) && !state.StopRequested) {
+                SkipFinishedStep(state, step);
+            } else {
+                step.work(state);
+                if (state.journal && !state.StopRequested) {
+                    state.db.CommitPendingRows();
+                    state.journal->StepDone(step.name);
+                }
+            }
             op.AddToLog(std::string("FIN import ") + step.name);
         }
     } catch (...) {
@@ -74,6 +105,55 @@ void RunTheSteps(RunState &state) {
         throw;
     }
     SaveCorrespondenceLists(state);
+    if (state.journal && !state.StopRequested)
+        state.journal->Finish();
+}
+
+// The source files the run reads, as the journal fingerprints them.
+std::vector<std::string> TickedFileNames(const RunState &state) {
+    std::vector<std::string> names;
+    for (const StepEntry *step : ImportSteps())
+        for (const StepFile &file : step->files)
+            if ((state.options.*(file.Box())).Ticked())
+                names.push_back(file.definition().fileName);
+    return names;
+}
+
+// Why --resume cannot run here (the journal missing, finished, or for other files or settings); empty when it
+// can, with the journal read into contents.
+std::string ReadJournalToResume(const RunState &state, std::optional<JournalContents> &contents) {
+    const std::string path = state.SourcePath(JournalFileName());
+    try {
+        contents = ReadJournal(path);
+    } catch (const Error &e) {
+        return FromUtf8("Reprise impossible : ") + e.what();
+    }
+    if (!contents)
+        return FromUtf8("Reprise impossible : aucun journal d'importation (") + JournalFileName() +
+               FromUtf8(") dans le dossier ") + state.PathSources;
+    return ResumeRefusal(*contents, state);
+}
+
+// The journal of the run: continued for a resume (a failure ends the run), new otherwise (a failure is logged
+// and the run goes on without one).
+std::unique_ptr<ImportJournal> OpenJournal(RunState &state, const std::optional<JournalContents> &resumed) {
+    if (resumed)
+        return ImportJournal::Resume(state, *resumed);
+    try {
+        const auto earlier = ReadJournal(state.SourcePath(JournalFileName()));
+        if (earlier && !earlier->finished)
+            state.op.AddToLog(JournalFileName() + FromUtf8("/le journal d'une importation interrompue de ce dossier, "
+                                                           "qui n'a pas été reprise, est remplacé"));
+    } catch (const Error &) {
+        // What stands there is not a journal; the new one takes its place.
+    }
+    try {
+        return ImportJournal::Start(state, TickedFileNames(state));
+    } catch (const std::exception &e) {
+        state.op.AddToLog(JournalFileName() + FromUtf8("/création impossible, cette importation ne pourra pas "
+                                                       "être reprise : ") + e.what());
+        return nullptr;
+    }
 }
 
 // How the steps ended, once they all ran.
@@ -92,16 +172,32 @@ RunOutcome OutcomeOfTheSteps(const RunState &state) {
 RunOutcome btnImportationClick(RunState &state) {
     Operator &op = state.op;
     ResetRunState(state);
+    std::optional<JournalContents> resumed;
+    if (state.options.cbReprise) {
+        if (const std::string refusal = ReadJournalToResume(state, resumed); !refusal.empty()) {
+            op.AddToLog(refusal);
+            op.ShowInfoMessage(refusal);
+            return RunOutcome::Refused;
+        }
+    }
     if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
         return RunOutcome::Refused;
     if (const auto backup = BackupBeforeAction(state); backup != BackupOutcome::Ready)
         return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
 
     RunOutcome outcome = RunOutcome::Refused;
+    // The journal outlives the connection: its last commit, also on an error, is recorded.
+    std::unique_ptr<ImportJournal> journal;
+    struct Detach {
+        RunState &state;
+        ~Detach() { state.journal = nullptr; }
+    } detach{state};
     try {
         OpenTargetDatabase(state);
         const bool ready = ReadyForTheSteps(state);
         if (ready) {
+            journal = OpenJournal(state, resumed);
+            state.journal = journal.get();
             RunTheSteps(state);
             for (const auto &line : RunSummaryLines(state))
                 op.AddToLog(line);

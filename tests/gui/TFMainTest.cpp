@@ -240,6 +240,39 @@ TEST(guiMainWindow, ImportStartedFromTheButtonRunsEveryStepIntoTheLog) {
     EXPECT_TRUE(Find<QPushButton>(window, "btnTest")->isEnabled());
 }
 
+TEST(guiMainWindow, TheResumeBoxFinishesTheFoldersInterruptedImportOrSaysWhyNot) {
+    TestDatabase database;
+    TempDir sources;
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
+    auto *resume = Find<QCheckBox>(window, "cbReprise");
+    EXPECT_EQ(resume->text(), Utf8("Reprendre l'importation interrompue"));
+    resume->setChecked(true);
+    {
+        // No run of this folder yet: refused before the question.
+        ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u);
+        EXPECT_TRUE(answerer.texts[0].contains(Utf8("Reprise impossible : aucun journal d'importation"))) 
+            << answerer.texts[0].toStdString();
+    }
+    resume->setChecked(false);
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+    }
+    resume->setChecked(true);
+    {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u);
+        EXPECT_TRUE(answerer.texts[0].contains(Utf8("allée à son terme"))) << answerer.texts[0].toStdString();
+    }
+    EXPECT_FALSE(window.Busy());
+}
+
 TEST(guiMainWindow, RefusedImportAndFailedConnectionLeaveTheWindowUsable) {
     TempDir sources;
     TFMain window;

@@ -1,6 +1,7 @@
 #include "import/catalogue/Cities.h"
 
 #include "app/ImportStep.h"
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/Statement.h"
@@ -55,7 +56,11 @@ void doImportationVilles(RunState &state) {
             QVille.Execute();
             return LineOutcome::Imported;
         },
-        [&state] { EmptyVilles(state.db); });
+        [&state] {
+            // A resumed run keeps the towns the interrupted run committed.
+            if (LinesDoneBefore(state, CityStepDefinition().fileName) == 0)
+                EmptyVilles(state.db);
+        });
 }
 
 const StepEntry &CityStepEntry() {

@@ -1,6 +1,7 @@
 #include "import/catalogue/ContactImport.h"
 
 #include "app/ImportStep.h"
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/Statement.h"
@@ -196,9 +197,12 @@ const StepDefinition &ContactStepDefinition() {
 }
 
 void doImportationContacts(RunState &state) {
-    state.fSourceIDContactList.Clear();
-    state.fDatabaseIDContactList.Clear();
-    state.fContactNameList.clear();
+    // A resumed run keeps the contacts its journal gave back.
+    if (LinesDoneBefore(state, ContactStepDefinition().fileName) == 0) {
+        state.fSourceIDContactList.Clear();
+        state.fDatabaseIDContactList.Clear();
+        state.fContactNameList.clear();
+    }
 
     ContactLineImport work(state);
     RunImportStep(

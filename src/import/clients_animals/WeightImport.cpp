@@ -7,6 +7,7 @@
 #include "normalized/Win1252.h"
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -53,30 +54,13 @@ public:
         : state_(state), QPoids_(QPoids), latest_(latest) {}
 
     LineOutcome operator()(const StepLine &line) {
+        const auto weighing = Read(line);
+        if (!weighing)
+            return LineOutcome::Skipped;
         const ImportOptions &o = state_.options;
-        const CorrespondenceLists &lists = state_.lists;
-
-        const std::int32_t grams = TryStrToInt(line.Field("POIDS_GR")).value_or(0);
-        if (grams == 0 || line.Field("DATE").empty())
-            return LineOutcome::Skipped;
-
-        const std::string &sourceID = line.Field("ID_ANIMAL");
-        if (o.cbPoidsQuePourNewAnimaux && lists.fSourceIDNewAnimalList.IndexOf(sourceID) < 0)
-            return LineOutcome::Skipped;
-        int animalID;
-        if (o.cbGarder_ID_ANIMAL_du_logiciel_d_origine) {
-            const auto id = TryStrToInt(sourceID);
-            if (!id)
-                return LineOutcome::Skipped;
-            animalID = *id;
-        } else {
-            const int index = lists.fSourceIDAnimalList.IndexOf(sourceID);
-            if (index < 0)
-                return LineOutcome::Skipped;
-            animalID = lists.fDatabaseIDAnimalList.Get(index);
-        }
-
-        const Date day = ParseDateDMY(line.Field("DATE"));
+        const int animalID = weighing->animalID;
+        const std::int32_t grams = weighing->grams;
+        const Date day = weighing->day;
         Statement &q = QPoids_;
         q.ClearParameters();
         q.SetInt("ID", state_.db.DrawNewID("CURRENT_ID_POIDS"));
@@ -94,7 +78,48 @@ public:
         return LineOutcome::Imported;
     }
 
+    // A line a resumed run does not import again: its weighing still counts for the animal's latest weight.
+    LineOutcome Replay(const StepLine &line) {
+        if (const auto weighing = Read(line))
+            latest_.Record(weighing->animalID, DaysFromCivil(weighing->day), weighing->grams);
+        return LineOutcome::Imported;
+    }
+
 private:
+    struct Weighing {
+        int animalID;
+        Date day;
+        std::int32_t grams;
+    };
+
+    // The animal, day and weight of a line; nullopt when the line is left aside.
+    std::optional<Weighing> Read(const StepLine &line) {
+        const ImportOptions &o = state_.options;
+        const CorrespondenceLists &lists = state_.lists;
+
+        const std::int32_t grams = TryStrToInt(line.Field("POIDS_GR")).value_or(0);
+        if (grams == 0 || line.Field("DATE").empty())
+            return std::nullopt;
+
+        const std::string &sourceID = line.Field("ID_ANIMAL");
+        if (o.cbPoidsQuePourNewAnimaux && lists.fSourceIDNewAnimalList.IndexOf(sourceID) < 0)
+            return std::nullopt;
+        int animalID;
+        if (o.cbGarder_ID_ANIMAL_du_logiciel_d_origine) {
+            const auto id = TryStrToInt(sourceID);
+            if (!id)
+                return std::nullopt;
+            animalID = *id;
+        } else {
+            const int index = lists.fSourceIDAnimalList.IndexOf(sourceID);
+            if (index < 0)
+                return std::nullopt;
+            animalID = lists.fDatabaseIDAnimalList.Get(index);
+        }
+
+        return Weighing{animalID, ParseDateDMY(line.Field("DATE")), grams};
+    }
+
     RunState &state_;
     Statement &QPoids_;
     LatestWeights &latest_;
@@ -153,7 +178,8 @@ void doImportationPoids(RunState &state) {
     LatestWeights latest;
     WeightLineImport work(state, QPoids, latest);
     const StepSummary summary =
-        RunImportStep(state, WeightStepDefinition(), [&work](const StepLine &line) { return work(line); });
+        RunImportStep(state, WeightStepDefinition(), [&work](const StepLine &line) { return work(line); }, {},
+                      [&work](const StepLine &line) { return work.Replay(line); });
     // After an interruption no animal takes a weight from this run.
     if (summary.ran && !summary.interrupted)
         CopyLatestWeights(state, latest);

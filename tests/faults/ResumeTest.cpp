@@ -1,0 +1,415 @@
+// A real clinova-import killed with SIGKILL at several points of a run (in the clients, the consultations, the
+// events, between two steps, before the lists were written), then `import --resume`: every row of every table,
+// every generator and every correspondence list equal those of an uninterrupted import of the same folder into
+// a fresh database. The same with the server's process killed and started again. And the resumes that must be
+// refused: no journal, a finished run, a file changed since.
+
+#include "faults/FaultSupport.h"
+#include "faults/PrivateServer.h"
+#include "support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <csignal>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+using namespace clinova;
+using namespace clinova::test;
+
+namespace {
+
+constexpr int kCopies = 10;
+
+// The sample practice made kCopies times larger: each copy's identifiers of clients, animals and events get a
+// suffix of their own, so that every copy is a practice of its own with the same kinds of lines (the
+// consultations' duplicate check meets the same-day consultations of each copy).
+void WriteLargePractice(const std::filesystem::path &folder) {
+    std::filesystem::create_directories(folder);
+    const auto practice = SourceRoot() / "examples" / "practice";
+    for (const auto &entry : std::filesystem::directory_iterator(practice)) {
+        const std::string name = entry.path().filename().string();
+        const std::string text = ReadWholeFile(entry.path().string());
+        const bool multiplied = name == "CLIENTS.TXT" || name == "ANIMAUX.TXT" || name == "POIDS.TXT" ||
+                                name == "CONSULTATIONS.TXT" || name == "EVENEMENTS.TXT" || name == "RELANCES.TXT" ||
+                                name == "NOTES.TXT";
+        if (!multiplied) {
+            WriteWholeFile((folder / name).string(), text);
+            continue;
+        }
+        const auto lines = SplitLines(text).lines;
+        std::vector<std::string> header;
+        {
+            std::string field;
+            for (const char c : lines.at(0) + "\t") {
+                if (c == '\t') {
+                    header.push_back(field);
+                    field.clear();
+                } else {
+                    field += c;
+                }
+            }
+        }
+        std::string out = lines.at(0) + "\r\n";
+        for (int k = 0; k < kCopies; ++k) {
+            for (std::size_t l = 1; l < lines.size(); ++l) {
+                if (lines[l].empty())
+                    continue;
+                std::string line;
+                std::size_t column = 0;
+                std::string field;
+                const auto flush = [&](bool last) {
+                    const std::string &col = column < header.size() ? header[column] : std::string();
+                    if (k > 0 && !field.empty() &&
+                        (col == "ID_CLIENT" || col == "ID_ANIMAL" || col == "ID_EVENEMENT"))
+                        field += "K" + std::to_string(k);
+                    line += field;
+                    if (!last)
+                        line += '\t';
+                    field.clear();
+                    ++column;
+                };
+                for (const char c : lines[l]) {
+                    if (c == '\t')
+                        flush(false);
+                    else
+                        field += c;
+                }
+                flush(true);
+                out += line + "\r\n";
+            }
+        }
+        WriteWholeFile((folder / name).string(), out);
+    }
+}
+
+std::string UsersFile(const TempDir &dir) {
+    const std::string path = dir.File("users.txt");
+    std::filesystem::copy_file(SourceRoot() / "examples" / "users.txt", path,
+                               std::filesystem::copy_options::overwrite_existing);
+    return path;
+}
+
+std::vector<std::string> ImportArgs(const std::string &database, const std::string &sources, const std::string &users,
+                                    const std::vector<std::string> &extra = {}) {
+    std::vector<std::string> args = {"import", "--source", sources, "--yes", "--database", database,
+                                     "--users", users, "--set", "cbDedoublonageConsult=1"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+// Today as the rows show dates.
+std::string SelectToday() {
+    const std::time_t now = std::time(nullptr);
+    char text[16];
+    std::strftime(text, sizeof text, "%d/%m/%Y", std::localtime(&now));
+    return text;
+}
+
+// Everything an import leaves: the rows of each table (all columns, in a fixed order), the generators, the
+// correspondence lists the run wrote.
+struct Result {
+    std::map<std::string, std::vector<std::string>> tables;
+    std::map<std::string, std::string> generators;
+    std::map<std::string, std::string> lists;
+};
+
+// The moments a run writes of itself (a loyalty card's creation, an appointment's last change) are the time of
+// the run, not the practice's data.
+std::string WithoutRunTimes(const std::string &row) {
+    static const std::regex moment(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+    const std::string today = SelectToday();
+    std::string out;
+    std::sregex_iterator it(row.begin(), row.end(), moment), end;
+    std::size_t last = 0;
+    for (; it != end; ++it) {
+        out += row.substr(last, static_cast<std::size_t>(it->position()) - last);
+        out += it->str().substr(0, 10) == today ? "<run time>" : it->str();
+        last = static_cast<std::size_t>(it->position() + it->length());
+    }
+    return out + row.substr(last);
+}
+
+Result ResultOf(const std::string &database, const std::string &sources) {
+    Result r;
+    TargetDatabase db;
+    db.Open(database);
+    for (const auto &table : ImportedTables()) {
+        auto rows = SelectRows(db, "select * from " + table);
+        for (auto &row : rows)
+            row = WithoutRunTimes(row);
+        std::sort(rows.begin(), rows.end());
+        r.tables[table] = rows;
+    }
+    for (const auto &name :
+         SelectRows(db, "select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS where coalesce(RDB$SYSTEM_FLAG, 0) = 0"))
+        r.generators[name] = SelectRows(db, "select GEN_ID(\"" + name + "\", 0) from RDB$DATABASE").at(0);
+    db.Close();
+    // A killed run may leave the temporary file of a list it was writing (NAME.xxxx.tmp): not a list.
+    for (const auto &entry : std::filesystem::directory_iterator(sources))
+        if (entry.path().filename().string().rfind("__", 0) == 0 && entry.path().extension() == ".txt")
+            r.lists[entry.path().filename().string()] = ReadWholeFile(entry.path().string());
+    return r;
+}
+
+void ExpectSameResult(const Result &expected, const Result &actual) {
+    for (const auto &[table, rows] : expected.tables) {
+        const auto &got = actual.tables.at(table);
+        EXPECT_EQ(got.size(), rows.size()) << table;
+        if (got != rows) {
+            std::size_t i = 0;
+            while (i < rows.size() && i < got.size() && rows[i] == got[i])
+                ++i;
+            ADD_FAILURE() << table << " differs at row " << i << ":\n  expected "
+                          << (i < rows.size() ? rows[i] : "<none>") << "\n  actual   "
+                          << (i < got.size() ? got[i] : "<none>");
+        }
+    }
+    EXPECT_EQ(actual.generators, expected.generators);
+    EXPECT_EQ(actual.lists.size(), expected.lists.size());
+    for (const auto &[name, text] : expected.lists) {
+        const std::string got = actual.lists.count(name) ? actual.lists.at(name) : std::string();
+        if (got == text)
+            continue;
+        std::size_t i = 0;
+        while (i < got.size() && i < text.size() && got[i] == text[i])
+            ++i;
+        const std::size_t from = i > 40 ? i - 40 : 0;
+        ADD_FAILURE() << name << " differs at byte " << i << " of " << text.size() << " (" << got.size()
+                      << "):\n  expected " << text.substr(from, 80) << "\n  actual   " << got.substr(from, 80);
+    }
+}
+
+// The rejects and warnings files of a resumed run hold the lines of the uninterrupted run's, in its order.
+void ExpectSameReports(const std::filesystem::path &expectedFolder, const std::string &actualFolder) {
+    int reports = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(expectedFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("REJETS_", 0) != 0 && name.rfind("AVERTISSEMENTS_", 0) != 0)
+            continue;
+        ++reports;
+        const std::string actual = actualFolder + name;
+        EXPECT_TRUE(std::filesystem::exists(actual)) << name;
+        if (std::filesystem::exists(actual)) {
+            EXPECT_EQ(ReadWholeFile(actual), ReadWholeFile(entry.path().string())) << name;
+        }
+    }
+    EXPECT_GT(reports, 5);
+}
+
+// The generated folder and the result of its uninterrupted import, made once.
+struct LargeReference {
+    TempDir dir;
+    std::filesystem::path folder = dir.path() / "large";
+    std::string users = UsersFile(dir);
+    Result result;
+    int status = -1;
+    std::string out;
+};
+
+const LargeReference &UninterruptedImport() {
+    static LargeReference *reference = [] {
+        auto *r = new LargeReference;
+        WriteLargePractice(r->folder);
+        const std::string sources = (r->dir.path() / "reference" / "").string();
+        std::filesystem::copy(r->folder, sources);
+        const std::string database = FreshDatabase(r->dir, "REFERENCE.FDB");
+        ChildProcess child(ImportArgs(database, sources, r->users));
+        r->status = child.Wait();
+        r->out = child.Out();
+        r->result = ResultOf(database, sources);
+        return r;
+    }();
+    return *reference;
+}
+
+// One case: a fresh database and a copy of the generated folder.
+struct Case {
+    TempDir dir;
+    std::string database = FreshDatabase(dir);
+    std::string sources;
+    std::string journal;
+    Case() {
+        sources = (dir.path() / "practice" / "").string();
+        std::filesystem::copy(UninterruptedImport().folder, sources);
+        journal = sources + "JOURNAL_IMPORTATION.TXT";
+    }
+};
+
+bool JournalHas(const std::string &path, const std::string &text) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return content.find(text) != std::string::npos;
+}
+
+// Runs the import until the journal holds the text (a step's lines committed, a step ended), then kills it.
+// False when the run ended before.
+bool KillWhenJournalHas(const std::vector<std::string> &args, const std::string &journal, const std::string &text) {
+    ChildProcess child(args);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!JournalHas(journal, text + "\t") && !JournalHas(journal, text + "\n")) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    child.Signal(SIGKILL);
+    const int status = child.Wait();
+    return status == 128 + SIGKILL;
+}
+
+struct ChildRun {
+    int status;
+    std::string out, err;
+};
+
+ChildRun Import(const std::vector<std::string> &args) {
+    ChildProcess child(args);
+    ChildRun run;
+    run.status = child.Wait();
+    run.out = child.Out();
+    run.err = child.Err();
+    return run;
+}
+
+} // namespace
+
+TEST(Resume, KilledInAStepOrBetweenStepsTheResumeEndsAsAnUninterruptedImport) {
+    const LargeReference &reference = UninterruptedImport();
+    // The sample practice holds lines that fail on purpose.
+    ASSERT_EQ(reference.status, 3) << reference.out;
+    ASSERT_GT(reference.result.tables.at("CONSULT").size(), 1000u);
+
+    // Where the kill falls: some lines of a large step committed, or a step just ended.
+    for (const std::string trigger : {"E\tCLIENTS.TXT", "E\tCONSULTATIONS.TXT", "E\tEVENEMENTS.TXT",
+                                      "S\tdoImportationAnimaux", "S\tdoImportationVilles"}) {
+        SCOPED_TRACE(trigger);
+        Case c;
+        ASSERT_TRUE(KillWhenJournalHas(ImportArgs(c.database, c.sources, reference.users), c.journal, trigger));
+        ASSERT_FALSE(JournalHas(c.journal, "\nFIN\n")) << "the run was killed before its end";
+        const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume"}));
+        EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+        EXPECT_NE(resumed.out.find("déjà importée"), std::string::npos) << resumed.out;
+        ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+        EXPECT_TRUE(JournalHas(c.journal, "\nFIN\n")) << resumed.out;
+        ExpectSameReports(reference.folder.parent_path() / "reference", c.sources);
+    }
+}
+
+TEST(Resume, KilledWhileTheListsWereWrittenTheResumeWritesThemAndImportsNothingTwice) {
+    const LargeReference &reference = UninterruptedImport();
+    Case c;
+    ASSERT_EQ(Import(ImportArgs(c.database, c.sources, reference.users)).status, 3);
+    // What a kill during the lists' writing leaves: every step recorded as ended, the run not finished, the
+    // lists missing or cut.
+    std::string journal = ReadWholeFile(c.journal);
+    ASSERT_EQ(journal.substr(journal.size() - 4), "FIN\n");
+    WriteWholeFile(c.journal, journal.substr(0, journal.size() - 4));
+    for (const auto &[name, text] : reference.result.lists)
+        std::filesystem::remove(c.sources + name);
+    WriteWholeFile(c.sources + "__fSourceIDClientList.txt", "C1\r\n");
+
+    const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume"}));
+    EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+    EXPECT_NE(resumed.out.find("étape déjà faite par l'importation interrompue : doImportationEvenements"),
+              std::string::npos)
+        << resumed.out;
+    ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+}
+
+TEST(Resume, KilledAsTheFirstListFileAppears) {
+    const LargeReference &reference = UninterruptedImport();
+    // The lists take milliseconds to write: a kill meant for them may come after the run's end, and is tried again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Case c;
+        {
+            ChildProcess child(ImportArgs(c.database, c.sources, reference.users));
+            ASSERT_TRUE(child.WaitForOutput("FIN import doImportationPosologies")) << child.Out();
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            const auto listStarted = [&] {
+                for (const auto &entry : std::filesystem::directory_iterator(c.sources))
+                    if (entry.path().filename().string().rfind("__", 0) == 0)
+                        return true;
+                return false;
+            };
+            while (!listStarted() && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            child.Signal(SIGKILL);
+            child.Wait();
+        }
+        if (JournalHas(c.journal, "\nFIN\n"))
+            continue;
+        const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume"}));
+        EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+        ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+        return;
+    }
+    GTEST_SKIP() << "the run always ended before the kill";
+}
+
+TEST(Resume, ThroughAServerKilledAndStartedAgain) {
+    const LargeReference &reference = UninterruptedImport();
+    Case c;
+    PrivateServer server(c.dir);
+    GiveToServer(c.dir);
+    const int started = server.Start();
+    if (started == 77)
+        GTEST_SKIP() << "no Firebird server installed";
+    ASSERT_EQ(started, 0) << server.Output();
+    GiveToServer(c.dir);
+    const auto address = [&] { return server.Database("").substr(0, server.Database("").size() - 1); };
+
+    {
+        ChildProcess child(ImportArgs(c.database, c.sources, reference.users, {"--server", address()}));
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
+            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const std::string pid = ReadWholeFile((c.dir.path() / "server" / "server.pid").string());
+        ::kill(std::stoi(pid), SIGKILL);
+        const int status = child.Wait();
+        EXPECT_NE(status, 0) << child.Out();
+    }
+    server.StopAndRelease(c.database);
+    ASSERT_EQ(server.Start(), 0) << server.Output();
+    GiveToServer(c.dir);
+    const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--server", address(), "--resume"}));
+    EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+    server.StopAndRelease(c.database);
+    ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+}
+
+TEST(Resume, RefusedWithoutJournalAfterAFinishedRunAndOnAChangedFile) {
+    const LargeReference &reference = UninterruptedImport();
+    Case c;
+    const auto args = ImportArgs(c.database, c.sources, reference.users, {"--resume"});
+
+    ChildRun run = Import(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Reprise impossible : aucun journal d'importation"), std::string::npos) << run.err;
+    EXPECT_EQ(Count(c.database, "CLIENTS"), 0);
+
+    ASSERT_TRUE(KillWhenJournalHas(ImportArgs(c.database, c.sources, reference.users), c.journal,
+                                   "E\tCONSULTATIONS.TXT"));
+    const int consultations = Count(c.database, "CONSULT");
+    // A line added to the events since the crash: another export, not the one the journal describes.
+    WriteWholeFile(c.sources + "EVENEMENTS.TXT", ReadWholeFile(c.sources + "EVENEMENTS.TXT") + "X\r\n");
+    run = Import(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Reprise impossible : le fichier EVENEMENTS.TXT a changé"), std::string::npos) << run.err;
+    // Other settings than the interrupted run's.
+    run = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume", "--set", "cbAjout=1"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Reprise impossible : le réglage cbAjout"), std::string::npos) << run.err;
+    EXPECT_EQ(Count(c.database, "CONSULT"), consultations);
+
+    Case finished;
+    ASSERT_EQ(Import(ImportArgs(finished.database, finished.sources, reference.users)).status, 3);
+    run = Import(ImportArgs(finished.database, finished.sources, reference.users, {"--resume"}));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("allée à son terme"), std::string::npos) << run.err;
+    ExpectSameResult(reference.result, ResultOf(finished.database, finished.sources));
+}
