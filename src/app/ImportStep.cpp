@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <functional>
+#include <utility>
 #include <cstdint>
 #include <optional>
 
@@ -76,45 +78,20 @@ struct HeldLine {
     CorrespondenceLists::Lengths before, after;
 };
 
-// The connection holds the rows of the current line back, for the time of the line's work.
-class HeldLineScope {
+// Something set on the connection for a scope, and set back however the scope ends: the rows of the current
+// line held back, the handler of the lines refused after the fact, the grouped commits that wait for the end of
+// a line.
+class ConnectionScope {
 public:
-    HeldLineScope(TargetDatabase &db, bool on, int line) : db_(db) {
-        if (on)
-            db_.SetHeldLine(line);
+    ConnectionScope(const std::function<void()> &set, std::function<void()> reset) : reset_(std::move(reset)) {
+        set();
     }
-    ~HeldLineScope() { db_.SetHeldLine(0); }
-    HeldLineScope(const HeldLineScope &) = delete;
-    HeldLineScope &operator=(const HeldLineScope &) = delete;
+    ~ConnectionScope() { reset_(); }
+    ConnectionScope(const ConnectionScope &) = delete;
+    ConnectionScope &operator=(const ConnectionScope &) = delete;
 
 private:
-    TargetDatabase &db_;
-};
-
-// The step hears of the lines whose rows the server refused after the fact, while it reads its lines.
-class LateFailures {
-public:
-    LateFailures(TargetDatabase &db, std::function<void(const LateLineFailure &)> handler) : db_(db) {
-        db_.SetLateFailureHandler(std::move(handler));
-    }
-    ~LateFailures() { db_.SetLateFailureHandler({}); }
-    LateFailures(const LateFailures &) = delete;
-    LateFailures &operator=(const LateFailures &) = delete;
-
-private:
-    TargetDatabase &db_;
-};
-
-// Grouped commits wait for the end of each line while the step reads its lines.
-class LineCommits {
-public:
-    explicit LineCommits(TargetDatabase &db) : db_(db) { db_.SetLineCommits(true); }
-    ~LineCommits() { db_.SetLineCommits(false); }
-    LineCommits(const LineCommits &) = delete;
-    LineCommits &operator=(const LineCommits &) = delete;
-
-private:
-    TargetDatabase &db_;
+    std::function<void()> reset_;
 };
 
 // The two reports of a step's lines beside its file: REJETS_ for the failed lines, AVERTISSEMENTS_ for the lines
@@ -254,9 +231,11 @@ private:
         // the rows of a line.
         db.CommitPendingRows();
         UncommittedLines uncommitted(state_.lists);
-        LineCommits lineCommits(db);
+        const ConnectionScope lineCommits([&db] { db.SetLineCommits(true); }, [&db] { db.SetLineCommits(false); });
         uncommitted_ = &uncommitted;
-        LateFailures lateFailures(db, [this](const LateLineFailure &failure) { FailLate(failure); });
+        const ConnectionScope lateFailures(
+            [&] { db.SetLateFailureHandler([this](const LateLineFailure &failure) { FailLate(failure); }); },
+            [&db] { db.SetLateFailureHandler({}); });
         ImportJournal *journal = state_.journal;
         const int alreadyDone = LinesDoneBefore(state_, step_.fileName);
         int lastRead = 0;
@@ -351,7 +330,8 @@ private:
             cut_.TrimFields();
             LineOutcome outcome;
             {
-                HeldLineScope held(db, step_.rowsTravelTogether, i);
+                const ConnectionScope held([&] { db.SetHeldLine(step_.rowsTravelTogether ? i : 0); },
+                                           [&db] { db.SetHeldLine(0); });
                 outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
             }
             if (step_.rowsTravelTogether && outcome == LineOutcome::Imported)
