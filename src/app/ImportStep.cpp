@@ -70,12 +70,15 @@ private:
     CorrespondenceLists::Lengths committed_;
 };
 
-// The lines whose row may still be held back by the connection, with the list entries each added.
+// The lines whose rows may still be held back by the connection, with the list entries each added, and what
+// waits for their rows to be written: their warnings, and what they keep in memory of them.
 struct HeldLine {
     int number;
     std::string text;
     LineOutcome outcome;
     CorrespondenceLists::Lengths before, after;
+    std::vector<std::string> warnings;
+    std::vector<std::function<void()>> onceWritten;
 };
 
 // Something set on the connection for a scope, and set back however the scope ends: the rows of the current
@@ -146,7 +149,7 @@ std::string Plural(int n, const char *one, const char *many) {
 }
 
 // One run of the common shape over one file.
-class StepRun {
+class StepRun final : private LineWrites {
 public:
     StepRun(RunState &state, const StepDefinition &step, const LineWork &work, const LineWork &replay)
         : state_(state), op_(state.op), step_(step), work_(work), replay_(replay),
@@ -233,9 +236,12 @@ private:
         UncommittedLines uncommitted(state_.lists);
         const ConnectionScope lineCommits([&db] { db.SetLineCommits(true); }, [&db] { db.SetLineCommits(false); });
         uncommitted_ = &uncommitted;
-        const ConnectionScope lateFailures(
-            [&] { db.SetLateFailureHandler([this](const LateLineFailure &failure) { FailLate(failure); }); },
-            [&db] { db.SetLateFailureHandler({}); });
+        const ConnectionScope heldRowsSent(
+            [&] {
+                db.SetHeldRowsSentHandler(
+                    [this](const std::vector<LateLineFailure> &failures) { HeldRowsSent(failures); });
+            },
+            [&db] { db.SetHeldRowsSentHandler({}); });
         ImportJournal *journal = state_.journal;
         const int alreadyDone = LinesDoneBefore(state_, step_.fileName);
         int lastRead = 0;
@@ -332,24 +338,33 @@ private:
             {
                 const ConnectionScope held([&] { db.SetHeldLine(step_.rowsTravelTogether ? i : 0); },
                                            [&db] { db.SetHeldLine(0); });
-                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_));
+                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this));
             }
-            if (step_.rowsTravelTogether && outcome == LineOutcome::Imported)
-                held_.push_back({i, raw, outcome, lineListsBefore_, state_.lists.CurrentLengths()});
+            if (step_.rowsTravelTogether && db.HeldRows() > 0) {
+                held_.push_back({i, raw, outcome, lineListsBefore_, state_.lists.CurrentLengths(), {},
+                                 std::move(onceWritten_)});
+            } else {
+                for (const auto &action : onceWritten_)
+                    action();
+            }
+            onceWritten_.clear();
             if (journal)
                 journal->LineEnded(i);
             db.LineEnded();
             if (currentLateFailure_) {
-                // Its own row was refused as the held rows left at the end of the line.
+                // Its own main row was refused as the held rows left (at the end of the line, or during it).
+                state_.lists.EraseBetween(lineListsBefore_, state_.lists.CurrentLengths());
                 FailLine(i, raw, *currentLateFailure_);
                 currentLateFailure_.reset();
             } else {
-                Count(i, raw, outcome);
+                const bool stillHeld = !held_.empty() && held_.back().number == i;
+                Count(i, raw, outcome, !stillHeld);
+                if (stillHeld)
+                    held_.back().warnings = std::move(warnings_);
                 uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
             }
-            if (db.HeldRows() == 0)
-                held_.clear();
         } catch (const DatabaseError &e) {
+            onceWritten_.clear();
             if (e.ConnectionLost())
                 LoseUncommitted(uncommitted, e);
             FailLine(i, raw, e.what());
@@ -360,13 +375,24 @@ private:
             if (journal)
                 journal->LineEnded(i);
         } catch (const std::exception &e) {
+            onceWritten_.clear();
             FailLine(i, raw, e.what());
             if (journal)
                 journal->LineEnded(i);
         }
     }
 
-    void Count(int i, const std::string &raw, LineOutcome outcome) {
+    // The work's writes after the line's main row are held as such; what waits for the rows waits with them.
+    void FollowingMainRow(bool following) override { state_.db.SetAfterMainRow(following); }
+    void OnceWritten(std::function<void()> action) override {
+        if (step_.rowsTravelTogether)
+            onceWritten_.push_back(std::move(action));
+        else
+            action();
+    }
+
+    // warningsNow: false for a line whose rows wait with the connection: its warnings wait with them.
+    void Count(int i, const std::string &raw, LineOutcome outcome, bool warningsNow = true) {
         switch (outcome) {
         case LineOutcome::Imported:
             ++summary_.imported;
@@ -378,11 +404,16 @@ private:
             ++summary_.skipped;
             break;
         }
-        if (warnings_.empty())
+        if (warningsNow)
+            ReportWarnings(i, raw, warnings_);
+    }
+
+    void ReportWarnings(int i, const std::string &raw, const std::vector<std::string> &warnings) {
+        if (warnings.empty())
             return;
         ++summary_.warnings;
         std::string reasons;
-        for (const auto &warning : warnings_) {
+        for (const auto &warning : warnings) {
             op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + warning));
             reasons += (reasons.empty() ? "" : " ; ") + warning;
         }
@@ -408,7 +439,10 @@ private:
         const auto line =
             std::find_if(held_.begin(), held_.end(), [&](const HeldLine &h) { return h.number == failure.line; });
         if (line == held_.end()) {
-            FailLine(failure.line, {}, failure.message);
+            if (failure.line == currentLine_)
+                currentLateFailure_ = failure.message; // sent while the line was read: it fails at its end
+            else
+                FailLine(failure.line, {}, failure.message);
             return;
         }
         if (line->number == currentLine_) {
@@ -438,6 +472,32 @@ private:
         if (line->number != currentLine_)
             shift(lineListsBefore_);
         held_.erase(line);
+    }
+
+    // The held rows have left: the lines refused fail, or get their warning; every other held line has its
+    // rows in the database, and what waited for them is done, in the order of the lines.
+    void HeldRowsSent(const std::vector<LateLineFailure> &failures) {
+        for (const LateLineFailure &failure : failures) {
+            if (!failure.warning) {
+                FailLate(failure);
+                continue;
+            }
+            const auto line = std::find_if(held_.begin(), held_.end(),
+                                           [&](const HeldLine &h) { return h.number == failure.line; });
+            if (failure.line == currentLine_)
+                warnings_.push_back(failure.message);
+            else if (line != held_.end())
+                line->warnings.push_back(failure.message);
+            else
+                op_.AddToLog(LineFailureLog(step_, failure.line, FromUtf8("avertissement : ") + failure.message));
+        }
+        for (HeldLine &line : held_) {
+            for (const auto &action : line.onceWritten)
+                action();
+            if (line.number != currentLine_)
+                ReportWarnings(line.number, line.text, line.warnings);
+        }
+        held_.clear();
     }
 
     // The connection is lost: the uncommitted lines fail and the lists forget them.
@@ -483,6 +543,7 @@ private:
     int currentLine_ = 0;
     CorrespondenceLists::Lengths lineListsBefore_{};
     std::optional<std::string> currentLateFailure_;
+    std::vector<std::function<void()>> onceWritten_; // of the line being read
 };
 
 } // namespace

@@ -35,18 +35,30 @@ struct StepDefinition {
     std::string logPrefix;                              // the per-line log prefix; the file name when empty
     bool logsInterruption = true;                       // a few steps write no interruption line
     bool interruptible = true;                          // a few steps always run to their end
-    // Each line writes at most one row, by one insert after which the line only adds to the correspondence
-    // lists: the rows may then travel to the server several at a time, and a row the server refuses later
-    // fails its line after the fact.
+    // Each line writes at most one main row, by one insert, and after it only writes that follow from it
+    // (StepLine::AfterMainRow), adds to the correspondence lists, and leaves to StepLine::OnceWritten what
+    // must wait for its rows: nothing the line does reads what it wrote or a count of it. The rows may then
+    // travel to the server several at a time; a main row the server refuses later fails its line after the
+    // fact, a write after it refused later is a warning of its line.
     bool rowsTravelTogether = false;
+};
+
+// What a line's work tells the framework of its writes (see StepLine).
+class LineWrites {
+public:
+    virtual void FollowingMainRow(bool following) = 0;
+    virtual void OnceWritten(std::function<void()> action) = 0;
+
+protected:
+    ~LineWrites() = default;
 };
 
 // The current data line, as the step's work sees it.
 class StepLine {
 public:
     StepLine(const TColList &columns, TCut &cut, int number, const std::string &raw,
-             std::vector<std::string> *warnings = nullptr)
-        : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings) {}
+             std::vector<std::string> *warnings = nullptr, LineWrites *writes = nullptr)
+        : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings), writes_(writes) {}
 
     // Data lines count from 1: line 1 is the first line after the header.
     int Number() const { return number_; }
@@ -70,6 +82,17 @@ public:
     // warning, and is not a rejected line (importing the rejects again would write that row twice). A lost
     // connection still fails the line.
     template <typename Write> void AfterMainRow(Write &&write) const {
+        struct Following {
+            LineWrites *writes;
+            explicit Following(LineWrites *w) : writes(w) {
+                if (writes)
+                    writes->FollowingMainRow(true);
+            }
+            ~Following() {
+                if (writes)
+                    writes->FollowingMainRow(false);
+            }
+        } following(writes_);
         try {
             write();
         } catch (const DatabaseError &e) {
@@ -84,6 +107,15 @@ public:
         if (warnings_)
             warnings_->push_back(std::move(message));
     }
+    // What the line keeps in memory of rows it wrote (a model it met...): done at once, or, when its rows
+    // travel with others, once they are in the database, in the order of the lines, and never for a line
+    // whose main row the server refused.
+    void OnceWritten(std::function<void()> action) const {
+        if (writes_)
+            writes_->OnceWritten(std::move(action));
+        else
+            action();
+    }
 
 private:
     const TColList &columns_;
@@ -91,6 +123,7 @@ private:
     int number_;
     const std::string &raw_;
     std::vector<std::string> *warnings_;
+    LineWrites *writes_;
 };
 
 // Counts of one run of a step, for the summary of the run.

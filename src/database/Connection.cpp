@@ -20,12 +20,12 @@ bool Connection::HoldsRowsBack() const {
     return heldLine_ > 0 && batching_ && schedule_.Policy() == CommitPolicy::Grouped && IsOpen();
 }
 
-void Connection::HoldBack(const std::shared_ptr<const Statement::InsertShape> &shape,
+void Connection::HoldBack(const std::shared_ptr<const Statement::WriteShape> &shape,
                           const std::shared_ptr<const Statement::InputForm> &form,
                           const std::vector<unsigned char> &message) {
     if (!held_)
         held_ = std::make_unique<PendingInserts>(*this);
-    held_->Add(shape, form, message, heldLine_);
+    held_->Add(shape, form, message, heldLine_, afterMainRow_);
     RowsWritten(1);
 }
 
@@ -40,9 +40,8 @@ void Connection::SendHeldRows() {
             Abandon();
         throw;
     }
-    if (lateFailureHandler_)
-        for (const LateLineFailure &failure : TakeLateFailures())
-            lateFailureHandler_(failure);
+    if (heldRowsSentHandler_)
+        heldRowsSentHandler_(TakeLateFailures());
 }
 
 std::size_t Connection::HeldRows() const { return held_ ? held_->Count() : 0; }

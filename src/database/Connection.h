@@ -24,6 +24,9 @@ class PendingInserts;
 struct LateLineFailure {
     int line;
     std::string message;
+    // Refused was a write that followed the line's main row (see SetAfterMainRow): the main row stays, and the
+    // line is imported with the message as its warning.
+    bool warning = false;
 };
 
 class Connection {
@@ -68,20 +71,25 @@ public:
     // A generator was moved by hand: what was reserved from it is not handed out any more.
     void ForgetReservations() noexcept { ids_.Forget(); }
     // Rows held back to travel together (see PendingInserts): while a data line of a step that allows it is
-    // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the inserts
-    // of one row wait and are sent before anything else runs. The lines whose rows the server refused then are
-    // taken by the step with TakeLateFailures().
+    // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the writes
+    // of one row (inserts, updates) wait and are sent before anything else runs. The lines whose rows the
+    // server refused then are taken by the step with TakeLateFailures().
     void SetHeldLine(int line) { heldLine_ = line; }
+    // The writes that follow the line's main row (a back-link to it, its category) while set: held with their
+    // line, they are sent after the main rows, left out when their line's main row is refused, and a refusal of
+    // one of them is a warning of its line.
+    void SetAfterMainRow(bool after) { afterMainRow_ = after; }
     bool HoldsRowsBack() const;
-    void HoldBack(const std::shared_ptr<const Statement::InsertShape> &shape,
+    void HoldBack(const std::shared_ptr<const Statement::WriteShape> &shape,
                   const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message);
     void SendHeldRows();
     std::size_t HeldRows() const;
     std::vector<LateLineFailure> TakeLateFailures();
-    // Told of each such line as soon as the rows are sent (before the commit that follows), instead of keeping
-    // it for TakeLateFailures().
-    void SetLateFailureHandler(std::function<void(const LateLineFailure &)> handler) {
-        lateFailureHandler_ = std::move(handler);
+    // Told each time the held rows have been sent (before the commit that follows), with the lines refused
+    // (none when all were written), instead of keeping them for TakeLateFailures(): every line held until then
+    // has its rows in the database, or is among those refused.
+    void SetHeldRowsSentHandler(std::function<void(const std::vector<LateLineFailure> &)> handler) {
+        heldRowsSentHandler_ = std::move(handler);
     }
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }
@@ -126,9 +134,10 @@ private:
     CommitSchedule schedule_;
     bool batching_ = true;
     int heldLine_ = 0;
+    bool afterMainRow_ = false;
     std::unique_ptr<PendingInserts> held_;
     std::vector<LateLineFailure> lateFailures_;
-    std::function<void(const LateLineFailure &)> lateFailureHandler_;
+    std::function<void(const std::vector<LateLineFailure> &)> heldRowsSentHandler_;
     IdReservations ids_{*this};
     std::function<void()> commitObserver_;
 };

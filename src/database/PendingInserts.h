@@ -1,13 +1,14 @@
 #pragma once
-// Rows held back to travel together. While a step whose lines each write one row reads its lines, the inserts
-// of those rows are not sent one by one: they wait here and go to the server several at a time, each group of
-// the same insert as one EXECUTE BLOCK, before anything else runs on the connection (any other statement, a
-// commit, a savepoint, the end of the step's lines). The rows, and the order of the rows of each insert, are
-// those that sending them one by one would give.
+// Rows held back to travel together. While a step whose lines each write one main row (and perhaps, after it,
+// writes that follow from it) reads its lines, those writes are not sent one by one: they wait here and go to
+// the server several at a time, each group of the same insert or update as one EXECUTE BLOCK, before anything
+// else runs on the connection (any other statement, a commit, a savepoint, the end of the step's lines). The
+// main rows go first, then the writes that follow them; within a group the rows keep their order.
 //
 // A group the server refuses is split and sent again until the refused row is alone; that row is sent by
-// itself to read the server's own message, and its line is reported as failed after the fact (the step then
-// undoes what it counted for the line). The other rows are written.
+// itself to read the server's own message. A refused main row fails its line after the fact (the step then
+// undoes what it counted for the line) and what follows it in that line is not sent; a refused write that
+// follows a main row is a warning of its line. The other rows are written.
 
 #include "database/Connection.h"
 #include "database/FbHandles.h"
@@ -29,10 +30,11 @@ public:
     PendingInserts(const PendingInserts &) = delete;
     PendingInserts &operator=(const PendingInserts &) = delete;
 
-    // The insert's row, as bound in the message of that layout, for the data line given.
-    void Add(const std::shared_ptr<const Statement::InsertShape> &shape,
+    // The write's row, as bound in the message of that layout, for the data line given; afterMainRow for a
+    // write that follows the line's main row.
+    void Add(const std::shared_ptr<const Statement::WriteShape> &shape,
              const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message,
-             int line);
+             int line, bool afterMainRow);
     std::size_t Count() const { return entries_.size(); }
     std::size_t Bytes() const { return bytes_; }
 
@@ -44,10 +46,11 @@ public:
 
 private:
     struct Entry {
-        std::shared_ptr<const Statement::InsertShape> shape;
+        std::shared_ptr<const Statement::WriteShape> shape;
         std::shared_ptr<const Statement::InputForm> form;
         std::vector<unsigned char> message;
         int line;
+        bool afterMainRow;
     };
     using Group = std::vector<const Entry *>;
 

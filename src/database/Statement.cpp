@@ -8,11 +8,13 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <set>
 
 namespace clinova {
 
@@ -387,9 +389,10 @@ void Statement::Prepare() {
     statementType_ = type;
     singleRowInsert_ = type == isc_info_sql_stmt_insert && !HasWord(translated_.sql, "SELECT");
     inSlots_ = std::move(inSlots);
-    if (singleRowInsert_)
-        shape_ = MakeInsertShape(translated_.sql, inSlots_);
     outSlots_ = std::move(outSlots);
+    // An update without RETURNING travels as well: each of the tool's updates names its row by its key.
+    if (singleRowInsert_ || (type == isc_info_sql_stmt_update && outSlots_.empty()))
+        shape_ = MakeWriteShape(translated_.sql, inSlots_);
     inBuffer_.assign(inLength, 0);
     outBuffer_.assign(outLength, 0);
     preparedOn_ = connection_.Lifetime();
@@ -397,6 +400,7 @@ void Statement::Prepare() {
 
 void Statement::Close() {
     eof_ = true;
+    heldBack_ = false;
     if (Stale()) {
         cursor_.reset();
         return;
@@ -623,6 +627,7 @@ bool Statement::Deferred() {
     connection_.HoldBack(shape_, form, form->buffer);
     rowsAffected_ = 1;
     countAsked_ = true;
+    heldBack_ = true;
     eof_ = true;
     return true;
 }
@@ -664,6 +669,10 @@ std::uint64_t Statement::AskRowsAffected() const {
 }
 
 std::uint64_t Statement::RowsAffected() const {
+    // A held write's count is not known until its group is sent, and then only for the group: a step that
+    // reads counts must not let its rows travel together.
+    if (heldBack_ && !singleRowInsert_)
+        throw std::logic_error("the count of a held update is not known");
     if (!countAsked_) {
         countAsked_ = true;
         rowsAffected_ = statement_ && !Stale() ? AskRowsAffected() : 0;
@@ -883,7 +892,7 @@ namespace clinova {
 
 // What an EXECUTE BLOCK carrying several rows of one insert is made of: the insert's text cut at its
 // parameter markers, and the declaration of each parameter as the block takes it.
-struct Statement::InsertShape {
+struct Statement::WriteShape {
     std::string sql;                       // the insert as prepared, markers '?'
     std::vector<std::string> pieces;       // the text between the markers: one more than the parameters
     std::vector<std::string> declarations; // "INTEGER", "VARCHAR(40) CHARACTER SET WIN1252"...
@@ -988,9 +997,9 @@ unsigned ValueSize(const Statement::Slot &slot) { return slot.type == kVaryingTy
 
 } // namespace
 
-std::shared_ptr<const Statement::InsertShape> Statement::MakeInsertShape(const std::string &sql,
+std::shared_ptr<const Statement::WriteShape> Statement::MakeWriteShape(const std::string &sql,
                                                                          const std::vector<Slot> &slots) {
-    auto shape = std::make_shared<InsertShape>();
+    auto shape = std::make_shared<WriteShape>();
     shape->sql = sql;
     shape->pieces = CutAtMarkers(sql);
     if (shape->pieces.size() != slots.size() + 1)
@@ -1025,10 +1034,10 @@ PendingInserts::PendingInserts(Connection &connection) : connection_(connection)
 
 PendingInserts::~PendingInserts() { Drop(); }
 
-void PendingInserts::Add(const std::shared_ptr<const Statement::InsertShape> &shape,
+void PendingInserts::Add(const std::shared_ptr<const Statement::WriteShape> &shape,
                          const std::shared_ptr<const Statement::InputForm> &form,
-                         const std::vector<unsigned char> &message, int line) {
-    entries_.push_back(Entry{shape, form, message, line});
+                         const std::vector<unsigned char> &message, int line, bool afterMainRow) {
+    entries_.push_back(Entry{shape, form, message, line, afterMainRow});
     bytes_ += message.size();
 }
 
@@ -1049,20 +1058,37 @@ void PendingInserts::Drop() noexcept {
 void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
     if (entries_.empty())
         return;
-    // The rows of each insert together, the inserts in the order they first came, each one's rows in order.
-    std::vector<std::pair<const Statement::InsertShape *, Group>> groups;
-    for (const Entry &entry : entries_) {
-        auto it = std::find_if(groups.begin(), groups.end(),
-                               [&](const auto &g) { return g.first == entry.shape.get(); });
-        if (it == groups.end()) {
-            groups.push_back({entry.shape.get(), {}});
-            it = groups.end() - 1;
+    // The rows of each write together: the main rows' writes in the order they first came, then those that
+    // follow main rows; each one's rows in order.
+    std::vector<std::pair<const Statement::WriteShape *, Group>> groups;
+    for (const bool afterMainRow : {false, true})
+        for (const Entry &entry : entries_) {
+            if (entry.afterMainRow != afterMainRow)
+                continue;
+            auto it = std::find_if(groups.begin(), groups.end(), [&](const auto &g) {
+                return g.first == entry.shape.get() && g.second.front()->afterMainRow == afterMainRow;
+            });
+            if (it == groups.end()) {
+                groups.push_back({entry.shape.get(), {}});
+                it = groups.end() - 1;
+            }
+            it->second.push_back(&entry);
         }
-        it->second.push_back(&entry);
-    }
     try {
-        for (const auto &[shape, group] : groups)
+        std::set<int> refused; // the lines whose main row the server refused
+        for (auto &[shape, group] : groups) {
+            // Nothing more of a line whose main row was refused.
+            std::erase_if(group, [&](const Entry *entry) { return refused.count(entry->line) > 0; });
+            if (group.empty())
+                continue;
+            const std::size_t before = failures.size();
             SendGroup(group, failures);
+            for (std::size_t k = before; k < failures.size(); ++k) {
+                failures[k].warning = group.front()->afterMainRow;
+                if (!failures[k].warning)
+                    refused.insert(failures[k].line);
+            }
+        }
     } catch (...) {
         entries_.clear();
         bytes_ = 0;
@@ -1073,7 +1099,7 @@ void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
 }
 
 void PendingInserts::SendGroup(const Group &group, std::vector<LateLineFailure> &failures) {
-    const Statement::InsertShape &shape = *group.front()->shape;
+    const Statement::WriteShape &shape = *group.front()->shape;
     const std::size_t byText = std::max<std::size_t>(1, kBlockText / std::max<std::size_t>(1, shape.textPerRow));
     std::size_t begin = 0;
     while (begin < group.size()) {
@@ -1141,7 +1167,7 @@ std::string PendingInserts::SendAlone(const Entry &entry) {
 }
 
 void PendingInserts::SendBlock(const Group &group, std::size_t begin, std::size_t end) {
-    const Statement::InsertShape &shape = *group.front()->shape;
+    const Statement::WriteShape &shape = *group.front()->shape;
     const std::size_t rows = end - begin;
     const std::size_t parameters = shape.declarations.size();
     const std::string key = fmt::format("{}\n{}", rows, shape.sql);

@@ -92,7 +92,7 @@ public:
     struct Value;
     struct Slot;
     struct InputForm;
-    struct InsertShape;
+    struct WriteShape;
 
 private:
     // Prepares the text on the connection, unless it is prepared on it already.
@@ -107,9 +107,9 @@ private:
     // fit travel as texts inside the message instead of as blobs created beforehand, a request each.
     std::shared_ptr<InputForm> ChooseInputForm();
     std::shared_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
-    // An insert of one row held back by the connection to travel with others, when it holds rows back now.
+    // A write of one row held back by the connection to travel with others, when it holds rows back now.
     bool Deferred();
-    static std::shared_ptr<const InsertShape> MakeInsertShape(const std::string &sql, const std::vector<Slot> &slots);
+    static std::shared_ptr<const WriteShape> MakeWriteShape(const std::string &sql, const std::vector<Slot> &slots);
     // The one place where the statement runs on the server, and counts what it wrote.
     void Run();
     void CountWrites();
@@ -136,7 +136,8 @@ private:
     std::map<std::string, std::shared_ptr<InputForm>> inputForms_;
     std::shared_ptr<InputForm> input_;
     std::shared_ptr<InputForm> baseForm_; // the described layout, for the rows held back
-    std::shared_ptr<const InsertShape> shape_; // an insert of one row that can travel with others
+    std::shared_ptr<const WriteShape> shape_; // a write of one row (insert, update) that can travel with others
+    bool heldBack_ = false;                   // the last execution waits with the connection's held rows
     std::vector<Slot> outSlots_;
     std::vector<unsigned char> inBuffer_;
     std::vector<unsigned char> outBuffer_;

@@ -166,3 +166,55 @@ TEST(SparedRequests, TheCountOfAWriteIsAskedForWhenItIsRead) {
     EXPECT_EQ(copy.RowsAffected(), 5u);
     db.Close();
 }
+
+// Held rows: a line's main row and the writes that follow it wait together; a refused main row takes what
+// follows it in its line along (never sent), a refused following write is only a warning of its line; the
+// other lines' rows are all written, updates as well as inserts.
+TEST(HeldRows, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWriteIsAWarning) {
+    TestDatabase tdb;
+    tdb.Exec("create table DOC (ID integer not null primary key check (ID <> 3), NOTE varchar(20))");
+    tdb.Exec("create table LINK (ID integer not null, NOTE varchar(20) check (NOTE <> 'non'))");
+    TargetDatabase db;
+    db.Open(tdb.Path());
+    std::vector<LateLineFailure> failures;
+    int sendings = 0;
+    db.SetHeldRowsSentHandler([&](const std::vector<LateLineFailure> &sent) {
+        ++sendings;
+        failures.insert(failures.end(), sent.begin(), sent.end());
+    });
+    Statement insert(db, "insert into DOC (ID) values (:ID)");
+    Statement link(db, "insert into LINK (ID, NOTE) values (:ID, :NOTE)");
+    Statement note(db, "update DOC set NOTE = :NOTE where ID = :ID");
+    for (int line = 1; line <= 6; ++line) {
+        db.SetHeldLine(line);
+        insert.SetInt("ID", line);
+        insert.Execute();
+        db.SetAfterMainRow(true);
+        link.SetInt("ID", line);
+        link.SetText("NOTE", line == 4 ? "non" : "oui");
+        link.Execute();
+        note.SetText("NOTE", "vu");
+        note.SetInt("ID", line);
+        note.Execute();
+        db.SetAfterMainRow(false);
+        db.SetHeldLine(0);
+    }
+    // Nothing has left yet, and an update's own count cannot be known before it does.
+    EXPECT_EQ(db.HeldRows(), 18u);
+    EXPECT_THROW((void)note.RowsAffected(), std::logic_error);
+    db.SendHeldRows();
+    EXPECT_EQ(sendings, 1);
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].line, 3);
+    EXPECT_FALSE(failures[0].warning);
+    EXPECT_NE(failures[0].message.find("DOC"), std::string::npos);
+    EXPECT_EQ(failures[1].line, 4);
+    EXPECT_TRUE(failures[1].warning);
+    EXPECT_NE(failures[1].message.find("LINK"), std::string::npos);
+    EXPECT_EQ(clinova::test::SelectRows(db, "select ID, NOTE from DOC order by ID"),
+              (std::vector<std::string>{"1|vu", "2|vu", "4|vu", "5|vu", "6|vu"}));
+    EXPECT_EQ(clinova::test::SelectRows(db, "select ID from LINK order by ID"),
+              (std::vector<std::string>{"1", "2", "5", "6"}));
+    db.SetHeldRowsSentHandler({});
+    db.Close();
+}

@@ -69,7 +69,7 @@ public:
         state_.lists.fSourceIDEventList.Add(line.Field("ID_EVENEMENT"));
         state_.lists.fDatabaseIDEventList.Add(id);
         if (!o.cbNePasConserverModelesEvent)
-            models_.Remember(category, label);
+            line.OnceWritten([this, category = category, label = label] { models_.Remember(category, label); });
         return LineOutcome::Imported;
     }
 
@@ -93,6 +93,7 @@ const StepDefinition &EventStepDefinition() {
         .interruptionKind = "EVENEMENTS",
         .logPrefix = {},
         .logsInterruption = false,
+        .rowsTravelTogether = true,
     };
     return definition;
 }

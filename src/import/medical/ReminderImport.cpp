@@ -89,7 +89,7 @@ public:
                 QUpdateEvent.Execute();
             });
         }
-        models_.Remember(category, label);
+        line.OnceWritten([this, category = category, label = label] { models_.Remember(category, label); });
         return LineOutcome::Imported;
     }
 
@@ -115,6 +115,7 @@ const StepDefinition &ReminderStepDefinition() {
         .interruptionKind = "RELANCES",
         .logPrefix = {},
         .logsInterruption = true,
+        .rowsTravelTogether = true,
     };
     return definition;
 }
