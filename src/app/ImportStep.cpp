@@ -296,17 +296,24 @@ private:
         ++summary_.alreadyDone;
         if (!replay_ || reader_->Unmapped())
             return;
-        cut_.Line.swap(reader_->Text());
-        const bool cut = cut_.Cut();
-        cut_.Line.swap(reader_->Text());
-        if (!cut)
+        if (!CutLine())
             return;
-        cut_.TrimFields();
         try {
             replay_(StepLine(columns_, cut_, i, reader_->Raw()));
         } catch (const std::exception &) {
             // The line failed in the interrupted run as well: it left nothing to remember.
         }
+    }
+
+    // Cuts the line read into its trimmed fields; false for a line that does not cut (an empty one). The
+    // cutter takes the line's bytes instead of a copy: a long line is held once.
+    bool CutLine() {
+        cut_.Line.swap(reader_->Text());
+        const bool cut = cut_.Cut();
+        cut_.Line.swap(reader_->Text());
+        if (cut)
+            cut_.TrimFields();
+        return cut;
     }
 
     void OneLine(int i, UncommittedLines &uncommitted, ImportJournal *journal) {
@@ -326,14 +333,9 @@ private:
                 FailLine(i, raw, UnmappedCharacterMessage(*unmapped));
                 return;
             }
-            // The cutter takes the line's bytes instead of a copy: a long line is held once.
-            cut_.Line.swap(reader_->Text());
-            const bool cut = cut_.Cut();
-            cut_.Line.swap(reader_->Text());
-            if (!cut)
+            if (!CutLine())
                 return;
             ++summary_.read;
-            cut_.TrimFields();
             LineOutcome outcome;
             {
                 const ConnectionScope held([&] { db.SetHeldLine(step_.rowsTravelTogether ? i : 0); },
