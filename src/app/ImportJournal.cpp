@@ -302,7 +302,9 @@ std::string ResumeRefusal(const JournalContents &journal, const RunState &state)
                FromUtf8("), il n'y a rien à reprendre");
     const auto options = ShapingOptions(state.options);
     for (const auto &[name, value] : journal.options) {
-        const auto now = std::find_if(options.begin(), options.end(), [&](const auto &o) { return o.first == name; });
+        // A named copy: a structured binding captured by a lambda is refused by clang before version 16.
+        const std::string &wanted = name;
+        const auto now = std::find_if(options.begin(), options.end(), [&](const auto &o) { return o.first == wanted; });
         if (now == options.end() || now->second != value)
             return FromUtf8("Reprise impossible : le réglage ") + name +
                    FromUtf8(" n'est plus celui de l'importation interrompue (\"") + value +
