@@ -28,12 +28,13 @@ bool Exists(const std::string &path) {
 
 // Creates the backup file for the engine to fill: exclusive creation, so that nothing standing there (a file,
 // a link) is ever written through; read and write for the owner and the group, as Firebird's own files.
-void CreateBackupFile(const std::string &path) {
+// The file at path, created empty; named in a failure as shown (the backup it stands for).
+void CreateBackupFile(const std::string &path, const std::string &shown) {
     std::FILE *file = std::fopen(path.c_str(), "wbx");
     if (!file) {
         const std::string reason = std::generic_category().message(errno);
-        throw DatabaseError(Exists(path) ? FromUtf8("Le fichier de sauvegarde existe déjà : ") + path
-                                         : FromUtf8("Impossible de créer le fichier de sauvegarde : ") + path + " (" +
+        throw DatabaseError(Exists(path) ? FromUtf8("Le fichier de sauvegarde existe déjà : ") + shown
+                                         : FromUtf8("Impossible de créer le fichier de sauvegarde : ") + shown + " (" +
                                                reason + ")");
     }
     std::fclose(file);
@@ -146,23 +147,39 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
 }
 
 void DatabaseBackup::Backup(const std::string &databasePath, const std::string &backupFile, const Progress &progress) {
-    if (!local_ && Exists(backupFile))
+    if (Exists(backupFile))
         throw DatabaseError(FromUtf8("Le fichier de sauvegarde existe déjà : ") + backupFile);
-    const auto start = fb::ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper *st, IXpbBuilder *spb) {
-        spb->insertTag(st, isc_action_svc_backup);
-        spb->insertString(st, isc_spb_dbname, databasePath.c_str());
-        spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
-        spb->insertTag(st, isc_spb_verbose);
-    });
-    if (local_)
-        CreateBackupFile(backupFile);
+    const auto startInto = [&](const std::string &file) {
+        return fb::ParameterBlock(IXpbBuilder::SPB_START, [&](ThrowStatusWrapper *st, IXpbBuilder *spb) {
+            spb->insertTag(st, isc_action_svc_backup);
+            spb->insertString(st, isc_spb_dbname, databasePath.c_str());
+            spb->insertString(st, isc_spb_bkp_file, file.c_str());
+            spb->insertTag(st, isc_spb_verbose);
+        });
+    };
+    // A server writes the file where this program may not reach.
+    if (!local_) {
+        Run(startInto(backupFile), progress);
+        return;
+    }
+    // The engine writes beside the final name, which the file takes once complete: a backup cut short (the
+    // program killed) never stands under the name of a backup. What such a backup left is replaced.
+    const std::string partial = backupFile + ".partiel";
+    RemoveQuietly(partial);
+    CreateBackupFile(partial, backupFile);
     try {
-        Run(start, progress);
+        Run(startInto(partial), progress);
+        // A link never replaces a file: a backup that appeared under the name meanwhile is kept.
+        std::filesystem::create_hard_link(partial, backupFile);
+    } catch (const std::filesystem::filesystem_error &e) {
+        RemoveQuietly(partial);
+        throw DatabaseError(FromUtf8("Impossible de nommer le fichier de sauvegarde ") + backupFile + " : " +
+                            e.code().message());
     } catch (...) {
-        if (local_)
-            RemoveQuietly(backupFile);
+        RemoveQuietly(partial);
         throw;
     }
+    RemoveQuietly(partial);
 }
 
 void DatabaseBackup::Restore(const std::string &backupFile, const std::string &databasePath, const Progress &progress) {

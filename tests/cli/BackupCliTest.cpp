@@ -99,7 +99,8 @@ TEST(BackupCli, ABackupThatFailsKeepsEveryActionFromChangingAnything) {
 
     const std::string unwritable = practice.File("absent/BEFORE.fbk");
     const std::vector<std::vector<std::string>> actions = {
-        {"import", "--source", practice.sources, "--users", (kExamples / "users.txt").string(), "--backup", unwritable},
+        {"import", "--source", practice.sources, "--users", (kExamples / "users.txt").string(), "--again", "--backup",
+         unwritable},
         {"empty-tables", "--backup", unwritable},
         {"empty-tables", "--accounting-only", "--backup", unwritable},
         {"purge-accounting", "--before", "01/01/2030", "--backup", unwritable},
@@ -111,9 +112,11 @@ TEST(BackupCli, ABackupThatFailsKeepsEveryActionFromChangingAnything) {
         SCOPED_TRACE(args.front() + " " + args.back());
         const auto run = practice.Run(args);
         EXPECT_EQ(run.status, kExitRefused);
-        // The backup's first line, then its failure, and nothing else.
-        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
-        EXPECT_EQ(run.out.find("SAUVEGARDE/"), run.out.find('\n') + 1) << run.out;
+        // The backup's first line, then its failure, and nothing else (before them, the import's --again).
+        const std::string out = run.out.substr(std::min(run.out.find("Sauvegarde de la base"), run.out.size()));
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << run.out;
+        EXPECT_EQ(out.find("SAUVEGARDE/"), out.find('\n') + 1) << run.out;
+        EXPECT_EQ(out.find(".partiel"), std::string::npos) << run.out;
         EXPECT_TRUE(run.Said("message: La sauvegarde de la base de données a échoué, rien n'a été modifié : "))
             << run.err;
         EXPECT_EQ(TakeSnapshot(practice.tdb.Path()), before);
