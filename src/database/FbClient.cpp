@@ -31,6 +31,13 @@ Firebird::IMaster *Master() {
 
 Firebird::IUtil *Util() { return Master()->getUtilInterface(); }
 
+void ShutdownClient() noexcept {
+    QuietStatus status;
+    Firebird::IProvider *dispatcher = Master()->getDispatcher();
+    dispatcher->shutdown(status.get(), 0, fb_shutrsn_app_stopped);
+    dispatcher->release();
+}
+
 std::string FormatStatus(const Firebird::IStatus *status) {
     char buffer[2048];
     const unsigned len = Util()->formatStatus(buffer, sizeof buffer, const_cast<Firebird::IStatus *>(status));

@@ -18,6 +18,10 @@ inline constexpr const char *kPassword = "qordimtex";
 Firebird::IMaster *Master();
 Firebird::IUtil *Util();
 
+// Ends the client library's and the embedded engine's threads before the program exits, so that none of them
+// still runs while the library is unloaded. Nothing of the client may be used afterwards.
+void ShutdownClient() noexcept;
+
 // The client library's formatted message for a status, its lines joined by blanks.
 std::string FormatStatus(const Firebird::IStatus *status);
 DatabaseError ToDatabaseError(const Firebird::FbException &e);

@@ -1,3 +1,4 @@
+#include "database/FbClient.h"
 #include "gui/QtFrench.h"
 #include "gui/TFMain.h"
 
@@ -13,7 +14,13 @@ int main(int argc, char *argv[]) {
     // Qt takes the user's locale for the C library; the engine's own conversions work with a decimal point.
     std::setlocale(LC_NUMERIC, "C");
 
-    clinova::TFMain window;
-    window.show();
-    return QApplication::exec();
+    int status = 0;
+    {
+        clinova::TFMain window;
+        window.show();
+        status = QApplication::exec();
+    }
+    // The engine's threads end before the library goes away with the process.
+    clinova::fb::ShutdownClient();
+    return status;
 }
