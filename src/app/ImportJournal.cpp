@@ -9,13 +9,23 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace clinova {
 
 namespace {
 
-constexpr const char *kMagic = "JOURNAL_IMPORTATION\t1";
+constexpr const char *kMagic = "JOURNAL_IMPORTATION\t2";
 constexpr const char *kFinished = "FIN";
 // The settings that do not change what a run writes, or that belong to this attempt only.
 // The server's address is not among them: a server restarted after the crash may listen elsewhere.
@@ -141,8 +151,8 @@ std::vector<std::string> Fields(std::string_view line) {
     }
 }
 
-// Size, time of the last change and a hash of the first and last mebibyte: what a copy over the file, an edit
-// or a new export changes.
+// Size and a hash of the whole content: what a copy over the file, an edit or a new export changes. The time of
+// the last change is left out: a copy of the folder is the same export.
 std::string Fingerprint(const std::string &folder, const std::string &name) {
     const std::string path = folder + name;
     const EntryKind kind = KindOfEntry(path);
@@ -150,23 +160,104 @@ std::string Fingerprint(const std::string &folder, const std::string &name) {
         return "F\t" + Escaped(name) + "\tabsent";
     if (kind != EntryKind::RegularFile)
         return "F\t" + Escaped(name) + "\tautre";
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    const auto time = std::filesystem::last_write_time(path, ec).time_since_epoch().count();
-    std::uint64_t hash = 1469598103934665603ull;
     const FilePtr file = OpenRegularFileForReading(path);
-    constexpr std::size_t kPart = 1 << 20;
-    std::vector<char> buffer(kPart);
-    const auto mix = [&](std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            hash ^= static_cast<unsigned char>(buffer[i]);
-            hash *= 1099511628211ull;
-        }
-    };
-    mix(std::fread(buffer.data(), 1, kPart, file.get()));
-    if (size > 2 * kPart && std::fseek(file.get(), -static_cast<long>(kPart), SEEK_END) == 0)
-        mix(std::fread(buffer.data(), 1, kPart, file.get()));
-    return fmt::format("F\t{}\t{}\t{}\t{:016x}", Escaped(name), size, static_cast<long long>(time), hash);
+    XXH3_state_t *hash = XXH3_createState();
+    if (!hash)
+        throw FileError(path + FromUtf8(" : mémoire insuffisante"));
+    const std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t *)> owned(hash, XXH3_freeState);
+    XXH3_64bits_reset(hash);
+    std::vector<char> buffer(1 << 20);
+    std::uint64_t size = 0;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0;) {
+        XXH3_64bits_update(hash, buffer.data(), n);
+        size += n;
+    }
+    if (std::ferror(file.get()))
+        throw FileError(path + FromUtf8(" : lecture impossible"));
+    return fmt::format("F\t{}\t{}\t{:016x}", Escaped(name), size, XXH3_64bits_digest(hash));
+}
+
+// The checksum that closes a record: of its lines and its number.
+std::string Checksum(std::string_view lines, std::uint64_t number) {
+    const std::string closing = "P\t" + std::to_string(number);
+    XXH3_state_t *hash = XXH3_createState();
+    const std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t *)> owned(hash, XXH3_freeState);
+    XXH3_64bits_reset(hash);
+    XXH3_64bits_update(hash, lines.data(), lines.size());
+    XXH3_64bits_update(hash, closing.data(), closing.size());
+    return fmt::format("{:016x}", XXH3_64bits_digest(hash));
+}
+
+// A record's closing line, written before its commit: "P", its number, its checksum.
+std::string Closing(const std::string &lines, std::uint64_t number) {
+    return "P\t" + std::to_string(number) + "\t" + Checksum(lines, number) + "\n";
+}
+
+// The rows each generator's identifiers go to: a row of the table whose key lies between two values a record
+// gives the generator shows that the record's commit was made.
+struct GeneratorTable {
+    const char *generator;
+    const char *table;
+};
+constexpr GeneratorTable kGeneratorTables[] = {
+    {"CURRENT_ID_CLIENT", "CLIENTS"},          {"CURRENT_ID_ANIMAL", "ANIMAUX"},
+    {"CURRENT_ID_POIDS", "POIDS"},             {"CURRENT_PASSEPORT", "PASSEPORTS"},
+    {"GEN_FIDELITE01", "FIDELITE01"},          {"CURRENT_ID_CONSULTATION", "CONSULT"},
+    {"GEN_NOTES_DOSSIER", "NOTES_DOSSIER"},    {"GEN_EVENTS", "EVENTS"},
+    {"GEN_RELANCES", "RELANCES"},              {"GEN_RELANCES_CONFIG", "RELANCES_CONFIG"},
+    {"CURRENT_ID_TARIFACTE", "TARIFSACTES"},   {"GEN_POSOS", "POSOS"},
+    {"GEN_LINK_POSOLOGIES", "LINK_POSOLOGIES"}, {"CURRENT_ID_RDV", "RDV"},
+    {"CURRENT_ID_CONTACT", "CONTACT"},         {"CURRENT_ID_CONTACT_CAT", "CONTACT_CAT"},
+    {"CURRENT_ID_CONTACT_OF_CAT", "CONTACT_OF_CAT"}, {"CURRENT_ID_VILLES", "VILLES"},
+};
+
+const char *TableOf(const std::string &generator) {
+    for (const auto &entry : kGeneratorTables)
+        if (generator == entry.generator)
+            return entry.table;
+    return nullptr;
+}
+
+// Whether a row of the generator's table has a key in (from, to].
+bool RowsBetween(Connection &db, const char *table, std::int64_t from, std::int64_t to) {
+    Statement query(db, std::string("select first 1 ID from ") + table + " where ID > :FROM_ID and ID <= :TO_ID");
+    query.SetInt64("FROM_ID", from);
+    query.SetInt64("TO_ID", to);
+    const bool found = query.Open();
+    query.Close();
+    return found;
+}
+
+// Whether rows drawn between the two values of a generator are in the database; nullopt when nothing tells
+// (no identifier drawn, or none that a table shows).
+std::optional<bool> RowsDrawn(Connection &db, const std::map<std::string, std::int64_t> &from,
+                              const std::map<std::string, std::int64_t> &to) {
+    std::optional<bool> found;
+    for (const auto &[name, value] : to) {
+        const char *table = TableOf(name);
+        const auto start = from.find(name);
+        if (!table || start == from.end() || value <= start->second)
+            continue;
+        if (RowsBetween(db, table, start->second, value))
+            return true;
+        found = false;
+    }
+    return found;
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    char text[32];
+    std::strftime(text, sizeof text, "%d/%m/%Y %H:%M:%S", std::localtime(&now));
+    return text;
+}
+
+long ProcessID() {
+#ifdef _WIN32
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(::getpid());
+#endif
 }
 
 bool Shaping(const OptionControl &control) {
@@ -211,6 +302,34 @@ const std::string &JournalFileName() {
     return name;
 }
 
+namespace {
+
+void Apply(JournalContents &contents, JournalContents::Record &&record) {
+    for (const auto &[name, value] : record.generators)
+        contents.generators[name] = value;
+    for (const auto &[name, value] : record.linesDone)
+        contents.linesDone[name] = value;
+    contents.stepsDone.insert(record.stepsDone.begin(), record.stepsDone.end());
+    for (auto &change : record.lists)
+        contents.lists.push_back(std::move(change));
+    for (auto &[file, lines] : record.noted)
+        for (auto &[number, line] : lines)
+            contents.noted[file][number] = std::move(line);
+}
+
+} // namespace
+
+std::string JournalRecordChecksum(std::string_view lines, std::uint64_t number) { return Checksum(lines, number); }
+
+void JournalContents::AcceptPending() {
+    if (!pending)
+        return;
+    Apply(*this, std::move(*pending));
+    pending.reset();
+    text += pendingText + "V\t" + std::to_string(pendingNumber) + "\n";
+    pendingText.clear();
+}
+
 std::optional<JournalContents> ReadJournal(const std::string &path) {
     if (KindOfEntry(path) == EntryKind::Missing)
         return std::nullopt;
@@ -224,65 +343,86 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
     const auto notAJournal = [&] {
         return FileError(path + FromUtf8(" : ce n'est pas un journal d'importation"));
     };
-    if (bytes.rfind(std::string(kMagic) + "\n", 0) != 0)
+    const auto altered = [&](std::uint64_t number) {
+        return FileError(path + FromUtf8(fmt::format(" : journal d'importation altéré (enregistrement {}), il ne "
+                                                     "peut pas servir à une reprise",
+                                                     number)));
+    };
+    const std::string magic = std::string(kMagic) + "\n";
+    if (bytes.rfind(magic, 0) != 0)
         throw notAJournal();
 
     JournalContents contents;
-    JournalContents pending; // what the record being read adds, kept once its closing line is read
+    JournalContents::Record record; // what the record being read adds, kept once its closing line is read
+    std::optional<std::uint64_t> awaiting; // a record closed, its commit's end not read yet
     bool headerDone = false;
-    std::size_t start = 0;
+    std::size_t recordStart = magic.size();
+    std::size_t start = magic.size();
     while (start < bytes.size()) {
         const auto end = bytes.find('\n', start);
         if (end == std::string::npos)
             break; // a line cut by the crash
         const std::string_view line(bytes.data() + start, end - start);
         const std::size_t next = end + 1;
-        if (start == 0) {
-            start = next;
-            continue;
-        }
         if (line == kFinished) {
+            if (awaiting || !headerDone)
+                throw notAJournal();
             contents.finished = true;
             contents.text = bytes.substr(0, next);
             break;
         }
-        const std::vector<std::string> f = Fields(line);
-        const std::string &kind = f[0];
         try {
-            if (kind == "V") {
-                for (auto &option : pending.options)
-                    contents.options.push_back(std::move(option));
-                for (auto &print : pending.fingerprints)
-                    contents.fingerprints.push_back(std::move(print));
-                for (const auto &[name, value] : pending.generators)
-                    contents.generators[name] = value;
-                for (const auto &[name, value] : pending.linesDone)
-                    contents.linesDone[name] = value;
-                contents.stepsDone.insert(pending.stepsDone.begin(), pending.stepsDone.end());
-                for (auto &change : pending.lists)
-                    contents.lists.push_back(std::move(change));
-                for (auto &[file, lines] : pending.noted)
-                    for (auto &[number, line] : lines)
-                        contents.noted[file][number] = std::move(line);
-                pending = JournalContents();
+            // A bad escape in a field is a line that is not a journal's, like a bad number.
+            const std::vector<std::string> f = Fields(line);
+            const std::string &kind = f[0];
+            if (awaiting) {
+                // A closed record is followed by the end of its commit and nothing else.
+                if ((kind != "V" && kind != "X") || f.size() != 2 || std::stoull(f[1]) != *awaiting)
+                    throw altered(*awaiting);
+                if (kind == "V") {
+                    contents.AcceptPending();
+                    headerDone = true;
+                } else {
+                    contents.pending.reset();
+                    contents.pendingText.clear();
+                }
                 contents.text = bytes.substr(0, next);
-                headerDone = true;
-            } else if (kind == "O" && f.size() == 3) {
-                pending.options.emplace_back(f[1], f[2]);
-            } else if (kind == "F") {
-                pending.fingerprints.emplace_back(line);
-            } else if ((kind == "I" || kind == "G") && f.size() == 3) {
-                pending.generators[f[1]] = std::stoll(f[2]);
+                awaiting.reset();
+                recordStart = next;
+            } else if (kind == "P" && f.size() == 3) {
+                const std::uint64_t number = std::stoull(f[1]);
+                if ((number == 0) == headerDone || (headerDone && number <= contents.lastRecord) ||
+                    f[2] != Checksum(std::string_view(bytes).substr(recordStart, start - recordStart), number))
+                    throw altered(number);
+                contents.lastRecord = number;
+                contents.pending = std::move(record);
+                contents.pendingText = bytes.substr(recordStart, next - recordStart);
+                contents.pendingNumber = number;
+                record = {};
+                awaiting = number;
+            } else if (kind == "O" && f.size() == 3 && !headerDone) {
+                contents.options.emplace_back(f[1], f[2]);
+            } else if (kind == "F" && !headerDone) {
+                contents.fingerprints.emplace_back(line);
+            } else if (kind == "D" && f.size() == 2 && !headerDone) {
+                contents.database = f[1];
+            } else if (kind == "M" && f.size() == 3 && !headerDone) {
+                contents.started = f[1];
+                contents.process = f[2];
+            } else if (kind == "I" && f.size() == 3 && !headerDone) {
+                record.generators[f[1]] = contents.initialGenerators[f[1]] = std::stoll(f[2]);
+            } else if (kind == "G" && f.size() == 3) {
+                record.generators[f[1]] = std::stoll(f[2]);
             } else if (kind == "E" && f.size() == 3) {
-                pending.linesDone[f[1]] = std::stoi(f[2]);
+                record.linesDone[f[1]] = std::stoi(f[2]);
             } else if (kind == "S" && f.size() == 2) {
-                pending.stepsDone.insert(f[1]);
+                record.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
-                pending.lists.push_back({f[1], false, 0, f[2]});
+                record.lists.push_back({f[1], false, 0, f[2]});
             } else if ((kind == "R" || kind == "W") && f.size() == 4) {
-                pending.noted[f[1]][std::stoi(f[2])] = {kind == "R", f[3]};
+                record.noted[f[1]][std::stoi(f[2])] = {kind == "R", f[3]};
             } else if (kind == "T" && f.size() == 3) {
-                pending.lists.push_back({f[1], true, std::stoi(f[2]), {}});
+                record.lists.push_back({f[1], true, std::stoi(f[2]), {}});
             } else {
                 throw notAJournal();
             }
@@ -294,6 +434,54 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
     if (!headerDone)
         throw notAJournal();
     return contents;
+}
+
+bool ResumableImportIn(const std::string &folder) {
+    try {
+        const auto journal = ReadJournal(folder + JournalFileName());
+        return journal && !journal->finished;
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+std::string DatabaseIdentity(Connection &db) {
+    Statement query(db, "select trim(MON$DATABASE_NAME) as NAME, cast(MON$CREATION_DATE as varchar(32)) as CREATED "
+                        "from MON$DATABASE");
+    std::string identity;
+    if (query.Open())
+        identity = query.GetText("NAME") + FromUtf8(", créée le ") + query.GetText("CREATED");
+    query.Close();
+    return identity;
+}
+
+std::vector<std::string> Fingerprints(const std::string &folder, const std::vector<std::string> &files) {
+    std::vector<std::string> prints;
+    prints.reserve(files.size());
+    for (const auto &name : files)
+        prints.push_back(Fingerprint(folder, name));
+    return prints;
+}
+
+bool PendingRecordCommitted(Connection &db, const JournalContents &journal) {
+    return journal.pending && RowsDrawn(db, journal.generators, journal.pending->generators).value_or(false);
+}
+
+std::string DatabaseRefusal(JournalContents &journal, Connection &db) {
+    if (DatabaseIdentity(db) != journal.database)
+        return FromUtf8("Reprise impossible : la base de données n'est pas celle de l'importation interrompue (") +
+               journal.database + ")";
+    if (journal.pending) {
+        if (PendingRecordCommitted(db, journal))
+            journal.AcceptPending();
+        else
+            journal.pending.reset();
+    }
+    // The rows the run drew identifiers for are there: a database emptied or put back since would take them again.
+    if (RowsDrawn(db, journal.initialGenerators, journal.generators) == false)
+        return FromUtf8("Reprise impossible : la base de données ne contient plus les fiches que l'importation "
+                        "interrompue y a écrites");
+    return {};
 }
 
 std::string ResumeRefusal(const JournalContents &journal, const RunState &state) {
@@ -328,29 +516,31 @@ std::string ResumeRefusal(const JournalContents &journal, const RunState &state)
 }
 
 ImportJournal::ImportJournal(RunState &state, std::unique_ptr<OutputFile> file)
-    : state_(state), file_(std::move(file)), written_(JournaledLists().size(), 0) {
-    state_.db.SetCommitObserver([this] { Committed(); });
+    : state_(state), file_(std::move(file)) {
+    at_.written.assign(JournaledLists().size(), 0);
+    state_.db.SetCommitObserver(this);
 }
 
 ImportJournal::~ImportJournal() { state_.db.SetCommitObserver(nullptr); }
 
 std::unique_ptr<ImportJournal> ImportJournal::Start(RunState &state, const std::vector<std::string> &files) {
-    std::string header = std::string(kMagic) + "\n";
+    std::string header;
     for (const auto &[name, value] : ShapingOptions(state.options))
         header += "O\t" + Escaped(name) + "\t" + Escaped(value) + "\n";
-    for (const auto &name : files)
-        header += Fingerprint(state.PathSources, name) + "\n";
+    for (const auto &print : Fingerprints(state.PathSources, files))
+        header += print + "\n";
+    header += "D\t" + Escaped(DatabaseIdentity(state.db)) + "\n";
+    header += "M\t" + NowText() + "\t" + std::to_string(ProcessID()) + "\n";
     const auto generators = GeneratorValues(state.db);
     for (const auto &[name, value] : generators)
         header += "I\t" + Escaped(name) + "\t" + std::to_string(value) + "\n";
-    header += "V\t0\n";
 
     auto file = std::make_unique<OutputFile>(JournalPath(state));
-    file->Write(header);
+    file->Write(std::string(kMagic) + "\n" + header + Closing(header, 0) + "V\t0\n");
     file->Sync();
     file->Publish();
     std::unique_ptr<ImportJournal> journal(new ImportJournal(state, std::move(file)));
-    journal->generators_ = generators;
+    journal->at_.generators = generators;
     return journal;
 }
 
@@ -372,19 +562,21 @@ std::unique_ptr<ImportJournal> ImportJournal::Resume(RunState &state, const Jour
         state.db.SetGenerator(name, value);
     state.db.CommitRetaining();
 
-    // The journal read is written again whole, then takes the name: a crash in between leaves the old one.
+    // The journal read is written again whole, then takes the name: a crash in between leaves the old one. A
+    // record whose commit was not made is left out of it.
     auto file = std::make_unique<OutputFile>(JournalPath(state));
     file->Write(contents.text);
     file->Sync();
     file->Publish();
     std::unique_ptr<ImportJournal> journal(new ImportJournal(state, std::move(file)));
     for (std::size_t k = 0; k < lists.size(); ++k)
-        journal->written_[k] = LengthOf(lists[k], state);
-    journal->generators_ = contents.generators;
-    journal->recordedLines_ = contents.linesDone;
+        journal->at_.written[k] = LengthOf(lists[k], state);
+    journal->at_.generators = contents.generators;
+    journal->at_.recordedLines = contents.linesDone;
     journal->linesDoneBefore_ = contents.linesDone;
     journal->stepsDoneBefore_ = contents.stepsDone;
     journal->notedBefore_ = contents.noted;
+    journal->records_ = contents.lastRecord;
     return journal;
 }
 
@@ -410,7 +602,7 @@ int ImportJournal::FailedBefore(const std::string &fileName) const {
 }
 
 void ImportJournal::LineNoted(const std::string &fileName, int number, bool failed, const std::string &text) {
-    noted_.push_back({fileName, number, failed, text});
+    at_.noted.push_back({fileName, number, failed, text});
 }
 
 ImportJournal::Snapshot ImportJournal::Take() const {
@@ -426,8 +618,8 @@ ImportJournal::Snapshot ImportJournal::Take() const {
 void ImportJournal::LineStarting(const std::string &fileName, int number) {
     if (fileName != fileName_) {
         fileName_ = fileName;
-        const auto it = recordedLines_.find(fileName);
-        doneLine_ = it == recordedLines_.end() ? 0 : it->second;
+        const auto it = at_.recordedLines.find(fileName);
+        doneLine_ = it == at_.recordedLines.end() ? 0 : it->second;
     }
     lineNumber_ = number;
     inLine_ = true;
@@ -446,8 +638,8 @@ void ImportJournal::LinesRead(const std::string &fileName, int lastLine) {
     }
     doneLine_ = std::max(doneLine_, lastLine);
     inLine_ = false;
-    const auto it = recordedLines_.find(fileName);
-    if (it == recordedLines_.end() || it->second < doneLine_)
+    const auto it = at_.recordedLines.find(fileName);
+    if (it == at_.recordedLines.end() || it->second < doneLine_)
         Record({}, Take());
 }
 
@@ -457,86 +649,135 @@ void ImportJournal::StepDone(const std::string &stepName) {
 }
 
 void ImportJournal::Finish() {
-    if (failed_ || finished_)
+    if (failed_ || stopped_ || finished_)
         return;
     finished_ = true;
     try {
-        file_->Write(std::string(kFinished) + "\n");
-        file_->Sync();
+        Write(std::string(kFinished) + "\n", true);
     } catch (const Error &e) {
         state_.op.AddToLog(JournalFileName() + "/" + e.what());
     }
 }
 
-void ImportJournal::Committed() noexcept {
+void ImportJournal::BeforeCommit() noexcept {
     if (inLine_) {
         // The rows of the line in progress are not all written: the lines before it are the ones committed.
         const int done = doneLine_;
         doneLine_ = lineNumber_ - 1;
-        Record({}, beforeLine_);
+        Record({}, beforeLine_, true);
         doneLine_ = done;
         return;
     }
-    Record({}, Take());
+    Record({}, Take(), true);
 }
 
-void ImportJournal::Record(const std::string &extra, const Snapshot &at) noexcept {
-    if (failed_ || finished_)
+void ImportJournal::Committed() noexcept {
+    if (pending_ == 0 || failed_)
+        return;
+    const std::uint64_t number = pending_;
+    pending_ = 0;
+    try {
+        // Not forced to the disk: the next record's sync takes it along, and a crash before leaves the record
+        // to be settled by the rows it drew.
+        Write("V\t" + std::to_string(number) + "\n", false);
+    } catch (const std::exception &e) {
+        Abandon(e);
+    }
+}
+
+void ImportJournal::CommitFailed(bool connectionLost) noexcept {
+    if (pending_ == 0 || failed_)
+        return;
+    const std::uint64_t number = pending_;
+    pending_ = 0;
+    if (connectionLost) {
+        // The server may still make the commit: only the database will tell a resume.
+        stopped_ = true;
+        return;
+    }
+    try {
+        Write("X\t" + std::to_string(number) + "\n", true);
+        at_ = beforePending_;
+    } catch (const std::exception &e) {
+        Abandon(e);
+    }
+}
+
+void ImportJournal::Write(const std::string &text, bool sync) {
+    file_->Write(text);
+    if (sync)
+        file_->Sync();
+}
+
+void ImportJournal::Abandon(const std::exception &e) noexcept {
+    // A journal that no longer says what the database holds must not be resumed: it goes.
+    failed_ = true;
+    try {
+        state_.op.AddToLog(JournalFileName() + FromUtf8("/écriture impossible, journal supprimé (pas de reprise "
+                                                        "possible de cette importation) : ") +
+                           e.what());
+        RemoveOutputFile(JournalPath(state_));
+    } catch (...) {
+    }
+}
+
+void ImportJournal::Record(const std::string &extra, const Snapshot &at, bool beforeCommit) noexcept {
+    if (failed_ || stopped_ || finished_)
         return;
     try {
+        const Position before = at_;
         std::string block;
         if (!fileName_.empty()) {
-            int &recorded = recordedLines_[fileName_];
+            int &recorded = at_.recordedLines[fileName_];
             if (doneLine_ > recorded) {
                 block += "E\t" + Escaped(fileName_) + "\t" + std::to_string(doneLine_) + "\n";
                 recorded = doneLine_;
             }
         }
         // The noted lines the record covers; those of lines still in progress wait.
-        for (auto it = noted_.begin(); it != noted_.end();) {
-            const auto recorded = recordedLines_.find(it->fileName);
-            if (recorded == recordedLines_.end() || it->number > recorded->second) {
+        for (auto it = at_.noted.begin(); it != at_.noted.end();) {
+            const auto recorded = at_.recordedLines.find(it->fileName);
+            if (recorded == at_.recordedLines.end() || it->number > recorded->second) {
                 ++it;
                 continue;
             }
             block += std::string(it->failed ? "R" : "W") + "\t" + Escaped(it->fileName) + "\t" +
                      std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
-            it = noted_.erase(it);
+            it = at_.noted.erase(it);
         }
         const auto &lists = JournaledLists();
         for (std::size_t k = 0; k < lists.size(); ++k) {
             const int length = at.lengths[k];
-            if (length < written_[k]) {
+            int &written = at_.written[k];
+            if (length < written) {
                 block += std::string("T\t") + lists[k].name + "\t" + std::to_string(length) + "\n";
-                written_[k] = length;
+                written = length;
             }
-            for (int i = written_[k]; i < length; ++i)
+            for (int i = written; i < length; ++i)
                 block += std::string("A\t") + lists[k].name + "\t" + Escaped(ItemOf(lists[k], state_, i)) + "\n";
-            written_[k] = length;
+            written = length;
         }
         for (const auto &[name, value] : at.generators) {
-            auto it = generators_.find(name);
-            if (it == generators_.end() || it->second != value) {
+            auto it = at_.generators.find(name);
+            if (it == at_.generators.end() || it->second != value) {
                 block += "G\t" + Escaped(name) + "\t" + std::to_string(value) + "\n";
-                generators_[name] = value;
+                at_.generators[name] = value;
             }
         }
         block += extra;
         if (block.empty())
             return;
-        block += "V\t" + std::to_string(++records_) + "\n";
-        file_->Write(block);
-        file_->Sync();
-    } catch (const std::exception &e) {
-        // A journal that no longer says what the database holds must not be resumed: it goes.
-        failed_ = true;
-        try {
-            state_.op.AddToLog(JournalFileName() + FromUtf8("/écriture impossible, journal supprimé (pas de reprise "
-                                                            "possible de cette importation) : ") +
-                               e.what());
-            RemoveOutputFile(JournalPath(state_));
-        } catch (...) {
+        const std::uint64_t number = ++records_;
+        block += Closing(block, number);
+        if (!beforeCommit)
+            block += "V\t" + std::to_string(number) + "\n";
+        Write(block, true);
+        if (beforeCommit) {
+            beforePending_ = before;
+            pending_ = number;
         }
+    } catch (const std::exception &e) {
+        Abandon(e);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "database/FbClient.h"
 #include "database/PendingInserts.h"
+
+#include <iberror.h>
 #include "normalized/Win1252.h"
 
 #include <utility>
@@ -59,7 +61,7 @@ Connection::~Connection() {
 }
 
 Connection::Handles Connection::TakeHandles() noexcept {
-    Handles handles{std::move(attachment_), std::move(transaction_)};
+    Handles handles{std::move(attachment_), std::move(transaction_), std::move(mark_)};
     lifetime_.reset();
     schedule_.Reset();
     return handles;
@@ -72,9 +74,28 @@ void Connection::Attach(const std::string &databaseName, const std::vector<unsig
     Transaction transaction(attachment, transactionParameters);
     attachment_ = std::move(attachment);
     transaction_ = std::move(transaction);
+    transactionParameters_ = transactionParameters;
     lifetime_ = std::make_shared<const int>(0);
     schedule_.Reset();
     ids_.Reset();
+}
+
+template <typename Commit> void Connection::ObservedCommit(Commit &&commit) {
+    if (commitObserver_)
+        commitObserver_->BeforeCommit();
+    try {
+        commit();
+    } catch (const DatabaseError &e) {
+        if (commitObserver_)
+            commitObserver_->CommitFailed(e.ConnectionLost());
+        throw;
+    } catch (...) {
+        if (commitObserver_)
+            commitObserver_->CommitFailed(true);
+        throw;
+    }
+    if (commitObserver_)
+        commitObserver_->Committed();
 }
 
 void Connection::Close() {
@@ -87,12 +108,41 @@ void Connection::Close() {
         // Identifiers not given back are only a gap in the numbering; the commit below is what matters.
     }
     Handles handles = TakeHandles();
-    if (handles.transaction.IsActive()) {
-        handles.transaction.Commit();
-        if (commitObserver_)
-            commitObserver_();
-    }
+    if (handles.mark.IsActive())
+        handles.mark.Rollback();
+    if (handles.transaction.IsActive())
+        ObservedCommit([&] { handles.transaction.Commit(); });
     handles.attachment.Detach();
+}
+
+bool Connection::HoldMark(std::string_view lockStatement) {
+    RequireOpen();
+    const std::string text(lockStatement);
+    // The parameters of the connection's own transaction: nowait, so that a mark held elsewhere is an answer.
+    Transaction mark(attachment_, transactionParameters_);
+    try {
+        fb::Call([&](Firebird::ThrowStatusWrapper *st) {
+            attachment_.Get()->execute(st, mark.Get(), static_cast<unsigned>(text.size()), text.c_str(), 3, nullptr,
+                                       nullptr, nullptr, nullptr);
+        });
+    } catch (const DatabaseError &e) {
+        if (e.Code() == isc_lock_conflict || e.Code() == isc_update_conflict || e.Code() == isc_deadlock)
+            return false;
+        throw;
+    }
+    mark_ = std::move(mark);
+    return true;
+}
+
+void Connection::ReleaseMark() noexcept {
+    if (!mark_.IsActive())
+        return;
+    try {
+        mark_.Rollback();
+    } catch (...) {
+        // A connection that is gone took the mark with it.
+    }
+    mark_ = Transaction();
 }
 
 void Connection::Abandon() noexcept {
@@ -152,10 +202,8 @@ void Connection::CommitRetaining() {
     if (!transaction_.IsActive())
         return;
     SendHeldRows();
-    transaction_.CommitRetaining();
+    ObservedCommit([&] { transaction_.CommitRetaining(); });
     schedule_.Committed();
-    if (commitObserver_)
-        commitObserver_();
 }
 
 void Connection::RollbackRetaining() {

@@ -95,8 +95,27 @@ public:
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
     std::uint64_t Commits() const { return schedule_.Commits(); }
-    // Called after each successful commit (the import's journal); it must not throw.
-    void SetCommitObserver(std::function<void()> observer) { commitObserver_ = std::move(observer); }
+    // Told of each commit (the import's journal), so that what the commit makes permanent can be recorded
+    // before it is asked for and confirmed after. None of its calls may throw.
+    class CommitObserver {
+    public:
+        // The rows the commit makes permanent are all sent; the commit is asked for next.
+        virtual void BeforeCommit() noexcept = 0;
+        virtual void Committed() noexcept = 0;
+        // The commit failed. connectionLost: the server may still have made it; otherwise it did not happen.
+        virtual void CommitFailed(bool connectionLost) noexcept = 0;
+
+    protected:
+        ~CommitObserver() = default;
+    };
+    void SetCommitObserver(CommitObserver *observer) { commitObserver_ = observer; }
+
+    // A mark every other connection to the database can see for as long as this one holds it, through a server
+    // too: the row the statement locks (a select ... with lock, run in a transaction of its own that is never
+    // committed). The server drops it with the connection, also when the program dies. False when another
+    // connection holds it; other failures are thrown.
+    bool HoldMark(std::string_view lockStatement);
+    void ReleaseMark() noexcept;
 
     // What the statements run on.
     Firebird::IAttachment *AttachmentHandle() const { return attachment_.Get(); }
@@ -124,12 +143,17 @@ private:
     struct Handles {
         Attachment attachment;
         Transaction transaction; // after the attachment: ended first
+        Transaction mark;        // the mark's, rolled back before the others
     };
+    // Runs a commit of the transaction, with the observer told before and after.
+    template <typename Commit> void ObservedCommit(Commit &&commit);
     Handles TakeHandles() noexcept;
     void RequireOpen() const;
 
     Attachment attachment_;
     Transaction transaction_;
+    Transaction mark_;
+    std::vector<unsigned char> transactionParameters_;
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
     bool batching_ = true;
@@ -139,7 +163,7 @@ private:
     std::vector<LateLineFailure> lateFailures_;
     std::function<void(const std::vector<LateLineFailure> &)> heldRowsSentHandler_;
     IdReservations ids_{*this};
-    std::function<void()> commitObserver_;
+    CommitObserver *commitObserver_ = nullptr;
 };
 
 } // namespace clinova

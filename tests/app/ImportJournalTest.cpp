@@ -3,6 +3,7 @@
 
 #include "app/ImportJournal.h"
 #include "app/RunState.h"
+#include "database/Statement.h"
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
@@ -122,15 +123,122 @@ TEST(ImportJournal, ARecordCutByACrashIsIgnoredAndAChangedFileOrSettingRefusesTh
 }
 
 TEST(ImportJournal, OnlyAJournalIsReadAndNeverThroughALink) {
+    JournalCase c;
+    ImportJournal::Start(c.state, {"CLIENTS.TXT"});
+    c.state.db.Close();
+    const std::string journal = ReadWholeFile(c.Journal());
     TempDir dir;
     EXPECT_FALSE(ReadJournal(dir.File(JournalFileName())));
     WriteWholeFile(dir.File("other.txt"), "ID_CLIENT\tNOM\r\n");
     EXPECT_THROW(ReadJournal(dir.File("other.txt")), FileError);
-    WriteWholeFile(dir.File("real.txt"), "JOURNAL_IMPORTATION\t1\nV\t0\n");
+    WriteWholeFile(dir.File("real.txt"), journal);
     EXPECT_TRUE(ReadJournal(dir.File("real.txt")));
     std::filesystem::create_symlink(dir.File("real.txt"), dir.File(JournalFileName()));
     EXPECT_THROW(ReadJournal(dir.File(JournalFileName())), FileError);
     // A header without its closing line: the run died before it began.
-    WriteWholeFile(dir.File("cut.txt"), "JOURNAL_IMPORTATION\t1\nO\tcbAjout\t0\n");
+    WriteWholeFile(dir.File("cut.txt"), journal.substr(0, journal.find("\nP\t0\t") + 1));
     EXPECT_THROW(ReadJournal(dir.File("cut.txt")), FileError);
+    // An escape that is not two hexadecimal digits is refused as a bad number is, not left to escape the reader.
+    WriteWholeFile(dir.File("escape.txt"), "JOURNAL_IMPORTATION\t2\nO\tcbAjout\t%zz\n");
+    EXPECT_THROW(ReadJournal(dir.File("escape.txt")), FileError);
+}
+
+namespace {
+
+// A journal whose one record drew a client's identifier, its row inserted and committed; the record's
+// confirmation line taken away, as a crash right after the commit leaves it.
+struct PendingCase : JournalCase {
+    int id = 0;
+    PendingCase() {
+        auto journal = ImportJournal::Start(state, {"CLIENTS.TXT"});
+        journal->LineStarting("CLIENTS.TXT", 1);
+        id = state.db.DrawNewID("CURRENT_ID_CLIENT");
+        Statement insert(state.db, "insert into CLIENTS (ID) values (:ID)");
+        insert.SetInt("ID", id);
+        insert.Execute();
+        state.lists.fSourceIDClientList.Add("C1");
+        state.lists.fDatabaseIDClientList.Add(id);
+        journal->LineEnded(1);
+        state.db.CommitRetaining();
+        journal.reset();
+        state.db.Close();
+        std::string text = ReadWholeFile(Journal());
+        const std::string confirmation = "V\t1\n";
+        EXPECT_EQ(text.substr(text.size() - confirmation.size()), confirmation);
+        WriteWholeFile(Journal(), text.substr(0, text.size() - confirmation.size()));
+        state.db.Open(database.Path());
+    }
+};
+
+} // namespace
+
+TEST(ImportJournal, ACommitWhoseEndIsNotRecordedIsSettledByTheRowsItDrew) {
+    {
+        PendingCase c;
+        auto read = ReadJournal(c.Journal());
+        ASSERT_TRUE(read && read->pending);
+        EXPECT_EQ(read->linesDone.count("CLIENTS.TXT"), 0u) << "not counted before the database tells";
+        EXPECT_EQ(DatabaseRefusal(*read, c.state.db), "");
+        EXPECT_EQ(read->linesDone.at("CLIENTS.TXT"), 1);
+        EXPECT_EQ(read->generators.at("CURRENT_ID_CLIENT"), c.id);
+        EXPECT_EQ(read->lists.size(), 2u);
+        // What the resume writes again holds the record, confirmed.
+        auto continued = ImportJournal::Resume(c.state, *read);
+        continued.reset();
+        const auto again = ReadJournal(c.Journal());
+        ASSERT_TRUE(again);
+        EXPECT_FALSE(again->pending);
+        EXPECT_EQ(again->linesDone.at("CLIENTS.TXT"), 1);
+        c.state.db.Close();
+    }
+    {
+        // The commit was not made: the row is not there, the line is done again with the same identifier.
+        PendingCase c;
+        c.state.db.ExecuteImmediate("delete from CLIENTS");
+        c.state.db.CommitRetaining();
+        auto read = ReadJournal(c.Journal());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(DatabaseRefusal(*read, c.state.db), "");
+        EXPECT_EQ(read->linesDone.count("CLIENTS.TXT"), 0u);
+        EXPECT_TRUE(read->lists.empty());
+        auto continued = ImportJournal::Resume(c.state, *read);
+        EXPECT_EQ(c.state.db.DrawNewID("CURRENT_ID_CLIENT"), c.id);
+        continued.reset();
+        c.state.db.Close();
+    }
+}
+
+TEST(ImportJournal, AnEditedRecordOrAnotherDatabaseIsRefused) {
+    PendingCase c;
+    std::string text = ReadWholeFile(c.Journal());
+    text += "V\t1\n";
+    WriteWholeFile(c.Journal(), text);
+    auto read = ReadJournal(c.Journal());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(DatabaseRefusal(*read, c.state.db), "");
+
+    // A count edited: the record no longer matches its checksum.
+    std::string edited = text;
+    const std::string count = "E\tCLIENTS.TXT\t1\n";
+    edited.replace(edited.find(count), count.size(), "E\tCLIENTS.TXT\t7\n");
+    WriteWholeFile(c.Journal(), edited);
+    try {
+        ReadJournal(c.Journal());
+        ADD_FAILURE() << "an edited record was read";
+    } catch (const FileError &e) {
+        EXPECT_NE(std::string(e.what()).find(FromUtf8("altéré")), std::string::npos) << e.what();
+    }
+
+    // The same path, another database (a backup restored over it): refused, and so is a database emptied since.
+    WriteWholeFile(c.Journal(), text);
+    read = ReadJournal(c.Journal());
+    TestDatabase other;
+    TargetDatabase db;
+    db.Open(other.Path());
+    EXPECT_NE(DatabaseRefusal(*read, db).find(FromUtf8("n'est pas celle")), std::string::npos);
+    db.Close();
+    c.state.db.ExecuteImmediate("delete from CLIENTS");
+    c.state.db.CommitRetaining();
+    EXPECT_NE(DatabaseRefusal(*read, c.state.db).find("ne contient plus"), std::string::npos);
+    c.state.db.Close();
 }
