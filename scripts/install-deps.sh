@@ -7,8 +7,9 @@ packages=(
     build-essential cmake pkg-config
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
     qt6-base-dev libqt6svg6
-    libgtest-dev libcli11-dev libfmt-dev
-    xvfb xauth xdotool fonts-dejavu-core
+    libgtest-dev libcli11-dev libfmt-dev libxxhash-dev
+    clang libclang-rt-dev
+    xvfb xauth xdotool fonts-dejavu-core strace
     qt6-translations-l10n
 )
 

@@ -47,6 +47,14 @@ struct CorrespondenceLists {
 
 class ImportJournal;
 
+// What a run does when the folder's journal says that its files were already imported into that database, or
+// that an import of the folder was interrupted and not finished: both would copy the records again.
+enum class RepeatPolicy {
+    Refuse, // the run is refused, saying how to go on (the command line: --again, --resume)
+    Ask,    // the operator is asked, "Non" by default (the window)
+    Allow,  // the run goes on (the command line's --again)
+};
+
 struct RunState {
     explicit RunState(Operator &front, ImportOptions opts = {})
         : options(std::move(opts)), committing_(front, db), op(committing_) {}
@@ -72,6 +80,8 @@ public:
     CorrespondenceLists lists;
     // The journal of the committed lines, while an import runs; a resumed run reads what it committed there.
     ImportJournal *journal = nullptr;
+
+    RepeatPolicy repeat = RepeatPolicy::Refuse;
 
     // Users correspondence, refilled by the users step of every run.
     std::vector<std::string> fSourceIDUserList;

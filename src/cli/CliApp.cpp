@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "app/DatabaseActions.h"
+#include "app/ImportJournal.h"
 #include "run/ImportRun.h"
 #include "run/PreflightCheck.h"
 #include "app/RunState.h"
@@ -93,6 +94,8 @@ private:
     int PurgeSite();
     int FillCities();
     int Restore();
+    // The command that finishes the import this one began.
+    std::string ResumeCommand() const;
     // Runs a cleaning action with Ctrl+C as its interrupt button; its outcome as the exit status.
     int RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action);
 
@@ -113,6 +116,8 @@ private:
     CLI::Option *databaseOption_ = nullptr;
     std::string backupFile_;
     bool resume_ = false;
+    bool again_ = false;
+    std::vector<std::string> args_;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
@@ -194,6 +199,10 @@ int Cli::Run(const std::vector<std::string> &args) {
     import->add_flag("--resume", resume_,
                      "finish an interrupted import from its journal (JOURNAL_IMPORTATION.TXT): the lines it "
                      "committed are skipped, the result is that of a whole run");
+    import->add_flag("--again", again_,
+                     "import files the folder's journal says were already imported into that database, or after "
+                     "an interrupted import that is not resumed: every record is copied again, unless the "
+                     "duplicate checks match it");
     import->callback([&] { action = [this] { return Import(); }; });
 
     auto *check = app.add_subcommand("check", "check the normalized files of a folder, without any database");
@@ -240,6 +249,7 @@ int Cli::Run(const std::vector<std::string> &args) {
          {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries, restore})
         sub->fallthrough();
 
+    args_ = args;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -325,8 +335,32 @@ int Cli::Import() {
         return kExitUsage;
     if (resume_)
         state.options.cbReprise = true;
+    state.repeat = again_ ? RepeatPolicy::Allow : RepeatPolicy::Refuse;
     const InterruptHandler interrupts(op_.InterruptFlag());
-    return ExitStatusOf(btnImportationClick(state));
+    const RunOutcome outcome = btnImportationClick(state);
+    if ((outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) && ResumableImportIn(state.PathSources))
+        op_.ShowMessage(FromUtf8("Pour terminer l'importation : ") + FromArgument(ResumeCommand()));
+    return ExitStatusOf(outcome);
+}
+
+std::string Cli::ResumeCommand() const {
+    // The same command, with --resume instead of --again, and without the backup: the database was saved before
+    // the run that is finished.
+    std::string command = "clinova-import";
+    for (std::size_t i = 0; i < args_.size(); ++i) {
+        const std::string &arg = args_[i];
+        if (arg == "--again" || arg == "--resume")
+            continue;
+        if (arg == "--backup") {
+            ++i;
+            continue;
+        }
+        if (arg.rfind("--backup=", 0) == 0)
+            continue;
+        const bool plain = !arg.empty() && arg.find_first_of(" \t\"'\\$`;&|<>()*?") == std::string::npos;
+        command += " " + (plain ? arg : "'" + arg + "'");
+    }
+    return command + " --resume";
 }
 
 int Cli::Check() {
@@ -338,6 +372,10 @@ int Cli::Check() {
         const PreflightResult result = CheckSourceFolder(op_, state.PathSources, state.options);
         if (result.interrupted)
             return InterruptedStatus();
+        if (result.files.empty()) {
+            op_.ShowMessage(NoTickedFileText(state.PathSources));
+            return kExitRefused;
+        }
         return result.Clean() ? kExitOk : kExitLinesFailed;
     } catch (const std::exception &e) {
         op_.ShowMessage(e.what());

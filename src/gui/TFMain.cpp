@@ -3,6 +3,7 @@
 #include "app/DatabaseActions.h"
 #include "run/ImportRun.h"
 #include "run/PreflightCheck.h"
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "run/SourceFolder.h"
 #include "cleaning/AccountingPurge.h"
@@ -904,12 +905,26 @@ void TFMain::btnCheckSourcesClick() {
 void TFMain::btnImportationClick() {
     RunAction([this] {
         state_->options = ReadOptions();
-        results_->hide();
-        clinova::btnImportationClick(*state_);
-        // Also after an error that ended the run: what the steps before it did is shown.
-        if (!state_->summaries.empty()) {
-            results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
-            ShowResults();
+        state_->repeat = RepeatPolicy::Ask;
+        auto *resume = findChild<QCheckBox *>(QStringLiteral("cbReprise"));
+        for (;;) {
+            results_->hide();
+            const RunOutcome outcome = clinova::btnImportationClick(*state_);
+            // The box follows the folder: ticked while the run the operator chose to finish is unfinished,
+            // unticked once it went to its end.
+            const bool unfinished = ResumableImportIn(state_->PathSources);
+            resume->setChecked(state_->options.cbReprise && unfinished);
+            // Also after an error that ended the run: what the steps before it did is shown.
+            if (!state_->summaries.empty()) {
+                results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
+                ShowResults();
+            }
+            if ((outcome != RunOutcome::Interrupted && outcome != RunOutcome::Failed) || !unfinished ||
+                operator_->AskConfirmation(FromQString(Utf8("Reprendre l'importation interrompue ?")), 2, mbOui,
+                                           mbNon) != mbOui)
+                break;
+            resume->setChecked(true);
+            state_->options = ReadOptions();
         }
     });
 }

@@ -7,9 +7,11 @@
 #include "app/RunSummary.h"
 #include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
+#include "database/Statement.h"
 #include "database/TargetDatabase.h"
 #include "import/ImportSteps.h"
 #include "normalized/Errors.h"
+#include "normalized/FolderLock.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -77,10 +79,11 @@ void SkipFinishedStep(RunState &state, const StepEntry &step) {
 }
 
 // Every step of the table in its order, each between its DEBUT and FIN lines; the lists are saved however the
-// steps end.
-void RunTheSteps(RunState &state) {
+// steps end. stepsEnded counts the steps that went to their end, in order.
+void RunTheSteps(RunState &state, std::size_t &stepsEnded) {
     Operator &op = state.op;
     state.StopRequested = false;
+    stepsEnded = 0;
     try {
         const auto &steps = ImportSteps();
         const std::uintmax_t runBytes = TickedFilesSize(state);
@@ -99,6 +102,8 @@ void RunTheSteps(RunState &state) {
                 }
             }
             op.AddToLog(std::string("FIN import ") + step.name);
+            if (!state.StopRequested)
+                stepsEnded = k + 1;
         }
     } catch (...) {
         SaveCorrespondenceLists(state);
@@ -140,14 +145,6 @@ std::unique_ptr<ImportJournal> OpenJournal(RunState &state, const std::optional<
     if (resumed)
         return ImportJournal::Resume(state, *resumed);
     try {
-        const auto earlier = ReadJournal(state.SourcePath(JournalFileName()));
-        if (earlier && !earlier->finished)
-            state.op.AddToLog(JournalFileName() + FromUtf8("/le journal d'une importation interrompue de ce dossier, "
-                                                           "qui n'a pas été reprise, est remplacé"));
-    } catch (const Error &) {
-        // What stands there is not a journal; the new one takes its place.
-    }
-    try {
         return ImportJournal::Start(state, TickedFileNames(state));
     } catch (const std::exception &e) {
         state.op.AddToLog(JournalFileName() + FromUtf8("/création impossible, cette importation ne pourra pas "
@@ -167,11 +164,201 @@ RunOutcome OutcomeOfTheSteps(const RunState &state) {
     return incomplete ? RunOutcome::CompletedWithFailures : RunOutcome::Completed;
 }
 
+// The folder's journal as a new run finds it; nullopt when there is none, or what stands there is not one (the
+// new run's journal replaces it).
+std::optional<JournalContents> EarlierJournal(const RunState &state) {
+    try {
+        return ReadJournal(state.SourcePath(JournalFileName()));
+    } catch (const Error &) {
+        return std::nullopt;
+    }
+}
+
+// The run that holds the folder, as its journal names it.
+std::string HolderOfTheFolder(const RunState &state) {
+    const auto journal = EarlierJournal(state);
+    if (!journal || journal->finished)
+        return FromUtf8("Une autre importation utilise déjà le dossier ") + state.PathSources +
+               FromUtf8(" : attendez qu'elle se termine.");
+    return FromUtf8("Une autre importation utilise déjà le dossier ") + state.PathSources +
+           FromUtf8(" (commencée le ") + journal->started + FromUtf8(", processus ") + journal->process +
+           FromUtf8(") : attendez qu'elle se termine.");
+}
+
+// A run's mark on the database, seen by every other run of the tool: the row of the build, locked and never
+// changed.
+constexpr const char *kDatabaseMark =
+    "EXECUTE BLOCK AS DECLARE I INTEGER; BEGIN SELECT ID FROM VERSION WHERE ID = 0 WITH LOCK INTO :I; END";
+
+// The other runs of the tool attached to the database, as the server shows them.
+std::string OtherRunsOnTheDatabase(RunState &state) {
+    std::string runs;
+    try {
+        Statement query(state.db,
+                        "select trim(MON$REMOTE_PROCESS) as PROCESS, MON$REMOTE_PID as PID, "
+                        "trim(MON$REMOTE_ADDRESS) as ADDRESS, cast(MON$TIMESTAMP as varchar(32)) as SINCE "
+                        "from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> CURRENT_CONNECTION "
+                        "and MON$SYSTEM_FLAG = 0 order by MON$TIMESTAMP");
+        for (bool row = query.Open(); row; row = query.Next()) {
+            std::string process = query.GetText("PROCESS");
+            const auto slash = process.find_last_of("/\\");
+            if (slash != std::string::npos)
+                process = process.substr(slash + 1);
+            if (process.find("linova") == std::string::npos)
+                continue;
+            runs += (runs.empty() ? "" : ", ") + process + FromUtf8(", processus ") + query.GetText("PID");
+            if (!query.GetText("ADDRESS").empty())
+                runs += FromUtf8(" sur ") + query.GetText("ADDRESS");
+            runs += FromUtf8(", connecté le ") + query.GetText("SINCE").substr(0, 19);
+        }
+        query.Close();
+    } catch (const Error &) {
+        // Who holds the mark is only a help to the operator.
+    }
+    return runs;
+}
+
+// One run at a time writes into a database: false (the reason shown) when another holds it.
+bool MarkTheDatabase(RunState &state) {
+    if (state.db.HoldMark(kDatabaseMark))
+        return true;
+    const std::string others = OtherRunsOnTheDatabase(state);
+    const std::string text = FromUtf8("Une autre importation écrit déjà dans la base de données ") +
+                             TargetDatabaseText(state.options) + (others.empty() ? "" : " (" + others + ")") +
+                             FromUtf8(" : attendez qu'elle se termine, rien n'a été importé.");
+    state.op.AddToLog(text);
+    state.op.ShowInfoMessage(text);
+    return false;
+}
+
+// What to run instead of importing files again, as the command line says it.
+std::string DuplicateChecksText() {
+    return FromUtf8("les contrôles de doublons (--set cbDedoublonageClients=1 --set cbDedoublonageAnimaux=1 "
+                    "--set cbDedoublonageConsult=1)");
+}
+
+// A plain run over the journal of an interrupted import: it would copy again what that import wrote. Refused,
+// asked, or let through as the policy says; the operator may choose to finish the interrupted import instead
+// (state.options.cbReprise is then set). False when the run must not go on.
+bool InterruptedRunHeeded(RunState &state, const JournalContents &journal) {
+    Operator &op = state.op;
+    const std::string when = FromUtf8("L'importation de ce dossier commencée le ") + journal.started +
+                             FromUtf8(" a été interrompue avant sa fin");
+    switch (state.repeat) {
+    case RepeatPolicy::Allow:
+        op.AddToLog(JournalFileName() + FromUtf8("/") + when + FromUtf8(" ; --again : elle n'est pas reprise, ce "
+                                                                        "qu'elle a écrit reste et tout est importé "
+                                                                        "à nouveau"));
+        return true;
+    case RepeatPolicy::Ask:
+        if (op.AskConfirmation(when + FromUtf8(".##Reprendre l'importation interrompue ?"), 2, mbOui, mbNon) != mbOui)
+            return false;
+        state.options.cbReprise = true;
+        return true;
+    case RepeatPolicy::Refuse:
+        break;
+    }
+    const std::string text =
+        when + FromUtf8(" : une nouvelle importation copierait une deuxième fois ce qu'elle a écrit. Pour la "
+                        "terminer : la même commande avec --resume ; pour tout importer quand même : --again.");
+    op.AddToLog(text);
+    op.ShowInfoMessage(text);
+    return false;
+}
+
+// The same files already imported into the same database: a second import copies every record again, unless the
+// duplicate checks match them. Refused, asked or let through as the policy says. False when the run must not go
+// on.
+bool RepeatedImportHeeded(RunState &state, const JournalContents &journal) {
+    Operator &op = state.op;
+    const std::string when = FromUtf8("Les fichiers de ce dossier ont déjà été importés dans cette base de "
+                                      "données, par l'importation du ") +
+                             journal.started;
+    switch (state.repeat) {
+    case RepeatPolicy::Allow:
+        op.AddToLog(JournalFileName() + "/" + when + FromUtf8(" ; --again : ils sont importés à nouveau"));
+        return true;
+    case RepeatPolicy::Ask:
+        return op.AskConfirmation(when + FromUtf8(".#Une deuxième importation copie à nouveau chaque fiche, sauf "
+                                                  "celles que les contrôles de doublons reconnaissent.##Importer "
+                                                  "à nouveau ?"),
+                                  2, mbOui, mbNon, true) == mbOui;
+    case RepeatPolicy::Refuse:
+        break;
+    }
+    const std::string text = when + FromUtf8(" : une deuxième importation copierait à nouveau chaque fiche. Pour "
+                                             "importer quand même : --again, de préférence avec ") +
+                             DuplicateChecksText() + ".";
+    op.AddToLog(text);
+    op.ShowInfoMessage(text);
+    return false;
+}
+
+// "CLIENTS.TXT, ANIMAUX.TXT".
+std::string Names(const std::vector<std::string> &names) {
+    std::string text;
+    for (const auto &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// The files the steps of the run read, in their order.
+std::vector<std::string> FilesOfSteps(const RunState &state, std::size_t from, std::size_t to) {
+    std::vector<std::string> names;
+    const auto &steps = ImportSteps();
+    for (std::size_t k = from; k < to && k < steps.size(); ++k)
+        for (const StepFile &file : steps[k]->files)
+            if ((state.options.*(file.Box())).Ticked())
+                names.push_back(file.definition().fileName);
+    return names;
+}
+
+// A run that ended before its end: what arrived, what did not, and how to finish, as the log's last line (the
+// command line then prints the command to run, the window asks whether to resume).
+void TellHowToFinish(RunState &state, std::size_t stepsEnded) {
+    const std::vector<std::string> done = FilesOfSteps(state, 0, stepsEnded);
+    const std::vector<std::string> left = FilesOfSteps(state, stepsEnded, ImportSteps().size());
+    std::string text = FromUtf8("Importation interrompue : ");
+    text += done.empty() ? FromUtf8("aucun fichier importé en entier") : FromUtf8("importés en entier : ") + Names(done);
+    if (!left.empty())
+        text += FromUtf8(" ; pas ou pas entièrement importés : ") + Names(left);
+    text += ". ";
+    text += ResumableImportIn(state.PathSources) ? FromUtf8("Pour terminer sans rien copier deux fois : reprendre l'importation interrompue "
+                                 "(--resume, ou la case \"Reprendre l'importation interrompue\").")
+                      : FromUtf8("Cette importation ne peut pas être reprise (pas de journal).");
+    state.op.AddToLog(text);
+}
+
+void TellNoFile(RunState &state) {
+    const std::string text = NoTickedFileText(state.PathSources);
+    state.op.AddToLog(text);
+    state.op.ShowInfoMessage(text);
+}
+
 } // namespace
 
 RunOutcome btnImportationClick(RunState &state) {
     Operator &op = state.op;
     ResetRunState(state);
+    // One run at a time in a folder: its journal and its files are the run's.
+    FolderLock folder;
+    try {
+        if (!folder.TryLock(state.PathSources)) {
+            const std::string text = HolderOfTheFolder(state);
+            op.AddToLog(text);
+            op.ShowInfoMessage(text);
+            return RunOutcome::Refused;
+        }
+    } catch (const Error &e) {
+        op.ShowMessage(e.what());
+        return RunOutcome::Failed;
+    }
+    std::optional<JournalContents> earlier;
+    if (!state.options.cbReprise) {
+        earlier = EarlierJournal(state);
+        if (earlier && !earlier->finished && !InterruptedRunHeeded(state, *earlier))
+            return RunOutcome::Refused;
+    }
     std::optional<JournalContents> resumed;
     if (state.options.cbReprise) {
         if (const std::string refusal = ReadJournalToResume(state, resumed); !refusal.empty()) {
@@ -182,8 +369,6 @@ RunOutcome btnImportationClick(RunState &state) {
     }
     if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
         return RunOutcome::Refused;
-    if (const auto backup = BackupBeforeAction(state); backup != BackupOutcome::Ready)
-        return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
 
     RunOutcome outcome = RunOutcome::Refused;
     // The journal outlives the connection: its last commit, also on an error, is recorded.
@@ -192,18 +377,50 @@ RunOutcome btnImportationClick(RunState &state) {
         RunState &state;
         ~Detach() { state.journal = nullptr; }
     } detach{state};
+    std::size_t stepsEnded = 0;
+    bool stepsStarted = false;
     try {
         OpenTargetDatabase(state);
-        const bool ready = ReadyForTheSteps(state);
+        bool ready = ReadyForTheSteps(state);
+        if (ready && !MarkTheDatabase(state))
+            ready = false;
+        if (ready && resumed) {
+            if (const std::string refusal = DatabaseRefusal(*resumed, state.db); !refusal.empty()) {
+                op.AddToLog(refusal);
+                op.ShowInfoMessage(refusal);
+                ready = false;
+            }
+        } else if (ready && earlier && earlier->finished && earlier->database == DatabaseIdentity(state.db) &&
+                   earlier->fingerprints == Fingerprints(state.PathSources, TickedFileNames(state)) &&
+                   !RepeatedImportHeeded(state, *earlier)) {
+            ready = false;
+        }
         if (ready) {
-            journal = OpenJournal(state, resumed);
-            state.journal = journal.get();
-            RunTheSteps(state);
-            for (const auto &line : RunSummaryLines(state))
-                op.AddToLog(line);
-            op.ProcessPendingMessages();
-            op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
-            outcome = OutcomeOfTheSteps(state);
+            // The backup comes once the run is sure to go on, before anything is written.
+            if (const auto backup = BackupBeforeAction(state); backup != BackupOutcome::Ready) {
+                state.db.Close();
+                return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
+            }
+            // A run that reads no file leaves the folder as it was.
+            const bool files = !TickedFileNames(state).empty();
+            if (files || resumed) {
+                journal = OpenJournal(state, resumed);
+                state.journal = journal.get();
+            }
+            stepsStarted = true;
+            RunTheSteps(state, stepsEnded);
+            if (!files) {
+                TellNoFile(state);
+                outcome = RunOutcome::Refused;
+            } else {
+                for (const auto &line : RunSummaryLines(state))
+                    op.AddToLog(line);
+                op.ProcessPendingMessages();
+                op.ShowInfoMessage(FromUtf8("##Fin de l'opération d'importation"));
+                outcome = OutcomeOfTheSteps(state);
+                if (outcome == RunOutcome::Interrupted)
+                    TellHowToFinish(state, stepsEnded);
+            }
         }
         // Only a refused build goes straight to the disconnection, without the commit.
         if (ready || IsSupportedBuild(state.DatabaseBuild)) {
@@ -214,6 +431,10 @@ RunOutcome btnImportationClick(RunState &state) {
         op.ProcessPendingMessages();
     } catch (const std::exception &e) {
         EndActionOnError(state, e);
+        if (stepsStarted) {
+            journal.reset();
+            TellHowToFinish(state, stepsEnded);
+        }
         return RunOutcome::Failed;
     }
     return outcome;

@@ -1,5 +1,7 @@
 #include "run/PreflightCheck.h"
 
+#include "run/SourceFolder.h"
+
 #include "app/IdentifierList.h"
 #include "app/ImportStep.h"
 #include "app/StepEntry.h"
@@ -293,7 +295,9 @@ private:
             lines += count.withProblems;
             files += count.fileProblems;
         }
-        if (result.Clean())
+        if (result.files.empty())
+            op_.AddToLog(NoTickedFileText(folder_));
+        else if (result.Clean())
             op_.AddToLog(FromUtf8("Aucun problème trouvé"));
         else
             op_.AddToLog(FromUtf8(fmt::format("{} ligne(s) à corriger, {} problème(s) de fichier", lines, files)));

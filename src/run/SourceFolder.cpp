@@ -4,6 +4,7 @@
 #include "import/ImportSteps.h"
 #include "normalized/Conversions.h"
 #include "normalized/OutputFile.h"
+#include "normalized/Win1252.h"
 
 #include <filesystem>
 
@@ -23,6 +24,14 @@ void ScanSourceFolder(RunState &state, const std::string &folder) {
         box.enabled = !state.PathSources.empty() && KindOfEntry(state.SourcePath(file.fileName)) != EntryKind::Missing;
         box.checked = box.enabled;
     }
+}
+
+std::string NoTickedFileText(const std::string &folder) {
+    std::string names;
+    for (const auto &file : SourceFiles())
+        names += (names.empty() ? "" : ", ") + std::string(file.fileName);
+    return FromUtf8("Aucun des fichiers cochés n'est dans ") + folder + FromUtf8(" (fichiers cherchés : ") + names +
+           ")";
 }
 
 std::uintmax_t TickedFilesSize(const RunState &state) {

@@ -87,8 +87,8 @@ TEST(BackupBeforeAction, ItComesAfterTheQuestionsAndOnlyBeforeWhatDeletes) {
     EXPECT_EQ(EmptyTables(f.state, false), CleaningOutcome::Done);
     EXPECT_FALSE(std::filesystem::exists(file));
 
-    // An import with nothing ticked: the backup is made first, then the run goes on as usual.
-    EXPECT_EQ(btnImportationClick(f.state), RunOutcome::Completed);
+    // An import with nothing ticked: the backup is made first, then the run goes on as usual, to its refusal.
+    EXPECT_EQ(btnImportationClick(f.state), RunOutcome::Refused);
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(f.op.log.front(), "Sauvegarde de la base de données dans " + file);
     EXPECT_TRUE(Contains(f.op.log, "DEBUT import doImportationUsers"));

@@ -23,7 +23,7 @@ int CountLines(const std::string &text) {
 
 } // namespace
 
-TEST(Cli, ImportOfAnEmptyFolderRunsEveryStepAndEndsWithTheFinalMessage) {
+TEST(Cli, ImportOfAnEmptyFolderRunsEveryStepAndEndsWithItsMessage) {
     test::TempDir dir;
     const std::string db = dir.File("NEW.FDB");
     std::filesystem::create_directory(dir.path() / "empty");
@@ -31,10 +31,10 @@ TEST(Cli, ImportOfAnEmptyFolderRunsEveryStepAndEndsWithTheFinalMessage) {
 
     const auto run = Cli({"import", "--database", db, "--source", dir.File("empty"), "--yes", "--log",
                           dir.File("run.log")});
-    EXPECT_EQ(run.status, kExitOk) << run.err;
-    EXPECT_EQ(CountLines(run.out), 32);
+    EXPECT_EQ(run.status, kExitRefused) << run.err;
+    EXPECT_EQ(CountLines(run.out), 33);
     EXPECT_EQ(run.out.rfind("DEBUT import doImportationUsers\n", 0), 0u);
-    EXPECT_NE(run.err.find("message: Fin de l'opération d'importation"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("message: Aucun des fichiers cochés n'est dans"), std::string::npos) << run.err;
     EXPECT_EQ(dir.Read("run.log"), run.out);
 
     // Without --yes and without a terminal the question is answered "Non": nothing is done.

@@ -136,6 +136,7 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
         ServerRun second(server, path, sources);
         second.state.options.cbCommitParLigne = strict;
         second.state.options.cbCONTACTS.checked = false; // finished by the first run
+        second.state.repeat = RepeatPolicy::Allow;            // --again: the interrupted run is not resumed
         second.Run();
         EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
         server.StopAndRelease(path);
@@ -192,6 +193,7 @@ TEST(ServerStop, InTheConsultationLinesThenACatchUpRunFinishesTheImport) {
     for (auto box : {&ImportOptions::cbCONTACTS, &ImportOptions::cbCLIENTS, &ImportOptions::cbANIMAUX,
                      &ImportOptions::cbPOIDS, &ImportOptions::cbVILLES})
         (o.*box).checked = false;
+    second.state.repeat = RepeatPolicy::Allow; // --again: the interrupted run is not resumed
     second.Run();
     EXPECT_EQ(second.outcome, RunOutcome::CompletedWithFailures);
     server.StopAndRelease(path);

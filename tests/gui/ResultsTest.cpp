@@ -63,11 +63,14 @@ struct SampleInWindow {
         window.ScanSourceFolder(QString::fromStdString(folder));
     }
 
-    void Import() {
-        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+    // The two questions answered with Enter; an interrupted run asks a third, whether to resume, answered
+    // "Non" with Escape. Returns the texts of the boxes.
+    std::vector<QString> Import(bool interrupted = false) {
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Escape)});
         QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);
-        EXPECT_EQ(answerer.texts.size(), 2u);
+        EXPECT_EQ(answerer.texts.size(), interrupted ? 3u : 2u);
         EXPECT_EQ(answerer.unexpected, 0);
+        return answerer.texts;
     }
 };
 
@@ -177,7 +180,9 @@ TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {
         }
     });
     operatorHand.start(0);
-    sample.Import();
+    const std::vector<QString> asked = sample.Import(true);
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_TRUE(asked[2].contains(Utf8("Reprendre l'importation interrompue ?"))) << asked[2].toStdString();
 
     ResultsWindow &results = sample.window.Results();
     ASSERT_TRUE(results.isVisible());
@@ -200,4 +205,44 @@ TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {
     EXPECT_TRUE(row->endsWith(QStringLiteral("  interrompu"))) << row->toStdString();
     EXPECT_TRUE(log.contains(Utf8("Importation interrompue : les étapes suivantes n'ont rien lu")));
     Save(results, QStringLiteral("results-interrupted.png"));
+}
+
+TEST(guiResults, AnInterruptedRunIsResumedOnOuiAndAnImportDoneAlreadyAsksWithNonByDefault) {
+    SampleInWindow sample;
+    QApplication::setActiveWindow(&sample.window);
+    TFMessagePatienter &wait = sample.window.WaitWindow();
+    QTimer operatorHand;
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (wait.isVisible() && wait.Message().startsWith(QStringLiteral("Importation client "))) {
+            operatorHand.stop();
+            QTest::keyClick(&sample.window, Qt::Key_Escape);
+        }
+    });
+    operatorHand.start(0);
+    auto *resume = Find<QCheckBox>(sample.window, "cbReprise");
+    const auto clients = [&] { return sample.database.Scalar("select count(*) from CLIENTS"); };
+    {
+        // The two questions, "Reprendre l'importation interrompue ?" answered "Oui", then the resume's two.
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return), PressKey(Qt::Key_Return),
+                                PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(sample.window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 5u);
+        EXPECT_TRUE(answerer.texts[2].contains(Utf8("Reprendre l'importation interrompue ?")));
+        EXPECT_TRUE(answerer.texts[4].contains(Utf8("Fin de l'opération d'importation")));
+        EXPECT_EQ(answerer.unexpected, 0);
+    }
+    EXPECT_FALSE(resume->isChecked()) << "the resume went to its end";
+    EXPECT_EQ(sample.window.Results().windowTitle(), Utf8("Résultats de l'importation"));
+    const std::string imported = clients();
+    EXPECT_EQ(imported, "37") << "as an uninterrupted import of the sample with its duplicate checks";
+    {
+        // The same folder again: the question names the earlier import, and Enter answers "Non".
+        ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(sample.window, "btnImportation"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 2u);
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("déjà été importés dans cette base")));
+        EXPECT_TRUE(answerer.texts[1].contains(Utf8("Importer à nouveau ?")));
+        EXPECT_EQ(answerer.unexpected, 0);
+    }
+    EXPECT_EQ(clients(), imported);
 }

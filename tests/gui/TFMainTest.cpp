@@ -202,6 +202,7 @@ TEST(guiMainWindow, ImportStartedFromTheButtonRunsEveryStepIntoTheLog) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
     Find<QPlainTextEdit>(window, "Memo")->setPlainText(QStringLiteral("ligne d'une action précédente"));
+    sources.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\r\n17000\tLa Rochelle\r\n");
     window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
 
     bool importEnabledDuringRun = true;
@@ -258,6 +259,8 @@ TEST(guiMainWindow, TheResumeBoxFinishesTheFoldersInterruptedImportOrSaysWhyNot)
             << answerer.texts[0].toStdString();
     }
     resume->setChecked(false);
+    sources.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\r\n17000\tLa Rochelle\r\n");
+    window.ScanSourceFolder(QString::fromStdString(sources.Folder()));
     {
         ModalAnswerer answerer({PressKey(Qt::Key_Return), PressKey(Qt::Key_Return)});
         QTest::mouseClick(Find<QPushButton>(window, "btnImportation"), Qt::LeftButton);

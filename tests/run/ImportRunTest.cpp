@@ -7,6 +7,7 @@
 #include "support/ScriptedOperator.h"
 #include "database/Statement.h"
 #include "support/TestDatabase.h"
+#include "normalized/Win1252.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,11 @@ struct RunFixture {
     test::ScriptedOperator op;
     RunState state{op};
 
-    explicit RunFixture(int build = 93) : tdb(build) {
+    // A folder with one small file, or none (withFile false).
+    explicit RunFixture(int build = 93, bool withFile = true) : tdb(build) {
         state.options.edPathNameDatabase = tdb.Path();
+        if (withFile)
+            tdb.Dir().Write("VILLES.TXT", "CODE_POSTAL\tVILLE\r\n17000\tLa Rochelle\r\n");
         ScanSourceFolder(state, tdb.Dir().Folder());
     }
     RunOutcome Import() { return btnImportationClick(state); }
@@ -39,16 +43,18 @@ std::vector<std::string> DebutFinLines() {
 
 } // namespace
 
-TEST(ImportRun, NothingTickedWritesTheDebutFinLinesAndTheFinalMessage) {
-    RunFixture run;
+TEST(ImportRun, NothingTickedWritesTheDebutFinLinesThenSaysSoAndIsRefused) {
+    RunFixture run(93, false);
     run.op.log = {"an earlier line"};
-    EXPECT_EQ(run.Import(), RunOutcome::Completed);
-    EXPECT_EQ(run.op.log.size(), 32u);
-    EXPECT_EQ(run.op.log, DebutFinLines());
+    EXPECT_EQ(run.Import(), RunOutcome::Refused);
+    const std::string noFile = ToUtf8(NoTickedFileText(run.state.PathSources));
+    std::vector<std::string> expected = DebutFinLines();
+    expected.push_back(noFile);
+    EXPECT_EQ(run.op.log, expected);
     EXPECT_EQ(run.op.log[14], "DEBUT import doImpprtationNotes");
     ASSERT_EQ(run.op.messages.size(), 2u);
     EXPECT_EQ(run.op.messages[0], "\r\n\r\nAvez-vous fermé Clinova ?");
-    EXPECT_EQ(run.op.messages[1], "\r\n\r\nFin de l'opération d'importation");
+    EXPECT_EQ(run.op.messages[1], "\r\n\r\n" + noFile);
     for (const auto &entry : std::filesystem::directory_iterator(run.tdb.Dir().path()))
         EXPECT_NE(entry.path().filename().string().rfind("__", 0), 0u) << entry.path();
 }

@@ -23,16 +23,18 @@ inline std::string CliProgram() { return CLINOVA_BINARY_DIR "/src/cli/clinova-im
 
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string> &args) {
+    // The program with these arguments; with a prefix, the prefix's command runs it (strace ... clinova-import).
+    explicit ChildProcess(const std::vector<std::string> &args, const std::vector<std::string> &prefix = {}) {
         int out[2];
         int err[2];
         if (::pipe(out) != 0 || ::pipe(err) != 0)
             return;
         // Everything the child needs is made before the fork: a threaded parent's child may only exec.
-        std::string program = CliProgram();
-        std::vector<std::string> copies(args);
+        std::vector<std::string> copies(prefix);
+        copies.push_back(CliProgram());
+        copies.insert(copies.end(), args.begin(), args.end());
+        std::string program = copies.front();
         std::vector<char *> argv;
-        argv.push_back(program.data());
         for (auto &a : copies)
             argv.push_back(a.data());
         argv.push_back(nullptr);
