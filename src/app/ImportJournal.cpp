@@ -279,8 +279,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 pending.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
                 pending.lists.push_back({f[1], false, 0, f[2]});
-            } else if ((kind == "R" || kind == "W") && f.size() == 4) {
-                pending.noted[f[1]][std::stoi(f[2])] = {kind == "R", f[3]};
+            } else if ((kind == "R" || kind == "W" || kind == "I") && f.size() == 4) {
+                pending.noted[f[1]][std::stoi(f[2])] = {static_cast<NotedKind>(kind[0]), f[3]};
             } else if (kind == "T" && f.size() == 3) {
                 pending.lists.push_back({f[1], true, std::stoi(f[2]), {}});
             } else {
@@ -401,16 +401,16 @@ const JournalContents::NotedLine *ImportJournal::NotedBefore(const std::string &
     return line == file->second.end() ? nullptr : &line->second;
 }
 
-int ImportJournal::FailedBefore(const std::string &fileName) const {
+int ImportJournal::NotedBefore(const std::string &fileName, NotedKind kind) const {
     const auto file = notedBefore_.find(fileName);
     if (file == notedBefore_.end())
         return 0;
     return static_cast<int>(std::count_if(file->second.begin(), file->second.end(),
-                                          [](const auto &line) { return line.second.failed; }));
+                                          [kind](const auto &line) { return line.second.kind == kind; }));
 }
 
-void ImportJournal::LineNoted(const std::string &fileName, int number, bool failed, const std::string &text) {
-    noted_.push_back({fileName, number, failed, text});
+void ImportJournal::LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text) {
+    noted_.push_back({fileName, number, kind, text});
 }
 
 ImportJournal::Snapshot ImportJournal::Take() const {
@@ -499,7 +499,7 @@ void ImportJournal::Record(const std::string &extra, const Snapshot &at) noexcep
                 ++it;
                 continue;
             }
-            block += std::string(it->failed ? "R" : "W") + "\t" + Escaped(it->fileName) + "\t" +
+            block += std::string(1, static_cast<char>(it->kind)) + "\t" + Escaped(it->fileName) + "\t" +
                      std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
             it = noted_.erase(it);
         }

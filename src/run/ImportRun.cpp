@@ -65,12 +65,14 @@ void SkipFinishedStep(RunState &state, const StepEntry &step) {
         const int done = state.journal->LinesDoneBefore(name);
         if (done == 0)
             continue;
-        // Its failed lines stay failed lines of the run (its rejects file was written when it ended).
+        // Its failed and left-aside lines stay so in the run (its rejects and IGNOREES_ files were written when
+        // it ended).
         StepSummary summary;
         summary.fileName = name;
-        summary.failed = state.journal->FailedBefore(name);
-        summary.read = summary.failed;
-        summary.alreadyDone = done - summary.failed;
+        summary.failed = state.journal->NotedBefore(name, NotedKind::Failed);
+        summary.skipped = state.journal->NotedBefore(name, NotedKind::Skipped);
+        summary.read = summary.failed + summary.skipped;
+        summary.alreadyDone = done - summary.read;
         summary.ran = true;
         state.summaries.push_back(summary);
     }

@@ -7,6 +7,7 @@
 #include "import/clients_animals/AnimalInsert.h"
 #include "import/clients_animals/ColumnBinding.h"
 #include "import/clients_animals/DuplicatesReport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "import/clients_animals/PassportImport.h"
 #include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
@@ -109,12 +110,14 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     // steps that look the animal up.
     const int clientIndex = lists.fSourceIDClientList.IndexOf(line.Field("ID_CLIENT"));
     if (clientIndex < 0)
-        return LineOutcome::Skipped;
+        return line.Skip(ClientNotImported(line.Field("ID_CLIENT")));
     const int clientID = lists.fDatabaseIDClientList.Get(clientIndex);
 
     const std::string &sourceID = line.Field("ID_ANIMAL");
     if (o.cbInjectionAutresAnimaux && lists.fPreviousSourceIDAnimalList.IndexOf(sourceID) >= 0)
-        return LineOutcome::Skipped;
+        return line.Skip(FromUtf8("animal ") + sourceID +
+                         FromUtf8(" déjà importé par l'import précédent : \"injection autres animaux\" "
+                                  "(cbInjectionAutresAnimaux)"));
 
     // Drawn before the duplicate test: a duplicate consumes a value no row receives.
     const int animalID =
