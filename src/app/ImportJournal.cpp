@@ -279,7 +279,7 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 pending.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
                 pending.lists.push_back({f[1], false, 0, f[2]});
-            } else if ((kind == "R" || kind == "W" || kind == "I") && f.size() == 4) {
+            } else if ((kind == "R" || kind == "W" || kind == "L") && f.size() == 4) {
                 pending.noted[f[1]][std::stoi(f[2])] = {static_cast<NotedKind>(kind[0]), f[3]};
             } else if (kind == "T" && f.size() == 3) {
                 pending.lists.push_back({f[1], true, std::stoi(f[2]), {}});

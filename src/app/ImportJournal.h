@@ -28,8 +28,8 @@ struct RunState;
 const std::string &JournalFileName();
 
 // What became of a line the journal notes, as its record's first field: R failed, W imported with warnings,
-// I left aside ("ignorée").
-enum class NotedKind : char { Failed = 'R', Warned = 'W', Skipped = 'I' };
+// L left aside ("ignorée"; I is the header's generator values).
+enum class NotedKind : char { Failed = 'R', Warned = 'W', Skipped = 'L' };
 
 // What a journal read back says.
 struct JournalContents {
