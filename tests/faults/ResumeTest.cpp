@@ -183,12 +183,16 @@ void ExpectSameResult(const Result &expected, const Result &actual) {
     }
 }
 
-// The rejects and warnings files of a resumed run hold the lines of the uninterrupted run's, in its order.
+// The rejects, warnings and lines-left-aside files of a resumed run hold the lines of the uninterrupted run's, in
+// its order.
 void ExpectSameReports(const std::filesystem::path &expectedFolder, const std::string &actualFolder) {
     int reports = 0;
+    int ignored = 0;
     for (const auto &entry : std::filesystem::directory_iterator(expectedFolder)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("REJETS_", 0) != 0 && name.rfind("AVERTISSEMENTS_", 0) != 0)
+        if (name.rfind("IGNOREES_", 0) == 0)
+            ++ignored;
+        else if (name.rfind("REJETS_", 0) != 0 && name.rfind("AVERTISSEMENTS_", 0) != 0)
             continue;
         ++reports;
         const std::string actual = actualFolder + name;
@@ -198,6 +202,17 @@ void ExpectSameReports(const std::filesystem::path &expectedFolder, const std::s
         }
     }
     EXPECT_GT(reports, 5);
+    EXPECT_GT(ignored, 5);
+    // And no report the uninterrupted run did not write (the killed run may leave the temporary file of a report
+    // it was writing, NAME.xxxx.tmp: not a report).
+    for (const auto &entry : std::filesystem::directory_iterator(actualFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".tmp")
+            continue;
+        if (name.rfind("IGNOREES_", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("AVERTISSEMENTS_", 0) == 0) {
+            EXPECT_TRUE(std::filesystem::exists(expectedFolder / name)) << name;
+        }
+    }
 }
 
 // The generated folder and the result of its uninterrupted import, made once.
