@@ -419,8 +419,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 record.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
                 record.lists.push_back({f[1], false, 0, f[2]});
-            } else if ((kind == "R" || kind == "W") && f.size() == 4) {
-                record.noted[f[1]][std::stoi(f[2])] = {kind == "R", f[3]};
+            } else if ((kind == "R" || kind == "W" || kind == "L") && f.size() == 4) {
+                record.noted[f[1]][std::stoi(f[2])] = {static_cast<NotedKind>(kind[0]), f[3]};
             } else if (kind == "T" && f.size() == 3) {
                 record.lists.push_back({f[1], true, std::stoi(f[2]), {}});
             } else {
@@ -593,16 +593,22 @@ const JournalContents::NotedLine *ImportJournal::NotedBefore(const std::string &
     return line == file->second.end() ? nullptr : &line->second;
 }
 
-int ImportJournal::FailedBefore(const std::string &fileName) const {
+int ImportJournal::NotedBefore(const std::string &fileName, NotedKind kind) const {
     const auto file = notedBefore_.find(fileName);
     if (file == notedBefore_.end())
         return 0;
     return static_cast<int>(std::count_if(file->second.begin(), file->second.end(),
-                                          [](const auto &line) { return line.second.failed; }));
+                                          [kind](const auto &line) { return line.second.kind == kind; }));
 }
 
-void ImportJournal::LineNoted(const std::string &fileName, int number, bool failed, const std::string &text) {
-    at_.noted.push_back({fileName, number, failed, text});
+const std::map<int, JournalContents::NotedLine> &ImportJournal::NotedLinesBefore(const std::string &fileName) const {
+    static const std::map<int, JournalContents::NotedLine> none;
+    const auto file = notedBefore_.find(fileName);
+    return file == notedBefore_.end() ? none : file->second;
+}
+
+void ImportJournal::LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text) {
+    at_.noted.push_back({fileName, number, kind, text});
 }
 
 ImportJournal::Snapshot ImportJournal::Take() const {
@@ -741,7 +747,7 @@ void ImportJournal::Record(const std::string &extra, const Snapshot &at, bool be
                 ++it;
                 continue;
             }
-            block += std::string(it->failed ? "R" : "W") + "\t" + Escaped(it->fileName) + "\t" +
+            block += std::string(1, static_cast<char>(it->kind)) + "\t" + Escaped(it->fileName) + "\t" +
                      std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
             it = at_.noted.erase(it);
         }

@@ -33,6 +33,10 @@ struct RunState;
 // "JOURNAL_IMPORTATION.TXT".
 const std::string &JournalFileName();
 
+// What became of a line the journal notes, as its record's first field: R failed, W imported with warnings,
+// L left aside ("ignorée"; I is the header's generator values).
+enum class NotedKind : char { Failed = 'R', Warned = 'W', Skipped = 'L' };
+
 // What a journal read back says.
 struct JournalContents {
     std::vector<std::pair<std::string, std::string>> options; // name, value
@@ -48,10 +52,11 @@ struct JournalContents {
         std::string value;
     };
     std::vector<ListChange> lists;
-    // The lines among those done that failed (with their reason) or were imported with warnings, by file and
-    // line: a resume puts them in its rejects and warnings again.
+    // The lines among those done that failed (with their reason), were imported with warnings or were left
+    // aside (with their reason), by file and line: a resume puts them in its rejects, warnings and lines left
+    // aside again.
     struct NotedLine {
-        bool failed = false;
+        NotedKind kind = NotedKind::Failed;
         std::string text;
     };
     std::map<std::string, std::map<int, NotedLine>> noted;
@@ -127,18 +132,22 @@ public:
     // The data lines of the file the interrupted run committed; 0 for a new run.
     int LinesDoneBefore(const std::string &fileName) const;
     bool StepDoneBefore(const std::string &stepName) const { return stepsDoneBefore_.count(stepName) > 0; }
-    // What became of a line the interrupted run did, when it failed or had warnings; nullptr otherwise.
+    // What became of a line the interrupted run did, when it failed, had warnings or was left aside; nullptr
+    // otherwise.
     const JournalContents::NotedLine *NotedBefore(const std::string &fileName, int number) const;
-    // The lines of the file the interrupted run failed.
-    int FailedBefore(const std::string &fileName) const;
+    // The lines of the file the interrupted run noted so (failed, left aside...).
+    int NotedBefore(const std::string &fileName, NotedKind kind) const;
+    // Every line of the file the interrupted run noted, by line number.
+    const std::map<int, JournalContents::NotedLine> &NotedLinesBefore(const std::string &fileName) const;
 
     // Where the steps stand, for the next commit: a line of the file starts; it has ended (its rows all
     // written, or it failed). A commit inside a line records the lines before it, with the lists and
     // generators as they stood before the line.
     void LineStarting(const std::string &fileName, int number);
     void LineEnded(int number);
-    // A line failed (its reason) or was imported with warnings (their text): recorded with its line.
-    void LineNoted(const std::string &fileName, int number, bool failed, const std::string &text);
+    // A line failed (its reason), was imported with warnings (their text) or was left aside (its reason):
+    // recorded with its line.
+    void LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text);
     // The step has read the file up to lastLine and committed what they wrote.
     void LinesRead(const std::string &fileName, int lastLine);
     // A step has ended and its rows are committed.
@@ -172,7 +181,7 @@ private:
         struct Noted {
             std::string fileName;
             int number;
-            bool failed;
+            NotedKind kind;
             std::string text;
         };
         std::vector<Noted> noted; // not recorded yet

@@ -14,6 +14,7 @@
 #include <utility>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 namespace clinova {
 
@@ -97,19 +98,21 @@ private:
     std::function<void()> reset_;
 };
 
-// The two reports of a step's lines beside its file: REJETS_ for the failed lines, AVERTISSEMENTS_ for the lines
-// imported with a warning.
+// The three reports of a step's lines beside its file: REJETS_ for the failed lines, AVERTISSEMENTS_ for the lines
+// imported with a warning, IGNOREES_ for the lines left aside by a rule of the step.
 struct StepReports {
     std::optional<LineReport> rejects;
     std::optional<LineReport> warnings;
+    std::optional<LineReport> skipped;
 
     void Start(const RunState &state, const StepDefinition &step, const std::string &header, bool utf8) {
         rejects.emplace(state.SourcePath(FromUtf8("REJETS_") + step.fileName), header, "MOTIF_DU_REJET", utf8);
         warnings.emplace(state.SourcePath(FromUtf8("AVERTISSEMENTS_") + step.fileName), header, "AVERTISSEMENT",
                          utf8);
+        skipped.emplace(state.SourcePath(FromUtf8("IGNOREES_") + step.fileName), header, "MOTIF_IGNOREE", utf8);
     }
     void Finish(RunState &state) {
-        for (auto *report : {&rejects, &warnings})
+        for (auto *report : {&rejects, &warnings, &skipped})
             if (*report)
                 (*report)->Finish(state.op, state.writtenFiles);
     }
@@ -282,18 +285,25 @@ private:
 
     // A line the interrupted run committed: counted, given to the step's replay, not imported again.
     void SkipCommitted(int i) {
-        if (const auto *noted = state_.journal->NotedBefore(step_.fileName, i)) {
-            if (noted->failed) {
-                // A failed line is a failed line of this run too: its log line and its place in the rejects.
-                ++summary_.read;
-                FailLine(i, reader_->Raw(), noted->text, false);
-                return;
-            }
-            ++summary_.warnings;
-            op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + noted->text));
-            reports_.warnings->Add(reader_->Raw(), noted->text);
+        const auto *noted = state_.journal->NotedBefore(step_.fileName, i);
+        if (noted && noted->kind == NotedKind::Failed) {
+            // A failed line is a failed line of this run too: its log line and its place in the rejects.
+            ++summary_.read;
+            FailLine(i, reader_->Raw(), noted->text, false);
+            return;
         }
-        ++summary_.alreadyDone;
+        if (noted && noted->kind == NotedKind::Skipped) {
+            // A line left aside is so in this run too, in IGNOREES_; the step may still remember it.
+            ++summary_.read;
+            SkipLine(i, reader_->Raw(), noted->text, false);
+        } else {
+            if (noted) {
+                ++summary_.warnings;
+                op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + noted->text));
+                reports_.warnings->Add(reader_->Raw(), noted->text);
+            }
+            ++summary_.alreadyDone;
+        }
         if (!replay_ || reader_->Unmapped())
             return;
         if (!CutLine())
@@ -327,6 +337,7 @@ private:
         } current(currentLine_, i);
         const auto commitsBefore = db.Commits();
         warnings_.clear();
+        skipReason_.clear();
         try {
             if (const auto unmapped = reader_->Unmapped()) {
                 ++summary_.read;
@@ -340,8 +351,10 @@ private:
             {
                 const ConnectionScope held([&] { db.SetHeldLine(step_.rowsTravelTogether ? i : 0); },
                                            [&db] { db.SetHeldLine(0); });
-                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this));
+                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_));
             }
+            if (outcome == LineOutcome::Skipped && skipReason_.empty())
+                throw std::logic_error(FromUtf8("ligne ignorée sans motif"));
             if (step_.rowsTravelTogether && db.HeldRows() > 0) {
                 held_.push_back({i, raw, outcome, lineListsBefore_, state_.lists.CurrentLengths(), {},
                                  std::move(onceWritten_)});
@@ -403,7 +416,7 @@ private:
             ++summary_.matched;
             break;
         case LineOutcome::Skipped:
-            ++summary_.skipped;
+            SkipLine(i, raw, skipReason_);
             break;
         }
         if (warningsNow)
@@ -421,14 +434,23 @@ private:
         }
         reports_.warnings->Add(raw, reasons);
         if (state_.journal)
-            state_.journal->LineNoted(step_.fileName, i, false, reasons);
+            state_.journal->LineNoted(step_.fileName, i, NotedKind::Warned, reasons);
+    }
+
+    // A line the step's work left aside, with its reason. journaled: false for a line the journal holds already.
+    void SkipLine(int number, const std::string &text, const std::string &reason, bool journaled = true) {
+        ++summary_.skipped;
+        if (state_.journal && journaled)
+            state_.journal->LineNoted(step_.fileName, number, NotedKind::Skipped, reason);
+        if (reports_.skipped)
+            reports_.skipped->Add(text, reason);
     }
 
     // journaled: false for a line the journal holds already.
     void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true) {
         ++summary_.failed;
         if (state_.journal && journaled)
-            state_.journal->LineNoted(step_.fileName, number, true, message);
+            state_.journal->LineNoted(step_.fileName, number, NotedKind::Failed, message);
         op_.AddToLog(LineFailureLog(step_, number, message));
         if (reports_.rejects)
             reports_.rejects->Add(text, message);
@@ -540,6 +562,7 @@ private:
     TCut cut_;
     int total_ = 0;
     std::vector<std::string> warnings_;
+    std::string skipReason_; // of the line being read, when its work left it aside
     std::deque<HeldLine> held_;
     UncommittedLines *uncommitted_ = nullptr;
     int currentLine_ = 0;

@@ -22,7 +22,7 @@ struct RunState;
 enum class LineOutcome {
     Imported, // rows written for it
     Matched,  // found already in the database (a duplicate), nothing new written
-    Skipped,  // left aside by a stated rule (unknown owner, date filter...)
+    Skipped,  // left aside by a stated rule (unknown owner, date filter...): given by StepLine::Skip with its reason
 };
 
 struct StepDefinition {
@@ -57,8 +57,10 @@ protected:
 class StepLine {
 public:
     StepLine(const TColList &columns, TCut &cut, int number, const std::string &raw,
-             std::vector<std::string> *warnings = nullptr, LineWrites *writes = nullptr)
-        : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings), writes_(writes) {}
+             std::vector<std::string> *warnings = nullptr, LineWrites *writes = nullptr,
+             std::string *skipReason = nullptr)
+        : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings), writes_(writes),
+          skipReason_(skipReason) {}
 
     // Data lines count from 1: line 1 is the first line after the header.
     int Number() const { return number_; }
@@ -107,6 +109,13 @@ public:
         if (warnings_)
             warnings_->push_back(std::move(message));
     }
+    // The line is left aside by a rule of the step, for this reason (French, Windows-1252: "animal A0005 non
+    // importé"): the line goes to IGNOREES_<FILE> with it. The only way a step's work leaves a line aside.
+    LineOutcome Skip(std::string reason) const {
+        if (skipReason_)
+            *skipReason_ = std::move(reason);
+        return LineOutcome::Skipped;
+    }
     // What the line keeps in memory of rows it wrote (a model it met...): done at once, or, when its rows
     // travel with others, once they are in the database, in the order of the lines, and never for a line
     // whose main row the server refused.
@@ -124,6 +133,7 @@ private:
     const std::string &raw_;
     std::vector<std::string> *warnings_;
     LineWrites *writes_;
+    std::string *skipReason_;
 };
 
 // Counts of one run of a step, for the summary of the run.

@@ -1,10 +1,10 @@
 #pragma once
 // A file of source lines beside the source file, each with the reason it is there: REJETS_<FILE> holds the
 // failed lines, ready to be corrected and imported again; AVERTISSEMENTS_<FILE> the lines imported with a
-// warning. The header comes first, with one more column for the reason; every line is padded to the header's
-// width before its reason, so that the reason always stands in that column and never in a data column when
-// the file is imported again. A header that already has that column (a rejects file imported again) keeps it,
-// and the new reason takes the old one's place.
+// warning; IGNOREES_<FILE> the lines a step left aside by one of its rules. The header comes first, with one more
+// column for the reason; every line is padded to the header's width before its reason, so that the reason always
+// stands in that column and never in a data column when the file is imported again. A header that already has
+// that column (a rejects file imported again) keeps it, and the new reason takes the old one's place.
 //
 // The file is written through an OutputFile as the lines come, and takes its name when the step ends; when no
 // line came, no such file stays.

@@ -83,13 +83,18 @@ int ConsoleOperator::ShowStyledBox(const StyledBox &box) {
         return box.button1;
     if (answerYes_)
         return box.button1;
-    if (!interactive_)
+    if (!interactive_) {
+        Unanswered(FromUtf8("pas de terminal"), box.rightCaption(), box.leftCaption());
         return box.button2;
+    }
     err_ << "[" << box.leftCaption() << "/" << box.rightCaption() << "] ? " << std::flush;
     std::string answer;
     const SignalsEndAtOnce asking;
-    if (!std::getline(std::cin, answer))
+    if (!std::getline(std::cin, answer)) {
+        err_ << "\n";
+        Unanswered(FromUtf8("aucune réponse lue"), box.rightCaption(), box.leftCaption());
         return box.button2;
+    }
     const std::string folded = UpperCase1252(FromUtf8(answer));
     const std::string left = UpperCase1252(box.leftCaption());
     const bool yes = !folded.empty() && left.rfind(folded, 0) == 0;
@@ -100,11 +105,20 @@ int ConsoleOperator::ShowStandardDialog(const std::string &text, MessageKind, un
     PrintMessage(text);
     if (buttons & dbOK)
         return mrOk;
-    if (buttons & dbYes)
-        return answerYes_ ? mrYes : mrNo;
+    if (buttons & dbYes) {
+        if (answerYes_)
+            return mrYes;
+        Unanswered(FromUtf8("question à plus de deux réponses"), ButtonCaption(mbNon), ButtonCaption(mbOui));
+        return mrNo;
+    }
     return mrCancel;
 }
 
 void ConsoleOperator::ShowMessage(const std::string &text) { PrintMessage(text); }
+
+void ConsoleOperator::Unanswered(const std::string &why, const std::string &given, const std::string &withYes) {
+    PrintMessage(FromUtf8("La question ne peut pas être posée (") + why + FromUtf8(") : réponse \"") + given +
+                 FromUtf8("\". Relancer avec --yes pour répondre \"") + withYes + "\".");
+}
 
 } // namespace clinova

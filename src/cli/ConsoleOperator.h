@@ -46,6 +46,9 @@ public:
 
 private:
     void PrintMessage(const std::string &text);
+    // A question answered without the operator (why: no terminal...): says what was answered, and that --yes
+    // answers the other way.
+    void Unanswered(const std::string &why, const std::string &given, const std::string &withYes);
     // Takes the progress line off the terminal before other text is written.
     void EraseProgress();
 

@@ -3,6 +3,7 @@
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -184,6 +185,40 @@ void RemoveOutputFile(const std::string &path) {
         return;
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
+}
+
+int RemoveLeftoverTemporaries(const std::string &folder) {
+    // NAME.TXT.<12 hexadecimal digits>.tmp, NAME made of letters, digits and underscores: the names RandomSuffix
+    // gives beside the files of ours, and nothing an export holds.
+    const auto ours = [](const std::string &name) {
+        constexpr std::size_t kTail = 1 + 12 + 4; // ".<suffix>.tmp"
+        if (name.size() <= kTail + 4 || name.compare(name.size() - 4, 4, ".tmp") != 0)
+            return false;
+        const std::size_t dot = name.size() - kTail;
+        if (name[dot] != '.')
+            return false;
+        for (std::size_t i = dot + 1; i < dot + 13; ++i)
+            if (!std::isxdigit(static_cast<unsigned char>(name[i])) || std::isupper(static_cast<unsigned char>(name[i])))
+                return false;
+        const std::string base = name.substr(0, dot);
+        if (base.size() <= 4 || (base.compare(base.size() - 4, 4, ".TXT") != 0 && base.compare(base.size() - 4, 4, ".txt") != 0))
+            return false;
+        for (std::size_t i = 0; i + 4 < base.size(); ++i)
+            if (!std::isalnum(static_cast<unsigned char>(base[i])) && base[i] != '_')
+                return false;
+        return true;
+    };
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (ours(name) && KindOfEntry(it->path().string()) == EntryKind::RegularFile) {
+            std::error_code ignored;
+            if (std::filesystem::remove(it->path(), ignored))
+                ++removed;
+        }
+    }
+    return removed;
 }
 
 FilePtr OpenRegularFileForReading(const std::string &path) {

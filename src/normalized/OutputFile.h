@@ -57,6 +57,11 @@ EntryKind WriteFileSafely(const std::string &path, std::string_view bytes);
 // Removes a file of ours: a link standing at the name is removed itself, never its target; a folder is left.
 void RemoveOutputFile(const std::string &path);
 
+// Removes from the folder (with its final separator) the temporary files a killed run of the tool left, those
+// named after a text file of ours ("REJETS_CLIENTS.TXT.0123456789ab.tmp"); returns how many. Only for a folder
+// no other run writes into.
+int RemoveLeftoverTemporaries(const std::string &folder);
+
 struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
 };

@@ -3,6 +3,7 @@
 #include "app/CorrespondenceFiles.h"
 #include "app/DatabaseActions.h"
 #include "app/ImportJournal.h"
+#include "app/ImportStep.h"
 #include "app/RunState.h"
 #include "app/RunSummary.h"
 #include "run/SourceFolder.h"
@@ -12,6 +13,7 @@
 #include "import/ImportSteps.h"
 #include "normalized/Errors.h"
 #include "normalized/FolderLock.h"
+#include "normalized/OutputFile.h"
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
@@ -67,13 +69,24 @@ void SkipFinishedStep(RunState &state, const StepEntry &step) {
         const int done = state.journal->LinesDoneBefore(name);
         if (done == 0)
             continue;
-        // Its failed lines stay failed lines of the run (its rejects file was written when it ended).
+        // Its failed and left-aside lines stay so in the run (its rejects and IGNOREES_ files were written when
+        // it ended).
         StepSummary summary;
         summary.fileName = name;
-        summary.failed = state.journal->FailedBefore(name);
-        summary.read = summary.failed;
-        summary.alreadyDone = done - summary.failed;
+        summary.failed = state.journal->NotedBefore(name, NotedKind::Failed);
+        summary.skipped = state.journal->NotedBefore(name, NotedKind::Skipped);
+        summary.read = summary.failed + summary.skipped;
+        summary.alreadyDone = done - summary.read;
         summary.ran = true;
+        // The log says again what became of its failed lines and those imported with warnings.
+        for (const auto &[number, line] : state.journal->NotedLinesBefore(name)) {
+            if (line.kind == NotedKind::Failed) {
+                state.op.AddToLog(LineFailureLog(file.definition(), number, line.text));
+            } else if (line.kind == NotedKind::Warned) {
+                ++summary.warnings;
+                state.op.AddToLog(LineFailureLog(file.definition(), number, FromUtf8("avertissement : ") + line.text));
+            }
+        }
         state.summaries.push_back(summary);
     }
 }
@@ -401,6 +414,10 @@ RunOutcome btnImportationClick(RunState &state) {
                 state.db.Close();
                 return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
             }
+            // What a killed run left half-written goes, now that the folder is this run's.
+            if (const int leftovers = RemoveLeftoverTemporaries(state.PathSources); leftovers > 0)
+                op.AddToLog(FromUtf8("Fichiers temporaires laissés par une importation arrêtée, supprimés : ") +
+                            std::to_string(leftovers));
             // A run that reads no file leaves the folder as it was.
             const bool files = !TickedFileNames(state).empty();
             if (files || resumed) {

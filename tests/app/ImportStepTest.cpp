@@ -36,7 +36,7 @@ struct FakeStep {
     StepSummary Run() {
         return RunImportStep(state, def, [this](const StepLine &line) {
             if (line.Field("VILLE") == "skip")
-                return LineOutcome::Skipped;
+                return line.Skip(FromUtf8("ville à ignorer"));
             seen.push_back(StrToInt(line.Field("N")));
             return LineOutcome::Imported;
         });
@@ -89,9 +89,15 @@ TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
     EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
               "CODE_POSTAL\tVILLE\tN\tMOTIF_DU_REJET\r\n"
               "17300\tRochefort\tdeux\t'deux' n'est pas une valeur entière correcte\r\n");
+    // The line left aside likewise, with the reason the work gave.
+    EXPECT_EQ(ToUtf8(s.dir.Read("IGNOREES_VILLES.TXT")),
+              "CODE_POSTAL\tVILLE\tN\tMOTIF_IGNOREE\r\n17100\tskip\t0\tville à ignorer\r\n");
+    EXPECT_EQ(s.state.writtenFiles,
+              (std::vector<std::string>{s.dir.File("REJETS_VILLES.TXT"), s.dir.File("IGNOREES_VILLES.TXT")}));
     s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n17000\tLa Rochelle\t1\r\n");
     s.Run();
     EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "REJETS_VILLES.TXT")) << "no rejects file when no line failed";
+    EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "IGNOREES_VILLES.TXT"));
 }
 
 TEST(ImportStep, InterruptionIsSeenAfterTheCurrentLine) {

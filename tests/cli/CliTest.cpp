@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -37,11 +38,16 @@ TEST(Cli, ImportOfAnEmptyFolderRunsEveryStepAndEndsWithItsMessage) {
     EXPECT_NE(run.err.find("message: Aucun des fichiers cochés n'est dans"), std::string::npos) << run.err;
     EXPECT_EQ(dir.Read("run.log"), run.out);
 
-    // Without --yes and without a terminal the question is answered "Non": nothing is done.
-    const auto refused = Cli({"import", "--database", db, "--source", dir.File("empty")});
-    EXPECT_EQ(refused.status, kExitRefused);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find("message: Avez-vous fermé Clinova ?"), std::string::npos);
+    // Without --yes and without a terminal (the real program, its input not a terminal) the question is answered
+    // "Non": nothing is done, and the last message says so and names --yes.
+    test::ChildProcess child({"import", "--database", db, "--source", dir.File("empty")});
+    EXPECT_EQ(child.Wait(), kExitRefused);
+    EXPECT_EQ(child.Out(), "");
+    const std::string err = child.Err();
+    EXPECT_EQ(err.rfind("message: Avez-vous fermé Clinova ?\n", 0), 0u) << err;
+    const std::string last = err.substr(err.rfind("message: "));
+    EXPECT_EQ(last, "message: La question ne peut pas être posée (pas de terminal) : réponse \"Non\". Relancer avec "
+                    "--yes pour répondre \"Oui\".\n");
 }
 
 TEST(Cli, UsageErrors) {

@@ -48,7 +48,7 @@ RunResult Import(const std::string &sources, const std::function<void(ImportOpti
     for (const auto &entry : std::filesystem::directory_iterator(sources)) {
         const std::string name = entry.path().filename().string();
         if (name.rfind("__", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("DOUBLONS_", 0) == 0 ||
-            name.rfind("AVERTISSEMENTS_", 0) == 0)
+            name.rfind("AVERTISSEMENTS_", 0) == 0 || name.rfind("IGNOREES_", 0) == 0)
             result.files[name] = ReadWholeFile(entry.path().string());
     }
     result.database = TakeSnapshot(databaseName);

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 using namespace clinova;
@@ -183,12 +184,16 @@ void ExpectSameResult(const Result &expected, const Result &actual) {
     }
 }
 
-// The rejects and warnings files of a resumed run hold the lines of the uninterrupted run's, in its order.
+// The rejects, warnings and lines-left-aside files of a resumed run hold the lines of the uninterrupted run's, in
+// its order.
 void ExpectSameReports(const std::filesystem::path &expectedFolder, const std::string &actualFolder) {
     int reports = 0;
+    int ignored = 0;
     for (const auto &entry : std::filesystem::directory_iterator(expectedFolder)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("REJETS_", 0) != 0 && name.rfind("AVERTISSEMENTS_", 0) != 0)
+        if (name.rfind("IGNOREES_", 0) == 0)
+            ++ignored;
+        else if (name.rfind("REJETS_", 0) != 0 && name.rfind("AVERTISSEMENTS_", 0) != 0)
             continue;
         ++reports;
         const std::string actual = actualFolder + name;
@@ -198,6 +203,34 @@ void ExpectSameReports(const std::filesystem::path &expectedFolder, const std::s
         }
     }
     EXPECT_GT(reports, 5);
+    EXPECT_GT(ignored, 5);
+    // And no report the uninterrupted run did not write (the killed run may leave the temporary file of a report
+    // it was writing, NAME.xxxx.tmp: not a report).
+    for (const auto &entry : std::filesystem::directory_iterator(actualFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".tmp")
+            continue;
+        if (name.rfind("IGNOREES_", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("AVERTISSEMENTS_", 0) == 0) {
+            EXPECT_TRUE(std::filesystem::exists(expectedFolder / name)) << name;
+        }
+    }
+}
+
+// The log lines about one line of a file ("CLIENTS.TXT/ligne 5/..."), sorted.
+std::vector<std::string> LineLogLines(const std::string &out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(".TXT/ligne ") != std::string::npos)
+            lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// No temporary file of the tool is left in the folder.
+void ExpectNoTemporaryFile(const std::string &folder) {
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 // The generated folder and the result of its uninterrupted import, made once.
@@ -210,21 +243,27 @@ struct LargeReference {
     std::string out;
 };
 
+LargeReference *MakeReference(const std::vector<std::string> &settings) {
+    auto *r = new LargeReference;
+    WriteLargePractice(r->folder);
+    const std::string sources = (r->dir.path() / "reference" / "").string();
+    std::filesystem::copy(r->folder, sources);
+    const std::string database = FreshDatabase(r->dir, "REFERENCE.FDB");
+    ChildProcess child(ImportArgs(database, sources, r->users, settings));
+    r->status = child.Wait();
+    r->out = child.Out();
+    r->result = ResultOf(database, sources);
+    return r;
+}
+
 const LargeReference &UninterruptedImport() {
-    static LargeReference *reference = [] {
-        auto *r = new LargeReference;
-        WriteLargePractice(r->folder);
-        const std::string sources = (r->dir.path() / "reference" / "").string();
-        std::filesystem::copy(r->folder, sources);
-        const std::string database = FreshDatabase(r->dir, "REFERENCE.FDB");
-        ChildProcess child(ImportArgs(database, sources, r->users));
-        r->status = child.Wait();
-        r->out = child.Out();
-        r->result = ResultOf(database, sources);
-        return r;
-    }();
+    static LargeReference *reference = MakeReference({});
     return *reference;
 }
+
+// The duplicate checks of the clients and animals on too.
+const std::vector<std::string> kDuplicateChecks = {"--set", "cbDedoublonageClients=1", "--set",
+                                                   "cbDedoublonageAnimaux=1"};
 
 // One case: a fresh database and a copy of the generated folder.
 struct Case {
@@ -295,6 +334,26 @@ TEST(Resume, KilledInAStepOrBetweenStepsTheResumeEndsAsAnUninterruptedImport) {
         ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
         EXPECT_TRUE(JournalHas(c.journal, "\nFIN\n")) << resumed.out;
         ExpectSameReports(reference.folder.parent_path() / "reference", c.sources);
+        // Every failed line and warning is logged again, also those of the steps the killed run finished.
+        EXPECT_EQ(LineLogLines(resumed.out), LineLogLines(reference.out));
+        ExpectNoTemporaryFile(c.sources);
+    }
+}
+
+// The duplicate checks prepare the rows already in the database before the first line; a resume finds the rows
+// the killed run wrote as it wrote them, and prepares nothing again.
+TEST(Resume, WithTheDuplicateChecksTheResumeEndsAsAnUninterruptedImport) {
+    static const LargeReference *reference = MakeReference(kDuplicateChecks);
+    for (const std::string trigger : {"E\tCLIENTS.TXT", "E\tANIMAUX.TXT"}) {
+        SCOPED_TRACE(trigger);
+        Case c;
+        ASSERT_TRUE(KillWhenJournalHas(ImportArgs(c.database, c.sources, reference->users, kDuplicateChecks),
+                                       c.journal, trigger));
+        std::vector<std::string> resume = kDuplicateChecks;
+        resume.push_back("--resume");
+        const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference->users, resume));
+        EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+        ExpectSameResult(reference->result, ResultOf(c.database, c.sources));
     }
 }
 
@@ -344,6 +403,7 @@ TEST(Resume, KilledAsTheFirstListFileAppears) {
         const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume"}));
         EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
         ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+        ExpectNoTemporaryFile(c.sources);
         return;
     }
     GTEST_SKIP() << "the run always ended before the kill";

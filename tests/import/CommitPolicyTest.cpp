@@ -89,7 +89,8 @@ PolicyRun ImportSample(bool strict) {
         run.log.push_back(std::regex_replace(std::regex_replace(line, seconds, "T"), folder, "$1$2"));
     for (const auto &entry : std::filesystem::directory_iterator(sources)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("__", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("DOUBLONS_", 0) == 0)
+        if (name.rfind("__", 0) == 0 || name.rfind("REJETS_", 0) == 0 || name.rfind("DOUBLONS_", 0) == 0 ||
+            name.rfind("IGNOREES_", 0) == 0)
             run.files[name] = ReadWholeFile(entry.path().string());
     }
     TargetDatabase target;

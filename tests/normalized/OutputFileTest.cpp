@@ -128,3 +128,21 @@ TEST(OutputFile, OnlyRegularFilesAreReadAndRemovingALinkLeavesItsTarget) {
     RemoveOutputFile(folder.File("CONSULTATIONS.TXT"));
     EXPECT_EQ(KindOfEntry(folder.File("CONSULTATIONS.TXT")), EntryKind::Folder);
 }
+
+TEST(OutputFile, OnlyTheTemporariesOfOurFilesAreRemovedAsLeftovers) {
+    TempFolder folder;
+    const std::vector<std::string> kept = {"CLIENTS.TXT", "notes.0123456789ab.tmp", "REJETS_CLIENTS.TXT.0123456789AB.tmp",
+                                           "A B.TXT.0123456789ab.tmp", "LIEN.TXT.0123456789ab.tmp"};
+    for (const auto &name : kept)
+        if (name.rfind("LIEN", 0) != 0)
+            WriteWholeFile(folder.File(name), "x");
+    fs::create_symlink(folder.File("CLIENTS.TXT"), folder.File("LIEN.TXT.0123456789ab.tmp"));
+    WriteWholeFile(folder.File("REJETS_CLIENTS.TXT.0123456789ab.tmp"), "x");
+    WriteWholeFile(folder.File("__fSourceIDClientList.txt.fedcba987654.tmp"), "x");
+    WriteWholeFile(folder.File("JOURNAL_IMPORTATION.TXT.00000000000a.tmp"), "x");
+
+    EXPECT_EQ(RemoveLeftoverTemporaries(folder.Path() + "/"), 3);
+    EXPECT_TRUE(OtherNames(folder, kept).empty());
+    for (const auto &name : kept)
+        EXPECT_NE(KindOfEntry(folder.File(name)), EntryKind::Missing) << name;
+}

@@ -210,6 +210,56 @@ TEST_F(SamplePractice, RejectsFilesHoldExactlyTheFailedLinesAsReadWithTheirReaso
     }
 }
 
+TEST_F(SamplePractice, IgnoredFilesHoldEveryLineLeftAsideInOrderWithItsReason) {
+    std::set<std::string> written;
+    for (const auto &path : run_->state.writtenFiles)
+        written.insert(std::filesystem::path(path).filename().string());
+    // Some reasons, word for word: a client, an animal, an owner, a setting-free rule of each kind.
+    std::map<std::string, std::set<std::string>> someReasons = {
+        {"ANIMAUX.TXT", {"client C0999 non importé", "client C0005 non importé"}},
+        {"POIDS.TXT", {"POIDS_GR '0' : pas de poids", "animal A0059 non importé"}},
+        {"VILLES.TXT", {"VILLE vide"}},
+        {"CONSULTATIONS.TXT", {"animal A0005 non importé", "animal A0056 non importé"}},
+        {"NOTES.TXT", {"DATE vide : note sans date", "NOTES vide : note sans texte", "animal A0999 non importé"}},
+        {"EVENEMENTS.TXT", {"animal A0001 d'un autre client que C0002", "client C0999 non importé"}},
+        {"INVENTAIRE.TXT", {"Nom de la centrale inconnu : MEDIVET"}},
+    };
+    int total = 0;
+    for (const StepSummary &s : run_->state.summaries) {
+        SCOPED_TRACE(s.fileName);
+        const std::string name = "IGNOREES_" + s.fileName;
+        const std::string path = run_->folder + "/" + name;
+        if (s.skipped == 0) {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            EXPECT_EQ(written.count(name), 0u);
+            continue;
+        }
+        total += s.skipped;
+        EXPECT_EQ(written.count(name), 1u) << "listed among the files the run wrote";
+        const auto original = SplitLines(ReadWholeFile(kSample + "/" + s.fileName)).lines;
+        const auto ignored = SplitLines(ReadWholeFile(path)).lines;
+        ASSERT_EQ(ignored.size(), static_cast<std::size_t>(s.skipped) + 1) << "the summary counts its lines";
+        EXPECT_EQ(ignored[0], original[0] + "\tMOTIF_IGNOREE");
+        std::size_t after = 0; // the lines stand in the order of the source
+        std::set<std::string> reasons;
+        for (std::size_t k = 1; k < ignored.size(); ++k) {
+            const std::string &line = ignored[k];
+            const std::string reason = ToUtf8(line.substr(line.rfind('\t') + 1));
+            EXPECT_FALSE(reason.empty()) << line;
+            reasons.insert(reason);
+            const auto asRead = std::find_if(original.begin() + static_cast<std::ptrdiff_t>(after) + 1, original.end(),
+                                             [&](const std::string &o) { return line.rfind(o + "\t", 0) == 0; });
+            ASSERT_NE(asRead, original.end()) << "not a line of the source, or out of order: " << line;
+            after = static_cast<std::size_t>(asRead - original.begin());
+        }
+        for (const auto &reason : someReasons[s.fileName])
+            EXPECT_EQ(reasons.count(reason), 1u) << reason;
+        someReasons.erase(s.fileName);
+    }
+    EXPECT_EQ(total, 53);
+    EXPECT_TRUE(someReasons.empty());
+}
+
 TEST_F(SamplePractice, PreflightCheckFindsEveryDeliberatelyBadLineAndNothingElse) {
     test::TempDir dir;
     test::ScriptedOperator op;

@@ -45,10 +45,10 @@ void doImportationVilles(RunState &state) {
         [&state, &QVille](const StepLine &line) {
             const std::string postcode = TrimAndCut(line.Field("CODE_POSTAL"), 10);
             if (postcode.empty())
-                return LineOutcome::Skipped;
+                return line.Skip(FromUtf8("CODE_POSTAL vide"));
             const std::string town = TrimAndCut(line.Field("VILLE"), 60);
             if (town.empty())
-                return LineOutcome::Skipped;
+                return line.Skip(FromUtf8("VILLE vide"));
             QVille.SetInt("ID", state.db.DrawNewID("CURRENT_ID_VILLES"));
             QVille.SetText("CODEPOSTAL", postcode);
             QVille.SetText("VILLE", town);

@@ -76,18 +76,24 @@ public:
         const std::string &originCode = line.Field("ORIGINE");
         const std::string &code = line.Field("CODE_CENTRALE");
         const std::string &text = line.Field("POSOLOGIE");
-        if (originCode.empty() || code.empty() || text.empty())
-            return LineOutcome::Skipped;
+        for (const auto &[column, field] : {std::pair{"ORIGINE", &originCode}, std::pair{"CODE_CENTRALE", &code},
+                                            std::pair{"POSOLOGIE", &text}})
+            if (field->empty())
+                return line.Skip(column + FromUtf8(" vide"));
         const Origin *origin = FindOrigin(originCode);
-        if (!origin || origin->wholesalerID == -1)
-            return LineOutcome::Skipped;
+        if (!origin)
+            return line.Skip(FromUtf8("ORIGINE ") + originCode + FromUtf8(" absente de POSOLOGIES_ORIGINES.TXT"));
+        if (origin->wholesalerID == -1)
+            return line.Skip(FromUtf8("centrale ") + origin->wholesalerName +
+                             FromUtf8(" (ORIGINE ") + originCode + FromUtf8(") absente de CENTRALES"));
 
         QGTIN.SetInt("IDFOURNISSEUR", origin->wholesalerID);
         QGTIN.SetText("CODECENTRALE", code);
         const std::string gtin = QGTIN.Open() ? Trim(QGTIN.GetText("CODE_GTIN")) : std::string();
         QGTIN.Close();
         if (gtin.empty())
-            return LineOutcome::Skipped;
+            return line.Skip(FromUtf8("pas de code GTIN pour le produit ") + code + FromUtf8(" de la centrale ") +
+                             origin->wholesalerName);
 
         // Vertical tabs are the file's line breaks.
         if (!writer_.AddDosage(VerticalTabsToLines(text), gtin))

@@ -55,7 +55,7 @@ public:
     LineOutcome ImportCategory(const StepLine &line) {
         const int number = StrToInt(line.Field("ID_CATEGORIE"));
         if (!IsSourceCategory(number))
-            return LineOutcome::Skipped;
+            return line.Skip(OutsideCategories(number));
         const std::string id = std::to_string(TargetCategory(number));
         const std::string site = std::to_string(site_);
         state_.db.ExecuteImmediate("delete from TARIFSACTES_CAT where (ID=" + id + ") and (ID_SITE=" + site + ")");
@@ -72,7 +72,7 @@ public:
         const int price = HundredthsField(line, "PRIX_VENTE_TTC");
         const int rate = HundredthsField(line, "TAUX_TVA");
         if (!IsSourceCategory(number))
-            return LineOutcome::Skipped;
+            return line.Skip(OutsideCategories(number));
         QTarifsActes.SetInt("ID", state_.db.DrawNewID("CURRENT_ID_TARIFACTE"));
         QTarifsActes.SetInt("IDCAT", TargetCategory(number));
         QTarifsActes.SetText("CODE", TrimAndCut(line.Field("ID_CODE_ACTE"), 7));
@@ -89,6 +89,9 @@ public:
 
 private:
     static bool IsSourceCategory(int number) { return number >= 1 && number <= 50; }
+    static std::string OutsideCategories(int number) {
+        return FromUtf8("ID_CATEGORIE ") + std::to_string(number) + FromUtf8(" hors des catégories 1 à 50");
+    }
 
     // Each site owns a block of 100 identifiers: category 7 of site 3 is 207.
     int TargetCategory(int number) const {

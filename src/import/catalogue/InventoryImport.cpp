@@ -59,19 +59,19 @@ public:
 
         const Wholesaler *wholesaler = FindWholesaler(centrale);
         if (!wholesaler) {
-            state_.op.AddToLog(
-                LineFailureLog(definition_, line.Number(), FromUtf8("Nom de la centrale inconnu : ") + centrale));
-            return LineOutcome::Skipped;
+            std::string reason = FromUtf8("Nom de la centrale inconnu : ") + centrale;
+            state_.op.AddToLog(LineFailureLog(definition_, line.Number(), reason));
+            return line.Skip(std::move(reason));
         }
         const bool adds = methode == "+";
         if (!adds && methode != "0")
-            return LineOutcome::Skipped;
+            return line.Skip(FromUtf8("METHODE '") + methode + FromUtf8("' : ni \"0\" (remplacer) ni \"+\" (ajouter)"));
 
         std::optional<TArticle> article = finder_.FindArticleByCodeCentrale(code, wholesaler->id);
         if (!article)
             article = finder_.FindArticle(code, wholesaler->id);
         if (!article)
-            return LineOutcome::Skipped;
+            return line.Skip(FromUtf8("produit ") + code + FromUtf8(" introuvable pour la centrale ") + centrale);
 
         if (QUpdate.SQL().empty())
             QUpdate.SetSQL(UpdateText(deconditionne.present && ouvert.present, entierIdeal.present, detailIdeal.present,

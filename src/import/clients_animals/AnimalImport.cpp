@@ -1,5 +1,6 @@
 #include "import/clients_animals/AnimalImport.h"
 
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/Statement.h"
@@ -7,6 +8,7 @@
 #include "import/clients_animals/AnimalInsert.h"
 #include "import/clients_animals/ColumnBinding.h"
 #include "import/clients_animals/DuplicatesReport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "import/clients_animals/PassportImport.h"
 #include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
@@ -109,12 +111,14 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     // steps that look the animal up.
     const int clientIndex = lists.fSourceIDClientList.IndexOf(line.Field("ID_CLIENT"));
     if (clientIndex < 0)
-        return LineOutcome::Skipped;
+        return line.Skip(ClientNotImported(line.Field("ID_CLIENT")));
     const int clientID = lists.fDatabaseIDClientList.Get(clientIndex);
 
     const std::string &sourceID = line.Field("ID_ANIMAL");
     if (o.cbInjectionAutresAnimaux && lists.fPreviousSourceIDAnimalList.IndexOf(sourceID) >= 0)
-        return LineOutcome::Skipped;
+        return line.Skip(FromUtf8("animal ") + sourceID +
+                         FromUtf8(" déjà importé par l'import précédent : \"injection autres animaux\" "
+                                  "(cbInjectionAutresAnimaux)"));
 
     // Drawn before the duplicate test: a duplicate consumes a value no row receives.
     const int animalID =
@@ -274,7 +278,9 @@ void doImportationAnimaux(RunState &state) {
     const auto beforeLines = [&] {
         if (!o.cbDedoublonageAnimaux)
             return;
-        PrepareAnimalDeduplication(db);
+        // A resume finds the rows the interrupted run wrote as it wrote them: prepared already, if it had begun.
+        if (LinesDoneBefore(state, "ANIMAUX.TXT") == 0)
+            PrepareAnimalDeduplication(db);
         report.emplace(state.SourcePath("DOUBLONS_ANIMAUX.TXT"), HeaderLine(state.SourcePath("ANIMAUX.TXT")));
     };
     AnimalLineImport work(state, QAni, QPoids, QFind, passports, report);

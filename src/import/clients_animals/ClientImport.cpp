@@ -1,5 +1,6 @@
 #include "import/clients_animals/ClientImport.h"
 
+#include "app/ImportJournal.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/Statement.h"
@@ -330,7 +331,9 @@ void doImportationClients(RunState &state) {
     const auto beforeLines = [&] {
         if (!o.cbDedoublonageClients)
             return;
-        PrepareClientDeduplication(db);
+        // A resume finds the rows the interrupted run wrote as it wrote them: prepared already, if it had begun.
+        if (LinesDoneBefore(state, "CLIENTS.TXT") == 0)
+            PrepareClientDeduplication(db);
         report.emplace(state.SourcePath("DOUBLONS_CLIENTS.TXT"), HeaderLine(state.SourcePath("CLIENTS.TXT")));
     };
     ClientLineImport work(state, QClient, QFind, IBProcUpdateCallerID, loyalty, demo, report);

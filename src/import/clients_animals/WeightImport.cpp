@@ -3,6 +3,7 @@
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/Statement.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "normalized/Conversions.h"
 #include "normalized/Win1252.h"
 
@@ -54,9 +55,10 @@ public:
         : state_(state), QPoids_(QPoids), latest_(latest) {}
 
     LineOutcome operator()(const StepLine &line) {
-        const auto weighing = Read(line);
+        std::string skipped;
+        const auto weighing = Read(line, skipped);
         if (!weighing)
-            return LineOutcome::Skipped;
+            return line.Skip(std::move(skipped));
         const ImportOptions &o = state_.options;
         const int animalID = weighing->animalID;
         const std::int32_t grams = weighing->grams;
@@ -80,7 +82,8 @@ public:
 
     // A line a resumed run does not import again: its weighing still counts for the animal's latest weight.
     LineOutcome Replay(const StepLine &line) {
-        if (const auto weighing = Read(line))
+        std::string skipped;
+        if (const auto weighing = Read(line, skipped))
             latest_.Record(weighing->animalID, DaysFromCivil(weighing->day), weighing->grams);
         return LineOutcome::Imported;
     }
@@ -92,28 +95,43 @@ private:
         std::int32_t grams;
     };
 
-    // The animal, day and weight of a line; nullopt when the line is left aside.
-    std::optional<Weighing> Read(const StepLine &line) {
+    // The animal, day and weight of a line; nullopt when the line is left aside, with the reason in skipped.
+    std::optional<Weighing> Read(const StepLine &line, std::string &skipped) {
         const ImportOptions &o = state_.options;
         const CorrespondenceLists &lists = state_.lists;
 
-        const std::int32_t grams = TryStrToInt(line.Field("POIDS_GR")).value_or(0);
-        if (grams == 0 || line.Field("DATE").empty())
+        const std::string &weight = line.Field("POIDS_GR");
+        const std::int32_t grams = TryStrToInt(weight).value_or(0);
+        if (grams == 0) {
+            skipped = FromUtf8("POIDS_GR '") + weight + FromUtf8("' : pas de poids");
             return std::nullopt;
+        }
+        if (line.Field("DATE").empty()) {
+            skipped = FromUtf8("DATE vide : pesée sans date");
+            return std::nullopt;
+        }
 
         const std::string &sourceID = line.Field("ID_ANIMAL");
-        if (o.cbPoidsQuePourNewAnimaux && lists.fSourceIDNewAnimalList.IndexOf(sourceID) < 0)
+        if (o.cbPoidsQuePourNewAnimaux && lists.fSourceIDNewAnimalList.IndexOf(sourceID) < 0) {
+            skipped = NotANewAnimal(sourceID, "Poids que pour new animaux", "cbPoidsQuePourNewAnimaux");
             return std::nullopt;
+        }
         int animalID;
         if (o.cbGarder_ID_ANIMAL_du_logiciel_d_origine) {
             const auto id = TryStrToInt(sourceID);
-            if (!id)
+            if (!id) {
+                skipped = FromUtf8("ID_ANIMAL '") + sourceID +
+                          FromUtf8("' n'est pas un identifiant numérique : \"garder ID_ANIMAL du logiciel "
+                                   "d'origine\" (cbGarder_ID_ANIMAL_du_logiciel_d_origine)");
                 return std::nullopt;
+            }
             animalID = *id;
         } else {
             const int index = lists.fSourceIDAnimalList.IndexOf(sourceID);
-            if (index < 0)
+            if (index < 0) {
+                skipped = AnimalNotImported(sourceID);
                 return std::nullopt;
+            }
             animalID = lists.fDatabaseIDAnimalList.Get(index);
         }
 

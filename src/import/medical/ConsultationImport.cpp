@@ -8,7 +8,9 @@
 #include "database/Statement.h"
 #include "document/RVFWriter.h"
 #include "import/clients_animals/DuplicatesReport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "import/medical/ConsultationText.h"
+#include "import/medical/EventTargets.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
@@ -91,15 +93,16 @@ public:
         std::optional<Date> day;
         if (o.cbSaufDataAvantLe) {
             if (dateField.empty())
-                return LineOutcome::Skipped;
+                return line.Skip(DateLimitReason(o, dateField));
             day = ParseDateDMY(dateField);
             if (*day < o.dateSaufDataAvantLe)
-                return LineOutcome::Skipped;
+                return line.Skip(DateLimitReason(o, dateField));
         }
 
-        const std::optional<Target> target = Resolve(line);
+        std::string skipped;
+        const std::optional<Target> target = Resolve(line, skipped);
         if (!target)
-            return LineOutcome::Skipped;
+            return line.Skip(std::move(skipped));
         state_.op.AddToMemo2("c:" + target->traceClient + " a:" + line.Field("ID_ANIMAL"));
 
         if (!day)
@@ -118,7 +121,8 @@ public:
     }
 
 private:
-    std::optional<Target> Resolve(const StepLine &line) {
+    // The line's animal and client; nothing when the line has no place, and then skipped says why.
+    std::optional<Target> Resolve(const StepLine &line, std::string &skipped) {
         const std::string &sourceAnimal = line.Field("ID_ANIMAL");
         const std::string &sourceClient = line.Field("ID_CLIENT");
         Target t;
@@ -126,13 +130,22 @@ private:
         case ResolutionMode::KeepIDs:
             t.animal = TryStrToInt(sourceAnimal).value_or(-1);
             t.client = TryStrToInt(sourceClient).value_or(-1);
-            if (t.animal == -1 || t.client == -1)
+            if (t.animal == -1 || t.client == -1) {
+                const bool animal = t.animal == -1;
+                skipped = std::string(animal ? "ID_ANIMAL '" : "ID_CLIENT '") + (animal ? sourceAnimal : sourceClient) +
+                          FromUtf8("' n'est pas un identifiant numérique : les identifiants du logiciel d'origine "
+                                   "sont gardés (cbGarder_ID_CLIENT_du_logiciel_d_origine, "
+                                   "cbGarder_ID_ANIMAL_du_logiciel_d_origine)");
                 return std::nullopt;
+            }
             t.traceClient = sourceClient;
             return t;
         case ResolutionMode::AddToExisting: {
-            if (!sourceClient.empty())
+            if (!sourceClient.empty()) {
+                skipped = FromUtf8("ID_CLIENT renseigné : \"Ajout consult\" (cbAjout) n'ajoute que les consultations "
+                                   "sans ID_CLIENT");
                 return std::nullopt;
+            }
             const int animal = StrToInt(sourceAnimal);
             QFindClient.SetInt("ID", animal);
             const bool found = QFindClient.Open();
@@ -141,8 +154,11 @@ private:
                 t.client = QFindClient.GetInt("IDCLIENT");
             }
             QFindClient.Close();
-            if (!found)
+            if (!found) {
+                skipped = FromUtf8("animal ") + std::to_string(animal) +
+                          FromUtf8(" absent de la base : \"Ajout consult\" (cbAjout)");
                 return std::nullopt;
+            }
             t.traceClient = std::to_string(t.client);
             return t;
         }
@@ -150,8 +166,10 @@ private:
         case ResolutionMode::Default: {
             const CorrespondenceLists &lists = state_.lists;
             const int i = lists.fSourceIDAnimalList.IndexOf(sourceAnimal);
-            if (i == -1)
+            if (i == -1) {
+                skipped = AnimalNotImported(sourceAnimal);
                 return std::nullopt;
+            }
             t.animal = lists.fDatabaseIDAnimalList.Get(i);
             t.client = lists.fDatabaseIDClientOfIDAnimalList.Get(i);
             // A correspondence file with an unreadable line gives -1: never attach a consultation to it.

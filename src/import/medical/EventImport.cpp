@@ -4,6 +4,7 @@
 #include "app/StepEntry.h"
 #include "import/clients_animals/ClientImport.h"
 #include "import/clients_animals/AnimalImport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "database/Statement.h"
 #include "import/medical/EventModelList.h"
 #include "import/medical/EventTargets.h"
@@ -31,14 +32,16 @@ public:
         const ImportOptions &o = state_.options;
         const std::string &date = line.Field("DATE_EVENEMENT");
         if (!targets_.PassesDateFilter(date))
-            return LineOutcome::Skipped;
-        const std::optional<EventTarget> target = targets_.Find(line);
+            return line.Skip(DateLimitReason(o, date));
+        std::string skipped;
+        const std::optional<EventTarget> target = targets_.Find(line, skipped);
         if (!target)
-            return LineOutcome::Skipped;
+            return line.Skip(std::move(skipped));
         // Drawn before the new-animals filter: a line that filter leaves aside still uses an identifier.
         const int id = state_.db.DrawNewID("GEN_EVENTS");
         if (o.cbInjectionAutresEvent && !targets_.IsNewAnimal(line.Field("ID_ANIMAL")))
-            return LineOutcome::Skipped;
+            return line.Skip(
+                NotANewAnimal(line.Field("ID_ANIMAL"), "Events que des new animaux", "cbInjectionAutresEvent"));
 
         const std::string &category = line.Field("LIBELLE_CATEGORIE");
         const std::string &label = line.Field("LIBELLE_EVENEMENT");

@@ -1,6 +1,7 @@
 #include "import/medical/EventTargets.h"
 
 #include "app/RunState.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
@@ -37,6 +38,14 @@ std::optional<Date> OptionalDateDMY(std::string_view field) {
     return ParseDateDMY(field);
 }
 
+std::string DateLimitReason(const ImportOptions &options, std::string_view dateField) {
+    const std::string setting = FromUtf8(" : \"Sauf les consultations/relances/events avant le\" ") +
+                                FormatDMY(options.dateSaufDataAvantLe) + " (cbSaufDataAvantLe)";
+    if (dateField.empty())
+        return FromUtf8("pas de date") + setting;
+    return FromUtf8("date ") + std::string(dateField) + FromUtf8(" antérieure à la limite") + setting;
+}
+
 int TargetAnimal(const CorrespondenceLists &lists, int index, std::string_view sourceAnimal) {
     const int animal = lists.fDatabaseIDAnimalList.Get(index);
     if (animal == -1)
@@ -55,30 +64,43 @@ bool EventTargets::PassesDateFilter(std::string_view dateField) const {
     return !dateField.empty() && ParseDateDMY(dateField) >= o.dateSaufDataAvantLe;
 }
 
-std::optional<EventTarget> EventTargets::Find(const StepLine &line) {
+std::optional<EventTarget> EventTargets::Find(const StepLine &line, std::string &skipped) {
     const CorrespondenceLists &lists = state_.lists;
     const std::string &sourceAnimal = line.Field("ID_ANIMAL");
     EventTarget target;
     if (catchUp_) {
+        const std::string mode = FromUtf8(" : \"Mode RATRAPAGE\" (cbModeRatrapage)");
         const int animal = lists.fSourceIDAnimalList.IndexOf(sourceAnimal);
-        if (animal == -1)
+        if (animal == -1) {
+            skipped = AnimalNotImported(sourceAnimal) + FromUtf8(" (listes de l'import précédent)") + mode;
             return std::nullopt;
+        }
         target.animal = TargetAnimal(lists, animal, sourceAnimal);
         target.client = CurrentOwner(target.animal);
-        if (target.client == -1)
+        if (target.client == -1) {
+            skipped = FromUtf8("animal ") + sourceAnimal + FromUtf8(" (ID ") + std::to_string(target.animal) +
+                      FromUtf8(") absent de la base ou sans propriétaire") + mode;
             return std::nullopt;
+        }
         return target;
     }
 
-    const int client = lists.fSourceIDClientList.IndexOf(line.Field("ID_CLIENT"));
-    if (client == -1)
+    const std::string &sourceClient = line.Field("ID_CLIENT");
+    const int client = lists.fSourceIDClientList.IndexOf(sourceClient);
+    if (client == -1) {
+        skipped = ClientNotImported(sourceClient);
         return std::nullopt;
+    }
     target.client = lists.fDatabaseIDClientList.Get(client);
     const int animal = lists.fSourceIDAnimalList.IndexOf(sourceAnimal);
-    if (animal == -1)
+    if (animal == -1) {
+        skipped = AnimalNotImported(sourceAnimal);
         return std::nullopt;
-    if (lists.fDatabaseIDClientOfIDAnimalList.Get(animal) != target.client)
+    }
+    if (lists.fDatabaseIDClientOfIDAnimalList.Get(animal) != target.client) {
+        skipped = FromUtf8("animal ") + sourceAnimal + FromUtf8(" d'un autre client que ") + sourceClient;
         return std::nullopt;
+    }
     target.animal = TargetAnimal(lists, animal, sourceAnimal);
     if (target.client == -1)
         throw ListError(FromUtf8("client ") + line.Field("ID_CLIENT") +

@@ -5,6 +5,7 @@
 #include "normalized/DateTime.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace clinova {
@@ -32,6 +33,10 @@ int TargetAnimal(const CorrespondenceLists &lists, int index, std::string_view s
 // The day of a date field; nothing when the field is empty. A field that is not a date throws.
 std::optional<Date> OptionalDateDMY(std::string_view field);
 
+// Why "Sauf les consultations/relances/events avant le" (cbSaufDataAvantLe) leaves aside a line of this date
+// field: undated, or dated before dateSaufDataAvantLe (French, Windows-1252).
+std::string DateLimitReason(const ImportOptions &options, std::string_view dateField);
+
 // How the events and reminders steps place a line. The normal form attaches it to the client and animal
 // this run imported; the catch-up form (cbModeRatrapage) takes the animal from the lists of the earlier
 // import and its owner from the database as it is now.
@@ -44,8 +49,9 @@ public:
     bool PassesDateFilter(std::string_view dateField) const;
 
     // Normal form: the line's client, and its animal when the animal belongs to that client. Catch-up form:
-    // the animal and its current owner; ID_CLIENT is not read. Nothing when the line has no place.
-    std::optional<EventTarget> Find(const StepLine &line);
+    // the animal and its current owner; ID_CLIENT is not read. Nothing when the line has no place, and then
+    // skipped says why.
+    std::optional<EventTarget> Find(const StepLine &line, std::string &skipped);
 
     // The animal was inserted by this run's animal step (not merged into an animal already there).
     bool IsNewAnimal(std::string_view sourceAnimal) const;

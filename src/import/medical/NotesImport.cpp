@@ -3,10 +3,12 @@
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "import/clients_animals/AnimalImport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"
 #include "import/medical/EventTargets.h"
 #include "normalized/Conversions.h"
+#include "normalized/Win1252.h"
 
 namespace clinova {
 
@@ -22,13 +24,15 @@ public:
     LineOutcome Import(const StepLine &line) {
         const std::string &date = line.Field("DATE");
         const std::string &notes = line.Field("NOTES");
-        if (date.empty() || notes.empty())
-            return LineOutcome::Skipped;
+        if (date.empty())
+            return line.Skip(FromUtf8("DATE vide : note sans date"));
+        if (notes.empty())
+            return line.Skip(FromUtf8("NOTES vide : note sans texte"));
         const CorrespondenceLists &lists = state_.lists;
         const std::string &sourceAnimal = line.Field("ID_ANIMAL");
         const int i = lists.fSourceIDAnimalList.IndexOf(sourceAnimal);
         if (i == -1)
-            return LineOutcome::Skipped;
+            return line.Skip(AnimalNotImported(sourceAnimal));
         const int animal = TargetAnimal(lists, i, sourceAnimal);
 
         // The identifier is drawn first: a line whose date fails has used its identifier, as in the events

@@ -5,6 +5,7 @@
 #include "import/medical/EventImport.h"
 #include "import/clients_animals/ClientImport.h"
 #include "import/clients_animals/AnimalImport.h"
+#include "import/clients_animals/LeftAsideReasons.h"
 #include "database/Statement.h"
 #include "import/medical/EventModelList.h"
 #include "import/medical/EventTargets.h"
@@ -36,12 +37,14 @@ public:
         const ImportOptions &o = state_.options;
         const std::string &date = line.Field("DATE_RELANCE");
         if (!targets_.PassesDateFilter(date))
-            return LineOutcome::Skipped;
+            return line.Skip(DateLimitReason(o, date));
         if (o.cbRelancesQueDesNewAnimaux && !targets_.IsNewAnimal(line.Field("ID_ANIMAL")))
-            return LineOutcome::Skipped;
-        const std::optional<EventTarget> target = targets_.Find(line);
+            return line.Skip(NotANewAnimal(line.Field("ID_ANIMAL"), "Relances que des new animaux",
+                                           "cbRelancesQueDesNewAnimaux"));
+        std::string skipped;
+        const std::optional<EventTarget> target = targets_.Find(line, skipped);
         if (!target)
-            return LineOutcome::Skipped;
+            return line.Skip(std::move(skipped));
 
         // Only the events of this run can be linked: the event lists are never reloaded.
         const CorrespondenceLists &lists = state_.lists;
