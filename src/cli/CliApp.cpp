@@ -11,6 +11,7 @@
 #include "cleaning/SitePurge.h"
 #include "cli/ConsoleOperator.h"
 #include "cli/Platform.h"
+#include "cli/ServerWatch.h"
 #include "database/DatabaseSetup.h"
 #include "cleaning/CitiesFill.h"
 #include "import/ImportSteps.h"
@@ -24,6 +25,7 @@
 #include <CLI/CLI.hpp>
 
 #include <csignal>
+#include <optional>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -336,10 +338,20 @@ int Cli::Import() {
     if (resume_)
         state.options.cbReprise = true;
     state.repeat = again_ ? RepeatPolicy::Allow : RepeatPolicy::Refuse;
-    const InterruptHandler interrupts(op_.InterruptFlag());
-    const RunOutcome outcome = btnImportationClick(state);
+    RunOutcome outcome;
+    {
+        const bool remote = !common_.server.empty();
+        const InterruptHandler interrupts(op_.InterruptFlag(), remote ? &ServerWatch::OnSignal : nullptr);
+        std::optional<ServerWatch> watch;
+        if (remote)
+            watch.emplace(err_);
+        outcome = btnImportationClick(state);
+    }
     if ((outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) && ResumableImportIn(state.PathSources))
         op_.ShowMessage(FromUtf8("Pour terminer l'importation : ") + FromArgument(ResumeCommand()));
+    // A signal that cut the connection to a server that no longer answered: the run ended on it.
+    if (outcome == RunOutcome::Failed && InterruptSignal() != 0)
+        return InterruptedStatus();
     return ExitStatusOf(outcome);
 }
 

@@ -26,6 +26,7 @@ namespace {
 std::atomic<std::atomic<bool> *> interruptFlag{nullptr};
 std::atomic<int> firstSignal{0};
 std::atomic<bool> endAtOnce{true};
+std::atomic<void (*)()> onFirstSignal{nullptr};
 
 int StatusOf(int signal) { return signal == SIGTERM ? 143 : 130; }
 
@@ -38,6 +39,8 @@ void Signalled(int signal) {
     }
     firstSignal.store(signal);
     flag->store(true);
+    if (void (*hook)() = onFirstSignal.load())
+        hook();
 }
 
 #ifdef _WIN32
@@ -76,8 +79,9 @@ void PrepareProcess() {
 #endif
 }
 
-InterruptHandler::InterruptHandler(std::atomic<bool> &flag) {
+InterruptHandler::InterruptHandler(std::atomic<bool> &flag, void (*onSignal)()) {
     firstSignal.store(0);
+    onFirstSignal.store(onSignal);
     interruptFlag.store(&flag);
     endAtOnce.store(false);
 }
@@ -85,6 +89,7 @@ InterruptHandler::InterruptHandler(std::atomic<bool> &flag) {
 InterruptHandler::~InterruptHandler() {
     endAtOnce.store(true);
     interruptFlag.store(nullptr);
+    onFirstSignal.store(nullptr);
 }
 
 int InterruptSignal() { return firstSignal.load(); }

@@ -11,10 +11,11 @@ namespace clinova {
 // a signal ends the program at once.
 void PrepareProcess();
 // For the life of an action: the first Ctrl+C or SIGTERM sets the flag (the running step stops after its
-// current line, the lists are still saved); a second one ends the program at once.
+// current line, the lists are still saved), then calls onSignal, if given, from the watcher's thread; a second
+// one ends the program at once.
 class InterruptHandler {
 public:
-    explicit InterruptHandler(std::atomic<bool> &flag);
+    explicit InterruptHandler(std::atomic<bool> &flag, void (*onSignal)() = nullptr);
     ~InterruptHandler();
     InterruptHandler(const InterruptHandler &) = delete;
     InterruptHandler &operator=(const InterruptHandler &) = delete;

@@ -6,7 +6,10 @@ namespace clinova {
 
 using namespace Firebird;
 
-Attachment::Attachment(IAttachment *attachment) : handle_(attachment) {}
+Attachment::Attachment(IAttachment *attachment) : handle_(attachment) {
+    if (attachment)
+        fb::WatchAttachment(attachment);
+}
 
 Attachment Attachment::Attach(const std::string &databaseName, const std::vector<unsigned char> &parameters) {
     const fb::Handle<IProvider> provider(fb::Master()->getDispatcher());
@@ -37,15 +40,22 @@ Attachment &Attachment::operator=(Attachment &&other) noexcept {
 }
 
 void Attachment::Detach() {
-    fb::End(handle_, [](auto *attachment, auto *st) { attachment->detach(st); });
+    IAttachment *const attachment = handle_.get();
+    fb::End(handle_, [](auto *a, auto *st) { a->detach(st); });
+    fb::UnwatchAttachment(attachment);
 }
 
 void Attachment::Drop() {
-    fb::End(handle_, [](auto *attachment, auto *st) { attachment->dropDatabase(st); });
+    IAttachment *const attachment = handle_.get();
+    fb::End(handle_, [](auto *a, auto *st) { a->dropDatabase(st); });
+    fb::UnwatchAttachment(attachment);
 }
 
 void Attachment::DetachQuietly() noexcept {
-    fb::EndQuietly(handle_, [](auto *attachment, auto *st) { attachment->detach(st); });
+    IAttachment *const attachment = handle_.get();
+    fb::EndQuietly(handle_, [](auto *a, auto *st) { a->detach(st); });
+    if (attachment)
+        fb::UnwatchAttachment(attachment);
 }
 
 } // namespace clinova

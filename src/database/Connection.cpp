@@ -115,11 +115,20 @@ void Connection::Close() {
     handles.attachment.Detach();
 }
 
-bool Connection::HoldMark(std::string_view lockStatement) {
+bool Connection::HoldMark(std::string_view lockStatement, int waitSeconds) {
     RequireOpen();
     const std::string text(lockStatement);
-    // The parameters of the connection's own transaction: nowait, so that a mark held elsewhere is an answer.
-    Transaction mark(attachment_, transactionParameters_);
+    // A mark held elsewhere is waited for a while: the mark of a run that died goes once its server sees the
+    // connection gone (a frozen server let go, a killed client's connection not ended yet).
+    const std::vector<unsigned char> parameters =
+        fb::ParameterBlock(Firebird::IXpbBuilder::TPB, [&](Firebird::ThrowStatusWrapper *st, Firebird::IXpbBuilder *tpb) {
+            tpb->insertTag(st, isc_tpb_write);
+            tpb->insertTag(st, isc_tpb_read_committed);
+            tpb->insertTag(st, isc_tpb_rec_version);
+            tpb->insertTag(st, isc_tpb_wait);
+            tpb->insertInt(st, isc_tpb_lock_timeout, waitSeconds);
+        });
+    Transaction mark(attachment_, parameters);
     try {
         fb::Call([&](Firebird::ThrowStatusWrapper *st) {
             attachment_.Get()->execute(st, mark.Get(), static_cast<unsigned>(text.size()), text.c_str(), 3, nullptr,

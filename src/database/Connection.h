@@ -113,8 +113,8 @@ public:
     // A mark every other connection to the database can see for as long as this one holds it, through a server
     // too: the row the statement locks (a select ... with lock, run in a transaction of its own that is never
     // committed). The server drops it with the connection, also when the program dies. False when another
-    // connection holds it; other failures are thrown.
-    bool HoldMark(std::string_view lockStatement);
+    // connection still holds it after waitSeconds; other failures are thrown.
+    bool HoldMark(std::string_view lockStatement, int waitSeconds);
     void ReleaseMark() noexcept;
 
     // What the statements run on.

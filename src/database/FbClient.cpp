@@ -2,6 +2,11 @@
 
 #include <iberror.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+
 namespace clinova {
 
 bool DatabaseError::ConnectionLost() const {
@@ -36,6 +41,76 @@ void ShutdownClient() noexcept {
     Firebird::IProvider *dispatcher = Master()->getDispatcher();
     dispatcher->shutdown(status.get(), 0, fb_shutrsn_app_stopped);
     dispatcher->release();
+}
+
+namespace {
+
+std::atomic<std::int64_t> callStart{0}; // steady clock, in microseconds; 0 when no call waits
+std::mutex watchedMutex;
+Firebird::IAttachment *watched = nullptr; // with a reference of its own
+
+std::int64_t Now() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+// A call made inside another (a status built while a call runs) is part of it.
+TimedCall::TimedCall() noexcept : outer_(callStart.load() == 0) {
+    if (outer_)
+        callStart.store(Now());
+}
+
+TimedCall::~TimedCall() {
+    if (outer_)
+        callStart.store(0);
+}
+
+double SecondsInCurrentCall() noexcept {
+    const std::int64_t start = callStart.load();
+    return start == 0 ? 0.0 : static_cast<double>(Now() - start) / 1e6;
+}
+
+void WatchAttachment(Firebird::IAttachment *attachment) noexcept {
+    attachment->addRef();
+    Firebird::IAttachment *before = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(watchedMutex);
+        before = watched;
+        watched = attachment;
+    }
+    if (before)
+        before->release();
+}
+
+void UnwatchAttachment(Firebird::IAttachment *attachment) noexcept {
+    if (!attachment)
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(watchedMutex);
+        if (watched != attachment)
+            return;
+        watched = nullptr;
+    }
+    attachment->release();
+}
+
+bool AbortCurrentCall() noexcept {
+    Firebird::IAttachment *attachment = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(watchedMutex);
+        attachment = watched;
+        if (attachment)
+            attachment->addRef();
+    }
+    if (!attachment)
+        return false;
+    QuietStatus status;
+    attachment->cancelOperation(status.get(), fb_cancel_abort);
+    attachment->release();
+    return true;
 }
 
 std::string FormatStatus(const Firebird::IStatus *status) {

@@ -22,6 +22,27 @@ Firebird::IUtil *Util();
 // still runs while the library is unloaded. Nothing of the client may be used afterwards.
 void ShutdownClient() noexcept;
 
+// The program's calls to the database, watched from another thread: a server that stops answering (frozen,
+// its machine gone) leaves a call waiting for as long as the network allows. Every call made through Call or
+// End is timed; the last attachment made is the one AbortCurrentCall cuts.
+class TimedCall {
+public:
+    TimedCall() noexcept;
+    ~TimedCall();
+    TimedCall(const TimedCall &) = delete;
+    TimedCall &operator=(const TimedCall &) = delete;
+
+private:
+    bool outer_;
+};
+// How long the program's current call has been waiting, in seconds; 0 when none is.
+double SecondsInCurrentCall() noexcept;
+void WatchAttachment(Firebird::IAttachment *attachment) noexcept;
+void UnwatchAttachment(Firebird::IAttachment *attachment) noexcept;
+// Cuts the watched attachment's connection at the client's end: the call waiting on it fails at once as a lost
+// connection, and nothing more goes through it. False when no attachment is watched.
+bool AbortCurrentCall() noexcept;
+
 // The client library's formatted message for a status, its lines joined by blanks.
 std::string FormatStatus(const Firebird::IStatus *status);
 DatabaseError ToDatabaseError(const Firebird::FbException &e);
@@ -47,6 +68,7 @@ using QuietStatus = StatusOf<Firebird::CheckStatusWrapper>;
 
 // Runs f(status) and turns a client error into a DatabaseError.
 template <typename F> auto Call(F &&f) {
+    const TimedCall timed;
     Status status;
     try {
         return std::forward<F>(f)(status.get());
@@ -71,6 +93,7 @@ template <typename T, typename F> void End(Handle<T> &handle, F &&end) {
 template <typename T, typename F> void EndQuietly(Handle<T> &handle, F &&end) noexcept {
     if (!handle)
         return;
+    const TimedCall timed;
     QuietStatus status;
     end(handle.get(), status.get());
     if (!status.Failed())

@@ -233,7 +233,9 @@ std::string OtherRunsOnTheDatabase(RunState &state) {
 
 // One run at a time writes into a database: false (the reason shown) when another holds it.
 bool MarkTheDatabase(RunState &state) {
-    if (state.db.HoldMark(kDatabaseMark))
+    // Long enough for a server to end the connection of a run that died, short beside a run.
+    constexpr int kWaitSeconds = 10;
+    if (state.db.HoldMark(kDatabaseMark, kWaitSeconds))
         return true;
     const std::string others = OtherRunsOnTheDatabase(state);
     const std::string text = FromUtf8("Une autre importation écrit déjà dans la base de données ") +

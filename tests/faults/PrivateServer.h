@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <fstream>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -45,9 +47,17 @@ public:
         }
         return code;
     }
+    // Sends the signal to the server's process (SIGSTOP freezes it, SIGCONT lets it go on).
+    void Signal(int signal) const {
+        std::ifstream pid(folder_ + "/server.pid");
+        int number = 0;
+        if (pid >> number && number > 0)
+            ::kill(number, signal);
+    }
     void Stop() {
         if (!running_)
             return;
+        Signal(SIGCONT);
         running_ = false;
         std::system((Script() + " stop " + folder_).c_str());
     }

@@ -553,6 +553,41 @@ TEST(Resume, ThroughAServerKilledBetweenACommitAndItsRecord) {
     ADD_FAILURE() << "no kill fell between a commit and its record";
 }
 
+TEST(Resume, AFrozenServerIsToldAndASignalEndsTheRunAtOnceThenTheResumeFinishesIt) {
+    const LargeReference &reference = UninterruptedImport();
+    Case c;
+    PrivateServer server(c.dir);
+    GiveToServer(c.dir);
+    const int started = server.Start();
+    if (started == 77)
+        GTEST_SKIP() << "no Firebird server installed";
+    ASSERT_EQ(started, 0) << server.Output();
+    GiveToServer(c.dir);
+    const std::string address = server.Database("").substr(0, server.Database("").size() - 1);
+    {
+        ChildProcess child(ImportArgs(c.database, c.sources, reference.users, {"--server", address}));
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
+            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        server.Signal(SIGSTOP);
+        EXPECT_TRUE(child.WaitForError("Le serveur ne répond plus depuis 5 s", std::chrono::seconds(20)))
+            << child.Err();
+        const auto signalled = std::chrono::steady_clock::now();
+        child.Signal(SIGTERM);
+        EXPECT_EQ(child.Wait(std::chrono::seconds(30)), 143) << child.Out() << child.Err();
+        EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+        EXPECT_NE(child.Err().find(" --resume"), std::string::npos) << child.Err();
+        server.Signal(SIGCONT);
+    }
+    const ChildRun resumed =
+        Import(ImportArgs(c.database, c.sources, reference.users, {"--server", address, "--resume"}));
+    EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
+    server.StopAndRelease(c.database);
+    ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+}
+
 TEST(Resume, OneRunAtATimeInAFolderAndInADatabase) {
     const LargeReference &reference = UninterruptedImport();
     Case c;

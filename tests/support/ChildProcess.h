@@ -66,14 +66,13 @@ public:
     ChildProcess(const ChildProcess &) = delete;
     ChildProcess &operator=(const ChildProcess &) = delete;
 
-    // Reads the output until it holds text (true), the process closes it, or the time is up (false).
+    // Reads the output (or the error output) until it holds text (true), the process closes it, or the time is
+    // up (false).
     bool WaitForOutput(const std::string &text, std::chrono::milliseconds limit = std::chrono::seconds(120)) {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (out_text_.find(text) == std::string::npos) {
-            if (!ReadSome(until))
-                return out_text_.find(text) != std::string::npos;
-        }
-        return true;
+        return WaitFor(out_text_, text, limit);
+    }
+    bool WaitForError(const std::string &text, std::chrono::milliseconds limit = std::chrono::seconds(120)) {
+        return WaitFor(err_text_, text, limit);
     }
     void Signal(int signal) { ::kill(pid_, signal); }
 
@@ -106,6 +105,15 @@ public:
     const std::string &Err() const { return err_text_; }
 
 private:
+    bool WaitFor(const std::string &read, const std::string &text, std::chrono::milliseconds limit) {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (read.find(text) == std::string::npos) {
+            if (!ReadSome(until))
+                return read.find(text) != std::string::npos;
+        }
+        return true;
+    }
+
     // Takes what is there on either pipe; false once both are closed or the time is up.
     bool ReadSome(std::chrono::steady_clock::time_point until) {
         if (out_ < 0 && err_ < 0)
