@@ -15,6 +15,8 @@
 #include <csignal>
 #include <fstream>
 #include <regex>
+#include <algorithm>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -428,8 +430,7 @@ TEST(Resume, ThroughAServerKilledAndStartedAgain) {
             ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        const std::string pid = ReadWholeFile((c.dir.path() / "server" / "server.pid").string());
-        ::kill(std::stoi(pid), SIGKILL);
+        server.Signal(SIGKILL);
         const int status = child.Wait();
         EXPECT_NE(status, 0) << child.Out();
     }
@@ -586,6 +587,70 @@ TEST(Resume, AFrozenServerIsToldAndASignalEndsTheRunAtOnceThenTheResumeFinishesI
     EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
     server.StopAndRelease(c.database);
     ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+}
+
+// Random kills of the program and of the server, each followed by a resume, until a run goes to its end: the
+// same rows, lists and reports as the uninterrupted import. The seed is in the test's output.
+TEST(Resume, ChaosOfKilledRunsAndServersEndsAsAnUninterruptedImport) {
+    const LargeReference &reference = UninterruptedImport();
+    Case c;
+    PrivateServer server(c.dir);
+    GiveToServer(c.dir);
+    const int started = server.Start();
+    if (started == 77)
+        GTEST_SKIP() << "no Firebird server installed";
+    ASSERT_EQ(started, 0) << server.Output();
+    GiveToServer(c.dir);
+    const auto address = [&] { return server.Database("").substr(0, server.Database("").size() - 1); };
+    const unsigned seed = std::random_device{}();
+    RecordProperty("seed", static_cast<int>(seed));
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    // The records of an uninterrupted run: each kill falls at a record drawn among those still to come.
+    const std::string written = ReadWholeFile((reference.folder.parent_path() / "reference" / "").string() +
+                                              "JOURNAL_IMPORTATION.TXT");
+    unsigned records = 0;
+    for (auto p = written.find("\nP\t"); p != std::string::npos; p = written.find("\nP\t", p + 1))
+        ++records;
+    ASSERT_GT(records, 10u);
+    unsigned at = 0;
+    int kills = 0;
+    for (int round = 0; round < 6; ++round) {
+        std::vector<std::string> extra = {"--server", address()};
+        // Killed before its journal was there, the run is started again as new.
+        if (std::filesystem::exists(c.journal))
+            extra.push_back("--resume");
+        ChildProcess child(ImportArgs(c.database, c.sources, reference.users, extra));
+        const bool last = round == 5;
+        if (!last) {
+            at += 1 + random() % std::max(1u, (records - std::min(at, records)) / 4);
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!JournalHas(c.journal, "\nP\t" + std::to_string(at) + "\t") &&
+                   std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // Anywhere in the moments after the record: before, during or after its commit.
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+            if (random() % 3 == 0) {
+                server.Signal(SIGKILL);
+                child.Wait();
+                server.StopAndRelease(c.database);
+                ASSERT_EQ(server.Start(), 0) << server.Output();
+                GiveToServer(c.dir);
+            } else {
+                child.Signal(SIGKILL);
+            }
+        }
+        const int status = child.Wait();
+        if (status == 3)
+            break;
+        ASSERT_FALSE(last) << status << child.Out() << child.Err();
+        ++kills;
+    }
+    EXPECT_GE(kills, 2);
+    RecordProperty("kills", kills);
+    server.StopAndRelease(c.database);
+    ExpectSameResult(reference.result, ResultOf(c.database, c.sources));
+    ExpectSameReports(reference.folder.parent_path() / "reference", c.sources);
 }
 
 TEST(Resume, OneRunAtATimeInAFolderAndInADatabase) {

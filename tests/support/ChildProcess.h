@@ -78,6 +78,8 @@ public:
 
     // The exit status (or 128 + the signal that killed it); -1 when it had to be killed after the limit.
     int Wait(std::chrono::milliseconds limit = std::chrono::seconds(300)) {
+        if (ended_)
+            return status_;
         const auto until = std::chrono::steady_clock::now() + limit;
         while (ReadSome(until)) {
         }
@@ -88,13 +90,15 @@ public:
             if (r == pid_) {
                 ended_ = true;
                 maxResidentKB_ = usage.ru_maxrss;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return status_;
             }
             if (std::chrono::steady_clock::now() > until) {
                 ::kill(pid_, SIGKILL);
                 ::waitpid(pid_, &status, 0);
                 ended_ = true;
-                return -1;
+                status_ = -1;
+                return status_;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -144,6 +148,7 @@ private:
     int out_ = -1;
     int err_ = -1;
     bool ended_ = false;
+    int status_ = -1;
     long maxResidentKB_ = 0;
     std::string out_text_;
     std::string err_text_;
