@@ -4,6 +4,7 @@
 
 #include "cli/CliApp.h"
 #include "support/BackupSupport.h"
+#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <thread>
 
 using namespace clinova;
 using namespace clinova::test;
@@ -124,4 +126,39 @@ TEST(BackupCli, ABackupThatFailsKeepsEveryActionFromChangingAnything) {
     EXPECT_EQ(sourceFiles(), filesBefore) << "the refused import wrote into the source folder";
     EXPECT_EQ(practice.tdb.Dir().Read("EARLIER.fbk"), "an earlier backup");
     EXPECT_FALSE(std::filesystem::exists(practice.File("absent")));
+}
+
+// The real program killed during its backup leaves no file under the backup's name, and the same command then
+// writes it; a restore from a file that is no backup ends with its message, every time, never with a crash.
+TEST(BackupCli, AKilledBackupLeavesNoBackupUnderItsNameAndABadRestoreNeverCrashes) {
+    PracticeDatabase practice;
+    const std::string backup = practice.File("KILLED.fbk");
+    // An action that deletes nothing here: a backup that ends before the kill changes nothing either.
+    const std::vector<std::string> args = {"purge-site", "--site", "9", "--backup", backup,
+                                           "--database", practice.tdb.Path(), "--yes"};
+    bool killedDuring = false;
+    for (int attempt = 0; attempt < 5 && !killedDuring; ++attempt) {
+        std::filesystem::remove(backup);
+        ChildProcess child(args);
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!std::filesystem::exists(backup + ".partiel") && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        child.Signal(SIGKILL);
+        killedDuring = child.Wait() == 128 + SIGKILL && !std::filesystem::exists(backup);
+    }
+    ASSERT_TRUE(killedDuring) << "the backup always ended before the kill";
+    ChildProcess again(args);
+    EXPECT_EQ(again.Wait(), kExitOk) << again.Err();
+    EXPECT_GT(std::filesystem::file_size(backup), 10000u);
+    EXPECT_FALSE(std::filesystem::exists(backup + ".partiel"));
+
+    practice.tdb.Dir().Write("EMPTY.fbk", "");
+    practice.tdb.Dir().Write("NOT_A_BACKUP.fbk", std::string(4096, 'z'));
+    for (int run = 0; run < 10; ++run) {
+        const std::string file = practice.File(run % 2 ? "EMPTY.fbk" : "NOT_A_BACKUP.fbk");
+        ChildProcess restore({"restore", "--backup", file, "--database", practice.File("RESTORED.FDB")});
+        EXPECT_EQ(restore.Wait(), kExitRefused) << restore.Err();
+        EXPECT_NE(restore.Err().find("message: "), std::string::npos) << restore.Err();
+        EXPECT_FALSE(std::filesystem::exists(practice.File("RESTORED.FDB")));
+    }
 }
