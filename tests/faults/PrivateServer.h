@@ -80,6 +80,8 @@ public:
     const std::string &Output() const { return output_; }
     // The database as the client names it: address, colon, path.
     std::string Database(const std::string &path) const { return address_ + ":" + path; }
+    // As --server takes it: A.B.C.D/PORT.
+    const std::string &Address() const { return address_; }
     // The window's address fields for this server ("127", "0", "0", "1/PORT").
     void Select(ImportOptions &o, const std::string &path) const {
         o.RadioButtonLocal = false;
@@ -108,22 +110,26 @@ inline void GiveToServer(const TempDir &dir) {
                     .c_str());
 }
 
-// A fresh database, a copy of the sample practice and a private server started over them. Start() skips the
-// test when no server is installed: the caller returns when IsSkipped() or HasFatalFailure().
+// Starts the server over the folder, given to it; skips the test when no server is installed: the caller returns
+// when IsSkipped() or HasFatalFailure().
+inline void StartServing(PrivateServer &server, const TempDir &dir) {
+    GiveToServer(dir);
+    const int started = server.Start();
+    if (started == 77)
+        GTEST_SKIP() << "no Firebird server installed";
+    ASSERT_EQ(started, 0) << server.Output();
+    GiveToServer(dir);
+}
+
+// A fresh database, a copy of the sample practice and a private server started over them (Start(), as
+// StartServing).
 struct ServerCase {
     TempDir dir;
     std::string path = FreshDatabase(dir, "SERVER.FDB");
     std::string sources = CopyPractice(dir);
     PrivateServer server{dir};
 
-    void Start() {
-        GiveToServer(dir);
-        const int started = server.Start();
-        if (started == 77)
-            GTEST_SKIP() << "no Firebird server installed";
-        ASSERT_EQ(started, 0) << server.Output();
-        GiveToServer(dir);
-    }
+    void Start() { StartServing(server, dir); }
 };
 
 } // namespace clinova::test

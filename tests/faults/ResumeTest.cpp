@@ -280,10 +280,29 @@ struct Case {
     }
 };
 
+// A case whose database a private server on 127.0.0.1 serves, once Start() is called (as StartServing).
+struct ServedCase : Case {
+    PrivateServer server{dir};
+    void Start() { StartServing(server, dir); }
+    std::string Address() const { return server.Address(); }
+};
+
 bool JournalHas(const std::string &path, const std::string &text) {
     std::ifstream in(path, std::ios::binary);
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return content.find(text) != std::string::npos;
+}
+
+// Waits until the journal holds the text; false after the limit.
+bool WaitUntilJournalHas(const std::string &journal, const std::string &text,
+                         std::chrono::seconds limit = std::chrono::seconds(60)) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!JournalHas(journal, text)) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 // Runs the import until the journal holds the text (a step's lines committed, a step ended), then kills it.
@@ -413,23 +432,16 @@ TEST(Resume, KilledAsTheFirstListFileAppears) {
 
 TEST(Resume, ThroughAServerKilledAndStartedAgain) {
     const LargeReference &reference = UninterruptedImport();
-    Case c;
-    PrivateServer server(c.dir);
-    GiveToServer(c.dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(c.dir);
-    const auto address = [&] { return server.Database("").substr(0, server.Database("").size() - 1); };
+    ServedCase c;
+    c.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    PrivateServer &server = c.server;
+    const auto address = [&] { return c.Address(); };
 
     {
         ChildProcess child(ImportArgs(c.database, c.sources, reference.users, {"--server", address()}));
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
-            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        ASSERT_TRUE(WaitUntilJournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) << child.Out();
         server.Signal(SIGKILL);
         const int status = child.Wait();
         EXPECT_NE(status, 0) << child.Out();
@@ -530,15 +542,12 @@ TEST(Resume, ThroughAServerKilledBetweenACommitAndItsRecord) {
     const LargeReference &reference = UninterruptedImport();
     for (int nth = 2; nth <= 20; ++nth) {
         SCOPED_TRACE(nth);
-        Case c;
-        PrivateServer server(c.dir);
-        GiveToServer(c.dir);
-        const int started = server.Start();
-        if (started == 77)
-            GTEST_SKIP() << "no Firebird server installed";
-        ASSERT_EQ(started, 0) << server.Output();
-        GiveToServer(c.dir);
-        const std::string address = server.Database("").substr(0, server.Database("").size() - 1);
+        ServedCase c;
+        c.Start();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        PrivateServer &server = c.server;
+        const std::string address = c.Address();
         if (!KilledAfterACommit(ImportArgs(c.database, c.sources, reference.users, {"--server", address}), c.journal,
                                 nth)) {
             server.StopAndRelease(c.database);
@@ -556,22 +565,15 @@ TEST(Resume, ThroughAServerKilledBetweenACommitAndItsRecord) {
 
 TEST(Resume, AFrozenServerIsToldAndASignalEndsTheRunAtOnceThenTheResumeFinishesIt) {
     const LargeReference &reference = UninterruptedImport();
-    Case c;
-    PrivateServer server(c.dir);
-    GiveToServer(c.dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(c.dir);
-    const std::string address = server.Database("").substr(0, server.Database("").size() - 1);
+    ServedCase c;
+    c.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    PrivateServer &server = c.server;
+    const std::string address = c.Address();
     {
         ChildProcess child(ImportArgs(c.database, c.sources, reference.users, {"--server", address}));
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
-            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        ASSERT_TRUE(WaitUntilJournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) << child.Out();
         server.Signal(SIGSTOP);
         EXPECT_TRUE(child.WaitForError("Le serveur ne répond plus depuis 5 s", std::chrono::seconds(20)))
             << child.Err();
@@ -593,15 +595,12 @@ TEST(Resume, AFrozenServerIsToldAndASignalEndsTheRunAtOnceThenTheResumeFinishesI
 // same rows, lists and reports as the uninterrupted import. The seed is in the test's output.
 TEST(Resume, ChaosOfKilledRunsAndServersEndsAsAnUninterruptedImport) {
     const LargeReference &reference = UninterruptedImport();
-    Case c;
-    PrivateServer server(c.dir);
-    GiveToServer(c.dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(c.dir);
-    const auto address = [&] { return server.Database("").substr(0, server.Database("").size() - 1); };
+    ServedCase c;
+    c.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    PrivateServer &server = c.server;
+    const auto address = [&] { return c.Address(); };
     const unsigned seed = std::random_device{}();
     RecordProperty("seed", static_cast<int>(seed));
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -655,24 +654,17 @@ TEST(Resume, ChaosOfKilledRunsAndServersEndsAsAnUninterruptedImport) {
 
 TEST(Resume, OneRunAtATimeInAFolderAndInADatabase) {
     const LargeReference &reference = UninterruptedImport();
-    Case c;
+    ServedCase c;
+    c.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
     Case other;
-    PrivateServer server(c.dir);
-    GiveToServer(c.dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(c.dir);
-    const std::string address = server.Database("").substr(0, server.Database("").size() - 1);
+    PrivateServer &server = c.server;
+    const std::string address = c.Address();
 
     // The first run is frozen in the middle of its consultations while the others try.
     ChildProcess first(ImportArgs(c.database, c.sources, reference.users, {"--server", address}));
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
-        ASSERT_LT(std::chrono::steady_clock::now(), limit) << first.Out();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_TRUE(WaitUntilJournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) << first.Out();
     first.Signal(SIGSTOP);
     const ChildRun sameFolder = Import(ImportArgs(other.database, c.sources, reference.users));
     EXPECT_EQ(sameFolder.status, 1) << sameFolder.out << sameFolder.err;
@@ -697,11 +689,7 @@ TEST(Resume, APlainRunAfterAnInterruptionIsRefusedAndTheResumeTrustsNothingChang
     // Ctrl+C: the run stops after its line and says how to finish.
     {
         ChildProcess child(ImportArgs(c.database, c.sources, reference.users));
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!JournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) {
-            ASSERT_LT(std::chrono::steady_clock::now(), limit) << child.Out();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        ASSERT_TRUE(WaitUntilJournalHas(c.journal, "E\tCONSULTATIONS.TXT\t")) << child.Out();
         child.Signal(SIGINT);
         EXPECT_EQ(child.Wait(), 130);
         EXPECT_NE(child.Err().find("Pour terminer l'importation : clinova-import import --source " + c.sources),

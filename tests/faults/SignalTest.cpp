@@ -91,13 +91,10 @@ TEST(Signals, CtrlCAndSigtermStopAfterTheCurrentLineAndKeepEverythingCommitted) 
 TEST(Signals, ThroughAServerTheConnectionOutlivesCtrlC) {
     SignalCase c;
     PrivateServer server(c.dir);
-    GiveToServer(c.dir);
-    const int started = server.Start();
-    if (started == 77)
-        GTEST_SKIP() << "no Firebird server installed";
-    ASSERT_EQ(started, 0) << server.Output();
-    GiveToServer(c.dir);
-    const std::string address = server.Database("").substr(0, server.Database("").size() - 1);
+    StartServing(server, c.dir);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const std::string address = server.Address();
     const Outcome run = ImportAndSignal(c.Args({"--server", address, "--database", c.database}), SIGINT);
     EXPECT_EQ(run.status, 130) << run.out << run.err;
     server.StopAndRelease(c.database);

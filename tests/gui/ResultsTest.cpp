@@ -63,6 +63,19 @@ struct SampleInWindow {
         window.ScanSourceFolder(QString::fromStdString(folder));
     }
 
+    // The operator presses Escape as the clients are being imported, once; the hand lives as long as the test.
+    void EscapeDuringTheClients(QTimer &hand) {
+        QApplication::setActiveWindow(&window);
+        QObject::connect(&hand, &QTimer::timeout, [this, &hand] {
+            TFMessagePatienter &wait = window.WaitWindow();
+            if (wait.isVisible() && wait.Message().startsWith(QStringLiteral("Importation client "))) {
+                hand.stop();
+                QTest::keyClick(&window, Qt::Key_Escape);
+            }
+        });
+        hand.start(0);
+    }
+
     // The two questions answered with Enter; an interrupted run asks a third, whether to resume, answered
     // "Non" with Escape. Returns the texts of the boxes.
     std::vector<QString> Import(bool interrupted = false) {
@@ -169,17 +182,8 @@ TEST(guiResults, AfterTheSamplePracticeTheTableHoldsTheSummaryAndTheWrittenFiles
 
 TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {
     SampleInWindow sample;
-    QApplication::setActiveWindow(&sample.window);
-    // The operator presses Escape as the clients are being imported.
-    TFMessagePatienter &wait = sample.window.WaitWindow();
     QTimer operatorHand;
-    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
-        if (wait.isVisible() && wait.Message().startsWith(QStringLiteral("Importation client "))) {
-            operatorHand.stop();
-            QTest::keyClick(&sample.window, Qt::Key_Escape);
-        }
-    });
-    operatorHand.start(0);
+    sample.EscapeDuringTheClients(operatorHand);
     const std::vector<QString> asked = sample.Import(true);
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_TRUE(asked[2].contains(Utf8("Reprendre l'importation interrompue ?"))) << asked[2].toStdString();
@@ -209,16 +213,8 @@ TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {
 
 TEST(guiResults, AnInterruptedRunIsResumedOnOuiAndAnImportDoneAlreadyAsksWithNonByDefault) {
     SampleInWindow sample;
-    QApplication::setActiveWindow(&sample.window);
-    TFMessagePatienter &wait = sample.window.WaitWindow();
     QTimer operatorHand;
-    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
-        if (wait.isVisible() && wait.Message().startsWith(QStringLiteral("Importation client "))) {
-            operatorHand.stop();
-            QTest::keyClick(&sample.window, Qt::Key_Escape);
-        }
-    });
-    operatorHand.start(0);
+    sample.EscapeDuringTheClients(operatorHand);
     auto *resume = Find<QCheckBox>(sample.window, "cbReprise");
     const auto clients = [&] { return sample.database.Scalar("select count(*) from CLIENTS"); };
     {
