@@ -218,9 +218,8 @@ private:
         if (o.cbRichViewMode) {
             if (o.cdDeleteTropEspacesInConsult)
                 CollapseBlankRuns(text);
-            QConsult.SetBlob("CARTON", ConsultationDocumentRVFFrom([&text](const auto &each) {
-                                 ForEachRichTextConsultationLine(text, each);
-                             }));
+            QConsult.SetBlob("CARTON", ConsultationDocumentRVFFrom(
+                                           [&text](const auto &each) { ForEachRichTextConsultationLine(text, each); }));
             QConsult.SetInt("NUM_VERSION", 1);
         } else {
             QConsult.SetBlob("CARTON", PlainTabMarkedFieldText(text));
