@@ -48,6 +48,23 @@ bool SharesRecord(const RVItem &first, const RVItem &next) {
            next.paraNo == first.paraNo;
 }
 
+// The format version record and the text, paragraph and list style records every document starts with.
+void AppendDocumentHead(std::string &out) {
+    AppendLine(out, "-8 1 3");
+    AppendStyleRecord(out, kTextStyles, TextStylesStream());
+    AppendStyleRecord(out, kParaStyles, ParaStylesStream());
+    AppendStyleRecord(out, kListStyles, ListStylesStream());
+}
+
+// The header of a text record of count lines.
+void AppendTextRecordHeader(std::string &out, int styleNo, std::size_t count, int paraNo, int options) {
+    AppendLine(out, std::to_string(styleNo) + ' ' + std::to_string(count) + ' ' + std::to_string(paraNo) + ' ' +
+                        std::to_string(options) + " 0 0");
+}
+
+// Room for the version and style sheet records.
+constexpr std::size_t kHeadSize = 4096;
+
 } // namespace
 
 std::string SaveDocumentRVF(const RichViewDocument &document) {
@@ -58,15 +75,12 @@ std::string SaveDocumentRVF(const RichViewDocument &document) {
         CheckSavable(item);
 
     // Sized before it is written: a long text is not copied again as the document grows.
-    std::size_t size = 4096;
+    std::size_t size = kHeadSize;
     for (const auto &item : items)
         size += item.text.size() + 32;
     std::string out;
     out.reserve(size);
-    AppendLine(out, "-8 1 3");
-    AppendStyleRecord(out, kTextStyles, TextStylesStream());
-    AppendStyleRecord(out, kParaStyles, ParaStylesStream());
-    AppendStyleRecord(out, kListStyles, ListStylesStream());
+    AppendDocumentHead(out);
 
     for (std::size_t first = 0; first < items.size();) {
         std::size_t end = first + 1;
@@ -75,8 +89,7 @@ std::string SaveDocumentRVF(const RichViewDocument &document) {
         const RVItem &head = items[first];
         const int paraNo = head.sameAsPrev ? -1 : head.paraNo;
         const int options = head.lineBreak ? kBRBit : 0;
-        AppendLine(out, std::to_string(head.styleNo) + ' ' + std::to_string(end - first) + ' ' +
-                            std::to_string(paraNo) + ' ' + std::to_string(options) + " 0 0");
+        AppendTextRecordHeader(out, head.styleNo, end - first, paraNo, options);
         for (std::size_t i = first; i < end; ++i)
             AppendLine(out, items[i].text);
         first = end;
@@ -85,11 +98,39 @@ std::string SaveDocumentRVF(const RichViewDocument &document) {
 }
 
 std::string ConsultationDocumentRVF(const std::vector<std::string> &lines) {
-    return SaveDocumentRVF(RichViewDocument::FromLines(lines));
+    return ConsultationDocumentRVFFrom([&lines](const std::function<void(std::string_view)> &each) {
+        for (const auto &line : lines)
+            each(line);
+    });
 }
 
-std::string ConsultationDocumentRVF(std::vector<std::string> &&lines) {
-    return SaveDocumentRVF(RichViewDocument::FromLines(std::move(lines)));
+std::string ConsultationDocumentRVFFrom(const LineSource &lines) {
+    // The paragraphs of the lines all start a new paragraph with the same styles: SaveDocumentRVF would write
+    // them as one text record, whose header counts them.
+    std::size_t paragraphs = 0;
+    std::size_t size = kHeadSize;
+    lines([&](std::string_view line) {
+        size += line.size();
+        ForEachParagraphPiece(line, [&](std::string_view) {
+            ++paragraphs;
+            size += kCrLf.size();
+        });
+    });
+    if (paragraphs == 0)
+        return {};
+    std::string out;
+    out.reserve(size + 32);
+    AppendDocumentHead(out);
+    AppendTextRecordHeader(out, 0, paragraphs, 0, 0);
+    lines([&](std::string_view line) {
+        ForEachParagraphPiece(line, [&](std::string_view piece) {
+            for (const char c : piece)
+                if (c != '\0')
+                    out.push_back(c);
+            out += kCrLf;
+        });
+    });
+    return out;
 }
 
 } // namespace clinova

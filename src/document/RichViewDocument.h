@@ -28,12 +28,6 @@ struct RVItem {
 
 class RichViewDocument {
 public:
-    // One text item per line, each starting a new paragraph, text style 0 and paragraph style 0; an
-    // empty line gives an empty paragraph. No line gives a document without items.
-    static RichViewDocument FromLines(const std::vector<std::string> &lines);
-    // The same, taking the lines: a line without a line break becomes its paragraph's text as it is.
-    static RichViewDocument FromLines(std::vector<std::string> &&lines);
-
     void Clear() { items_.clear(); }
 
     // Appends text as new paragraphs of text items. A text item cannot hold a line break: a CR, LF or
@@ -62,5 +56,20 @@ public:
 private:
     std::vector<RVItem> items_;
 };
+
+// Hands each the texts of the paragraphs AddParagraph makes of text, in order: a CR, LF or CR LF ends a
+// paragraph. The NUL characters are still in the pieces.
+template <typename Each> void ForEachParagraphPiece(std::string_view text, Each &&each) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        each(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    each(text.substr(start));
+}
 
 } // namespace clinova

@@ -105,10 +105,10 @@ TEST(HostileFolder, NothingIsWrittenOutsideTheFolderNothingHangsEveryLineIsAccou
 
 namespace {
 
-// Appends to a file of the folder lines whose column holds size bytes in all, the other columns taken from
-// values.
+// Appends to a file of the folder lines whose column holds size bytes in all, the piece repeated, the other
+// columns taken from values.
 void AppendLongLines(const std::string &path, const std::string &column, std::size_t size, int lines,
-                     const std::map<std::string, std::string> &values) {
+                     const std::map<std::string, std::string> &values, std::string_view piece = "z") {
     const std::string header = SplitLines(ReadWholeFile(path)).lines.at(0);
     std::string line;
     std::size_t start = 0;
@@ -118,7 +118,8 @@ void AppendLongLines(const std::string &path, const std::string &column, std::si
         if (!first)
             line += '\t';
         if (name == column)
-            line += std::string(size / static_cast<std::size_t>(lines), 'z');
+            for (std::size_t n = size / static_cast<std::size_t>(lines), i = 0; i < n; ++i)
+                line += piece[i % piece.size()];
         else if (const auto value = values.find(name); value != values.end())
             line += value->second;
         if (tab == std::string::npos)
@@ -143,14 +144,18 @@ long ImportPeakKB(const std::string &sources, const std::string &database) {
 
 TEST(HostileFolder, MemoryStaysWithinFourTimesTheLongestLine) {
     // A 16 MB memo in each file that turns its text into something else: a note, a document, a fee's
-    // description, a contact's or an appointment's notes. The baseline writes the same bytes in lines of 1 MB,
-    // so that what the database engine keeps of the pages it wrote is in both runs.
+    // description, a contact's or an appointment's notes; and a consultation of millions of short lines, each
+    // a paragraph of its document. The baseline writes the same bytes in lines of 1 MB, so that what the
+    // database engine keeps of the pages it wrote is in both runs.
     constexpr std::size_t kLong = 16 * 1024 * 1024;
     const auto longLines = [&](const std::string &sources, int lines) {
         AppendLongLines(sources + "CLIENTS.TXT", "NOTES", kLong, lines, {{"ID_CLIENT", "C9001"}, {"NOM", "LONG"}});
         AppendLongLines(sources + "ANIMAUX.TXT", "NOTES", kLong, lines, {{"ID_ANIMAL", "A9001"}, {"ID_CLIENT", "C0001"}});
         AppendLongLines(sources + "CONSULTATIONS.TXT", "CONSULTATION", kLong, lines,
                         {{"ID_ANIMAL", "A0001"}, {"ID_CLIENT", "C0001"}, {"DATE_CONSULTATION", "01/01/2024"}});
+        AppendLongLines(sources + "CONSULTATIONS.TXT", "CONSULTATION", kLong, lines,
+                        {{"ID_ANIMAL", "A0001"}, {"ID_CLIENT", "C0001"}, {"DATE_CONSULTATION", "02/01/2024"}},
+                        "abc\v");
         AppendLongLines(sources + "NOTES.TXT", "NOTES", kLong, lines, {{"ID_ANIMAL", "A0001"}, {"DATE", "01/01/2024"}});
         AppendLongLines(sources + "CONTACTS.TXT", "NOTES", kLong, lines, {{"ID_CONTACT", "CT900"}, {"NOM", "LONG"}});
         AppendLongLines(sources + "TARIFS_ACTES.TXT", "DESCRIPTION", kLong, lines,

@@ -210,17 +210,19 @@ private:
         QConsult.SetText("MOTIF", line.Has("MOTIF") ? TrimAndCut(line.Field("MOTIF"), 60) : std::string());
 
         // A long consultation is held as few times as possible: the previous line's document is let go before
-        // this one is built, and the text is taken out of the line and let go once it is cut into lines.
+        // this one is built, the text is taken out of the line, its blanks collapsed in place, and the document
+        // is written from it line by line, no line held on its own (a text of many short lines would take
+        // tens of bytes per line otherwise).
         QConsult.SetNull("CARTON");
         std::string text = line.TakeField("CONSULTATION");
-        std::vector<std::string> lines = o.cbRichViewMode ? RichTextConsultationLines(text, o.cdDeleteTropEspacesInConsult)
-                                                          : SplitVerticalTabLines(text);
-        std::string().swap(text);
         if (o.cbRichViewMode) {
-            QConsult.SetBlob("CARTON", ConsultationDocumentRVF(std::move(lines)));
+            if (o.cdDeleteTropEspacesInConsult)
+                CollapseBlankRuns(text);
+            QConsult.SetBlob("CARTON", ConsultationDocumentRVFFrom(
+                                           [&text](const auto &each) { ForEachRichTextConsultationLine(text, each); }));
             QConsult.SetInt("NUM_VERSION", 1);
         } else {
-            QConsult.SetBlob("CARTON", PlainTabMarkedText(lines));
+            QConsult.SetBlob("CARTON", PlainTabMarkedFieldText(text));
             QConsult.SetNull("NUM_VERSION");
         }
     }
