@@ -19,7 +19,7 @@ using namespace Firebird;
 namespace {
 
 constexpr const char *kServiceManager = "service_mgr";
-constexpr std::chrono::milliseconds kServiceEndPause{200};
+constexpr std::chrono::milliseconds kServiceEndPause{500};
 
 bool Exists(const std::string &path) {
     std::error_code ec;
@@ -113,9 +113,17 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
     // action started on the same attachment would be refused as "busy".
     if (!service_)
         service_ = Attach();
+    // The embedded engine's service thread still runs for a moment after its report has ended, also after a
+    // failure, and nothing tells when it is gone; the engine unloaded at the end of the process under it crashes
+    // the process (seen with a restore, failed or not, followed by the end of the command). A pause far longer
+    // than that moment, short beside any backup, lets it end, however the action ended.
     struct DetachAtEnd {
         DatabaseBackup &backup;
-        ~DetachAtEnd() { backup.Detach(); }
+        ~DetachAtEnd() {
+            if (backup.local_)
+                std::this_thread::sleep_for(kServiceEndPause);
+            backup.Detach();
+        }
     } detachAtEnd{*this};
     fb::Call([&](ThrowStatusWrapper *st) {
         service_->start(st, static_cast<unsigned>(start.size()), start.data());
@@ -138,12 +146,6 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
                 progress(WithoutToolPrefix(std::string(reinterpret_cast<const char *>(p + 3), length)));
         }
     });
-    // The embedded engine's service thread still runs for a moment after its report has ended, and nothing
-    // tells when it is gone; the engine unloaded at the end of the process under it crashes the process (seen
-    // with a restore followed by the end of the command). A pause far longer than that moment, short beside
-    // any backup, lets it end.
-    if (local_)
-        std::this_thread::sleep_for(kServiceEndPause);
 }
 
 void DatabaseBackup::Backup(const std::string &databasePath, const std::string &backupFile, const Progress &progress) {
