@@ -65,7 +65,7 @@ void SaveCorrespondenceLists(RunState &state) {
         if (!group.ticked)
             continue;
         for (const auto &file : group.files) {
-            const std::string fileName = state.PathSources + "__" + file.name + ".txt";
+            const std::string fileName = state.OutputPath("__" + std::string(file.name) + ".txt");
             try {
                 const EntryKind former = file.save(fileName);
                 state.writtenFiles.push_back(fileName);

@@ -210,6 +210,7 @@ BackupOutcome BackupBeforeAction(RunState &state) {
         return BackupOutcome::Failed;
     }
     op.AddToLog(FromUtf8(fmt::format("Sauvegarde terminée en {:.1f} s : ", SecondsSince(started))) + file);
+    state.backupWritten = file;
     // The service cannot be stopped half-way: an interruption lets the backup end, then keeps the action from
     // starting.
     if (op.Interrupted()) {

@@ -293,7 +293,7 @@ std::map<std::string, std::int64_t> GeneratorValues(TargetDatabase &db) {
     return values;
 }
 
-std::string JournalPath(const RunState &state) { return state.SourcePath(JournalFileName()); }
+std::string JournalPath(const RunState &state) { return state.OutputPath(JournalFileName()); }
 
 } // namespace
 

@@ -106,10 +106,10 @@ struct StepReports {
     std::optional<LineReport> skipped;
 
     void Start(const RunState &state, const StepDefinition &step, const std::string &header, bool utf8) {
-        rejects.emplace(state.SourcePath(FromUtf8("REJETS_") + step.fileName), header, "MOTIF_DU_REJET", utf8);
-        warnings.emplace(state.SourcePath(FromUtf8("AVERTISSEMENTS_") + step.fileName), header, "AVERTISSEMENT",
+        rejects.emplace(state.OutputPath(FromUtf8("REJETS_") + step.fileName), header, "MOTIF_DU_REJET", utf8);
+        warnings.emplace(state.OutputPath(FromUtf8("AVERTISSEMENTS_") + step.fileName), header, "AVERTISSEMENT",
                          utf8);
-        skipped.emplace(state.SourcePath(FromUtf8("IGNOREES_") + step.fileName), header, "MOTIF_IGNOREE", utf8);
+        skipped.emplace(state.OutputPath(FromUtf8("IGNOREES_") + step.fileName), header, "MOTIF_IGNOREE", utf8);
     }
     void Finish(RunState &state) {
         for (auto *report : {&rejects, &warnings, &skipped})
@@ -299,6 +299,7 @@ private:
         } else {
             if (noted) {
                 ++summary_.warnings;
+                summary_.reasons.Note(ReasonKind::Warned, i, noted->text);
                 op_.AddToLog(LineFailureLog(step_, i, FromUtf8("avertissement : ") + noted->text));
                 reports_.warnings->Add(reader_->Raw(), noted->text);
             }
@@ -433,6 +434,7 @@ private:
             reasons += (reasons.empty() ? "" : " ; ") + warning;
         }
         reports_.warnings->Add(raw, reasons);
+        summary_.reasons.Note(ReasonKind::Warned, i, reasons);
         if (state_.journal)
             state_.journal->LineNoted(step_.fileName, i, NotedKind::Warned, reasons);
     }
@@ -440,6 +442,7 @@ private:
     // A line the step's work left aside, with its reason. journaled: false for a line the journal holds already.
     void SkipLine(int number, const std::string &text, const std::string &reason, bool journaled = true) {
         ++summary_.skipped;
+        summary_.reasons.Note(ReasonKind::Skipped, number, reason);
         if (state_.journal && journaled)
             state_.journal->LineNoted(step_.fileName, number, NotedKind::Skipped, reason);
         if (reports_.skipped)
@@ -449,6 +452,7 @@ private:
     // journaled: false for a line the journal holds already.
     void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true) {
         ++summary_.failed;
+        summary_.reasons.Note(ReasonKind::Failed, number, message);
         if (state_.journal && journaled)
             state_.journal->LineNoted(step_.fileName, number, NotedKind::Failed, message);
         op_.AddToLog(LineFailureLog(step_, number, message));

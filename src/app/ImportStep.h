@@ -3,6 +3,7 @@
 // window, the header and its mandatory columns, the line loop with its per-line guard and log line, and
 // the interruption. A step gives its file, its texts, its mandatory columns and what it does with a line.
 
+#include "app/LineReasons.h"
 #include "app/ImportOptions.h"
 #include "app/Operator.h"
 #include "database/DatabaseError.h"
@@ -153,6 +154,8 @@ struct StepSummary {
     // Why the whole file was left aside otherwise (not a regular file, UTF-8...); empty when it was read.
     std::string leftAside;
     bool interrupted = false;
+    // The failed, left-aside and warned lines by the kind of their reason.
+    LineReasons reasons;
     // Something of the file did not arrive: a failed or unread line, a warning, the file left aside.
     bool Incomplete() const { return failed > 0 || warnings > 0 || notRead > 0 || missingColumns || !leftAside.empty(); }
 };

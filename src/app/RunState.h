@@ -11,6 +11,7 @@
 #include "database/TargetDatabase.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,23 @@ public:
 
     // The folder of the source files joined with a file name.
     std::string SourcePath(const std::string &fileName) const { return PathSources + fileName; }
+
+    // Where the run writes its files (rejects, lists, journal, report): the source folder, or, for a
+    // rehearsal, a folder of its own inside it, so that a real import that follows neither sees its journal
+    // nor finds its files. With its final separator.
+    std::string OutputFolder;
+    std::string OutputPath(const std::string &fileName) const {
+        return (OutputFolder.empty() ? PathSources : OutputFolder) + fileName;
+    }
+    // A rehearsal runs into a throwaway copy of the practice's database; none for a real run.
+    struct Rehearsal {
+        std::string database; // the practice's, as the questions name it
+        std::string copy;     // the copy the run writes into
+        std::string backup;   // the backup the copy was restored from
+    };
+    std::optional<Rehearsal> rehearsal;
+    // The backup the run made before writing anything; empty when it made none.
+    std::string backupWritten;
 };
 
 } // namespace clinova

@@ -3,6 +3,7 @@
 #include "app/DatabaseActions.h"
 #include "app/ImportJournal.h"
 #include "run/ImportRun.h"
+#include "run/Rehearsal.h"
 #include "run/PreflightCheck.h"
 #include "app/RunState.h"
 #include "run/SourceFolder.h"
@@ -119,6 +120,7 @@ private:
     std::string backupFile_;
     bool resume_ = false;
     bool again_ = false;
+    bool rehearse_ = false;
     std::vector<std::string> args_;
 };
 
@@ -205,6 +207,10 @@ int Cli::Run(const std::vector<std::string> &args) {
                      "import files the folder's journal says were already imported into that database, or after "
                      "an interrupted import that is not resumed: every record is copied again, unless the "
                      "duplicate checks match it");
+    import->add_flag("--rehearse", rehearse_,
+                     "the whole import into a throwaway copy of the database (backup, restore, import, report, "
+                     "drop): the database is not changed; the files go into REPETITION inside the folder")
+        ->excludes("--resume");
     import->callback([&] { action = [this] { return Import(); }; });
 
     auto *check = app.add_subcommand("check", "check the normalized files of a folder, without any database");
@@ -345,9 +351,10 @@ int Cli::Import() {
         std::optional<ServerWatch> watch;
         if (remote)
             watch.emplace(err_);
-        outcome = btnImportationClick(state);
+        outcome = rehearse_ ? RehearseImport(state) : btnImportationClick(state);
     }
-    if ((outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) && ResumableImportIn(state.PathSources))
+    if (!rehearse_ && (outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) &&
+        ResumableImportIn(state.PathSources))
         op_.ShowMessage(FromUtf8("Pour terminer l'importation : ") + FromArgument(ResumeCommand()));
     // A signal that cut the connection to a server that no longer answered: the run ended on it.
     if (outcome == RunOutcome::Failed && InterruptSignal() != 0)

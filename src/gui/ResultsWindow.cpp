@@ -2,6 +2,7 @@
 
 #include "app/RunSummary.h"
 #include "gui/QtText.h"
+#include "run/MigrationReport.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -89,7 +90,13 @@ ResultsWindow::ResultsWindow(QWidget *parent)
     close->setObjectName(QStringLiteral("btnFermer"));
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    reportButton_ = new QPushButton(QStringLiteral("Ouvrir le rapport"), this);
+    reportButton_->setObjectName(QStringLiteral("btnOuvrirRapport"));
+    reportButton_->setAutoDefault(false);
+    reportButton_->setEnabled(false);
+    connect(reportButton_, &QPushButton::clicked, this, [this] { Open(report_, false); });
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(reportButton_);
     buttons->addStretch(1);
     buttons->addWidget(close);
 
@@ -170,8 +177,10 @@ void ResultsWindow::ShowCheck(const PreflightResult &result) {
 
     Fill(result.interrupted ? Utf8("Résultats de la vérification : interrompue") : Utf8("Résultats de la vérification"),
          {QStringLiteral("lues"), Utf8("à corriger"), Utf8("problèmes de fichier")}, rows);
-    ListFiles({}, {});
-    filesCaption_->setText(Utf8("La vérification n'écrit aucun fichier."));
+    QStringList files;
+    if (!result.report.empty())
+        files << ToQString(result.report);
+    ListFiles(files, files.isEmpty() ? QString() : QFileInfo(files.front()).absolutePath() + QLatin1Char('/'));
     setWindowTitle(title_->text());
     FitToScreen();
 }
@@ -207,6 +216,11 @@ void ResultsWindow::Fill(const QString &title, const QStringList &columns, const
 
 void ResultsWindow::ListFiles(const QStringList &files, const QString &folder) {
     files_ = files;
+    const auto report = std::find_if(files.begin(), files.end(), [](const QString &path) {
+        return QFileInfo(path).fileName() == QLatin1String(ReportFileName());
+    });
+    report_ = report == files.end() ? QString() : *report;
+    reportButton_->setEnabled(!report_.isEmpty());
     openButtons_.clear();
     folderButtons_.clear();
     while (QLayoutItem *item = filesLayout_->takeAt(0)) {

@@ -30,7 +30,7 @@ public:
     // After an import: the summaries of the files read and the files written (engine texts).
     void ShowImport(const std::vector<StepSummary> &summaries, const std::vector<std::string> &writtenFiles,
                     const std::string &sourceFolder);
-    // After a check: the counts of the files read; a check writes nothing.
+    // After a check: the counts of the files read, and its report.
     void ShowCheck(const PreflightResult &result);
 
     QTableWidget *Table() const { return table_; }
@@ -38,6 +38,8 @@ public:
     const QStringList &Files() const { return files_; }
     QPushButton *OpenButton(int file) const;
     QPushButton *FolderButton(int file) const;
+    // "Ouvrir le rapport": the run's report in the system's viewer; disabled when the run wrote none.
+    QPushButton *ReportButton() const { return reportButton_; }
 
     // How a file or folder is opened: the system's viewer unless told otherwise.
     using Opener = std::function<bool(const QUrl &)>;
@@ -66,6 +68,8 @@ private:
     std::vector<QPushButton *> openButtons_;
     std::vector<QPushButton *> folderButtons_;
     Opener opener_;
+    QPushButton *reportButton_;
+    QString report_;
 };
 
 } // namespace clinova

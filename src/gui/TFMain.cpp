@@ -2,6 +2,7 @@
 
 #include "app/DatabaseActions.h"
 #include "run/ImportRun.h"
+#include "run/Rehearsal.h"
 #include "run/PreflightCheck.h"
 #include "app/ImportJournal.h"
 #include "app/RunState.h"
@@ -497,6 +498,12 @@ QWidget *TFMain::BuildImportSection() {
                             "d'après son journal JOURNAL_IMPORTATION.TXT : ce qu'elle a validé n'est pas importé "
                             "une seconde fois"));
     button->addWidget(resume);
+    btnRepetition_ = AddActionButton(new QPushButton(Utf8("Répétition (base jetable)"), section), "btnRepetition",
+                                     &TFMain::btnRepetitionClick);
+    btnRepetition_->setToolTip(Utf8("Importe tout dans une copie jetable de la base (sauvegarde, restauration, "
+                                    "importation, rapport, suppression de la copie) : la base n'est pas modifiée, "
+                                    "les fichiers écrits vont dans le dossier REPETITION"));
+    button->addWidget(btnRepetition_, 0, Qt::AlignHCenter);
     button->addStretch(1);
     row->addLayout(button);
     layout->addLayout(row);
@@ -801,7 +808,9 @@ void TFMain::RunAction(const std::function<void()> &action) {
 
 void TFMain::UpdateActionButtons() {
     for (QPushButton *button : actionButtons_)
-        button->setEnabled(!busy_ && ((button != btnImportation_ && button != btnCheckSources_) || sourcesScanned_));
+        button->setEnabled(!busy_ && ((button != btnImportation_ && button != btnCheckSources_ &&
+                                       button != btnRepetition_) ||
+                                      sourcesScanned_));
 }
 
 bool TFMain::eventFilter(QObject *watched, QEvent *event) {
@@ -925,6 +934,18 @@ void TFMain::btnImportationClick() {
                 break;
             resume->setChecked(true);
             state_->options = ReadOptions();
+        }
+    });
+}
+
+void TFMain::btnRepetitionClick() {
+    RunAction([this] {
+        state_->options = ReadOptions();
+        results_->hide();
+        RehearseImport(*state_);
+        if (!state_->summaries.empty()) {
+            results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
+            ShowResults();
         }
     });
 }

@@ -62,6 +62,7 @@ public:
     // Checks the ticked files of the source folder without any database (enabled once a folder is scanned).
     void btnCheckSourcesClick();
     void btnImportationClick();
+    void btnRepetitionClick();
     void panCouleurClick();
     void btnWebClick();
     void SpeedButton1Click();
@@ -128,6 +129,7 @@ private:
     QLineEdit *edPathNameDatabase_ = nullptr;
     QPushButton *btnImportation_ = nullptr;
     QPushButton *btnCheckSources_ = nullptr;
+    QPushButton *btnRepetition_ = nullptr;
     QPushButton *panCouleur_ = nullptr;
     std::vector<QPushButton *> actionButtons_;
 

@@ -6,6 +6,7 @@
 #include "app/ImportStep.h"
 #include "app/RunState.h"
 #include "app/RunSummary.h"
+#include "run/MigrationReport.h"
 #include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
 #include "database/Statement.h"
@@ -19,6 +20,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -32,13 +34,16 @@ namespace {
 
 // The per-run state, emptied before the question: a refused run still leaves an empty log and empty lists.
 void ResetRunState(RunState &state) {
-    state.op.ClearLog();
+    // A rehearsal's log begins with its backup and its restore.
+    if (!state.rehearsal)
+        state.op.ClearLog();
     state.DatabaseBuild = 0;
     state.IDDefaultUser = -1;
     state.LoginDefaultUser.clear();
     state.lists.Clear();
     state.summaries.clear();
     state.writtenFiles.clear();
+    state.backupWritten.clear();
     state.failuresOutsideFiles = 0;
 }
 
@@ -81,10 +86,14 @@ void SkipFinishedStep(RunState &state, const StepEntry &step) {
         // The log says again what became of its failed lines and those imported with warnings.
         for (const auto &[number, line] : state.journal->NotedLinesBefore(name)) {
             if (line.kind == NotedKind::Failed) {
+                summary.reasons.Note(ReasonKind::Failed, number, line.text);
                 state.op.AddToLog(LineFailureLog(file.definition(), number, line.text));
             } else if (line.kind == NotedKind::Warned) {
                 ++summary.warnings;
+                summary.reasons.Note(ReasonKind::Warned, number, line.text);
                 state.op.AddToLog(LineFailureLog(file.definition(), number, FromUtf8("avertissement : ") + line.text));
+            } else {
+                summary.reasons.Note(ReasonKind::Skipped, number, line.text);
             }
         }
         state.summaries.push_back(summary);
@@ -139,6 +148,57 @@ std::vector<std::string> TickedFileNames(const RunState &state) {
 
 // Why --resume cannot run here (the journal missing, finished, or for other files or settings); empty when it
 // can, with the journal read into contents.
+// The report of the run, written where the run writes its files and listed among them before the summary is
+// logged; tables: the rows counted before the steps, completed here with those after when the database still
+// answers.
+struct RunReport {
+    ReportFacts facts;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+
+    explicit RunReport(const RunState &state) {
+        facts.kind = state.rehearsal ? ReportFacts::Kind::Rehearsal : ReportFacts::Kind::Import;
+        facts.started = Now();
+        facts.folder = state.PathSources;
+        facts.outputFolder = state.OutputPath("");
+        facts.database = state.rehearsal ? state.rehearsal->database : TargetDatabaseText(state.options);
+        facts.settings = ChangedSettings(state.options);
+        facts.resumed = state.options.cbReprise;
+        if (state.rehearsal) {
+            facts.rehearsalCopy = state.rehearsal->copy;
+            facts.rehearsalBackup = state.rehearsal->backup;
+        }
+    }
+    void CountBefore(RunState &state) { facts.tables = CountTableRows(state.db); }
+    void List(RunState &state) {
+        auto &written = state.writtenFiles;
+        if (std::find(written.begin(), written.end(), facts.outputFolder + ReportFileName()) == written.end())
+            written.push_back(facts.outputFolder + ReportFileName());
+    }
+    void Write(RunState &state, RunOutcome outcome) {
+        List(state);
+        facts.outcome = outcome;
+        facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        facts.build = state.DatabaseBuild;
+        facts.backup = state.backupWritten;
+        facts.summaries = state.summaries;
+        facts.writtenFiles = state.writtenFiles;
+        if (state.db.IsOpen()) {
+            try {
+                SetRowsAfter(facts.tables, CountTableRows(state.db));
+            } catch (const std::exception &) {
+                // A database that no longer answers leaves the counts after the run unknown ("?").
+            }
+        }
+        std::string error;
+        if (WriteMigrationReport(facts, error).empty()) {
+            state.op.AddToLog(FromUtf8("Rapport non écrit : ") + error);
+            auto &written = state.writtenFiles;
+            written.erase(std::remove(written.begin(), written.end(), facts.outputFolder + ReportFileName()),
+                          written.end());
+        }
+    }
+};
+
 std::string ReadJournalToResume(const RunState &state, std::optional<JournalContents> &contents) {
     const std::string path = state.SourcePath(JournalFileName());
     try {
@@ -338,7 +398,10 @@ void TellHowToFinish(RunState &state, std::size_t stepsEnded) {
     if (!left.empty())
         text += FromUtf8(" ; pas ou pas entièrement importés : ") + Names(left);
     text += ". ";
-    text += ResumableImportIn(state.PathSources) ? FromUtf8("Pour terminer sans rien copier deux fois : reprendre l'importation interrompue "
+    if (state.rehearsal)
+        text += FromUtf8("Une répétition ne se reprend pas : sa copie de la base est supprimée.");
+    else
+        text += ResumableImportIn(state.PathSources) ? FromUtf8("Pour terminer sans rien copier deux fois : reprendre l'importation interrompue "
                                  "(--resume, ou la case \"Reprendre l'importation interrompue\").")
                       : FromUtf8("Cette importation ne peut pas être reprise (pas de journal).");
     state.op.AddToLog(text);
@@ -369,7 +432,8 @@ RunOutcome btnImportationClick(RunState &state) {
         return RunOutcome::Failed;
     }
     std::optional<JournalContents> earlier;
-    if (!state.options.cbReprise) {
+    // A rehearsal's copy is new and its files are its own: it can double nothing.
+    if (!state.options.cbReprise && !state.rehearsal) {
         earlier = EarlierJournal(state);
         if (earlier && !earlier->finished && !InterruptedRunHeeded(state, *earlier))
             return RunOutcome::Refused;
@@ -382,8 +446,9 @@ RunOutcome btnImportationClick(RunState &state) {
             return RunOutcome::Refused;
         }
     }
-    if (op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
+    if (!state.rehearsal && op.AskConfirmation(FromUtf8("Avez-vous fermé Clinova ?"), 2, mbOui, mbNon) != mbOui)
         return RunOutcome::Refused;
+    RunReport report(state);
 
     RunOutcome outcome = RunOutcome::Refused;
     // The journal outlives the connection: its last commit, also on an error, is recorded.
@@ -394,6 +459,7 @@ RunOutcome btnImportationClick(RunState &state) {
     } detach{state};
     std::size_t stepsEnded = 0;
     bool stepsStarted = false;
+    bool files = false; // the run reads some file: it writes its report
     try {
         OpenTargetDatabase(state);
         bool ready = ReadyForTheSteps(state);
@@ -417,14 +483,15 @@ RunOutcome btnImportationClick(RunState &state) {
                 return backup == BackupOutcome::Interrupted ? RunOutcome::Interrupted : RunOutcome::Failed;
             }
             // What a killed run left half-written goes, now that the folder is this run's.
-            if (const int leftovers = RemoveLeftoverTemporaries(state.PathSources); leftovers > 0)
+            if (const int leftovers = RemoveLeftoverTemporaries(state.OutputPath("")); leftovers > 0)
                 op.AddToLog(FromUtf8("Fichiers temporaires laissés par une importation arrêtée, supprimés : ") +
                             std::to_string(leftovers));
             // A run that reads no file leaves the folder as it was.
-            const bool files = !TickedFileNames(state).empty();
+            files = !TickedFileNames(state).empty();
             if (files || resumed) {
                 journal = OpenJournal(state, resumed);
                 state.journal = journal.get();
+                report.CountBefore(state);
             }
             stepsStarted = true;
             RunTheSteps(state, stepsEnded);
@@ -432,6 +499,7 @@ RunOutcome btnImportationClick(RunState &state) {
                 TellNoFile(state);
                 outcome = RunOutcome::Refused;
             } else {
+                report.List(state);
                 for (const auto &line : RunSummaryLines(state))
                     op.AddToLog(line);
                 op.ProcessPendingMessages();
@@ -446,6 +514,8 @@ RunOutcome btnImportationClick(RunState &state) {
             state.db.CommitRetaining();
             op.ProcessPendingMessages();
         }
+        if (files)
+            report.Write(state, outcome);
         state.db.Close();
         op.ProcessPendingMessages();
     } catch (const std::exception &e) {
@@ -454,6 +524,8 @@ RunOutcome btnImportationClick(RunState &state) {
             journal.reset();
             TellHowToFinish(state, stepsEnded);
         }
+        if (files)
+            report.Write(state, RunOutcome::Failed);
         return RunOutcome::Failed;
     }
     return outcome;

@@ -1,5 +1,6 @@
 #include "run/PreflightCheck.h"
 
+#include "run/MigrationReport.h"
 #include "run/SourceFolder.h"
 
 #include "app/IdentifierList.h"
@@ -15,6 +16,7 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <map>
@@ -166,6 +168,7 @@ private:
         op_.SetWaitMessage(FromUtf8("Vérification ") + file);
         auto fileProblem = [&](const std::string &text) {
             op_.AddToLog(file + "/" + text);
+            count.problems.Note(ReasonKind::Failed, 0, text);
             ++count.fileProblems;
         };
         if (const EntryKind kind = KindOfEntry(Path(file)); kind != EntryKind::RegularFile) {
@@ -176,8 +179,10 @@ private:
         const FileSurvey survey = SurveyFile(Path(file));
         const bool utf8 = survey.utf8Line && options_.cbFichiersUTF8;
         DataLines lines(Path(file), utf8);
-        if (!CheckMandatoryColumns(op_, file, lines.Columns(), definition.mandatoryColumns))
+        if (!CheckMandatoryColumns(op_, file, lines.Columns(), definition.mandatoryColumns)) {
             ++count.fileProblems;
+            count.problems.Note(ReasonKind::Failed, 0, FromUtf8("colonnes obligatoires manquantes"));
+        }
         if (lines.Header().rfind("\xEF\xBB\xBF", 0) == 0 && !utf8)
             fileProblem(FromUtf8("l'en-tête commence par une marque d'ordre des octets (BOM) : "
                                  "le fichier n'est pas en Windows-1252"));
@@ -187,12 +192,14 @@ private:
             ++count.read;
             ++count.withProblems;
             op_.AddToLog(LineFailureLog(definition, number, UnmappedCharacterMessage(character)));
+            count.problems.Note(ReasonKind::Failed, number, UnmappedCharacterMessage(character));
         };
         lines.ForEach([&](const StepLine &line) {
             ++count.read;
             bool problem = false;
             auto lineProblem = [&](const char *column, const std::string &text) {
                 op_.AddToLog(LineFailureLog(definition, line.Number(), column + std::string(" : ") + text));
+                count.problems.Note(ReasonKind::Failed, line.Number(), column + std::string(" : ") + text);
                 problem = true;
             };
 
@@ -326,7 +333,23 @@ bool PreflightResult::Clean() const {
 
 PreflightResult CheckSourceFolder(Operator &op, const std::string &folder, const ImportOptions &options) {
     op.ClearLog();
-    return FolderCheck(op, folder, options).Run();
+    ReportFacts facts;
+    facts.kind = ReportFacts::Kind::Check;
+    facts.started = Now();
+    const auto started = std::chrono::steady_clock::now();
+    PreflightResult result = FolderCheck(op, folder, options).Run();
+    if (folder.empty())
+        return result;
+    facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    facts.folder = folder;
+    facts.outputFolder = folder;
+    facts.settings = ChangedSettings(options);
+    facts.check = &result;
+    std::string error;
+    result.report = WriteMigrationReport(facts, error);
+    if (result.report.empty())
+        op.AddToLog(FromUtf8("Rapport non écrit : ") + error);
+    return result;
 }
 
 } // namespace clinova

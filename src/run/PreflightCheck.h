@@ -2,9 +2,10 @@
 // The check of a source folder before an import: every file a run would read is read as its step reads it,
 // without any database, and what would go wrong is logged: missing mandatory columns, fields that would
 // not convert, references that no line of the folder resolves, and text that does not look like
-// Windows-1252. Nothing is written anywhere.
+// Windows-1252. Nothing is written but the report of the check (RAPPORT_IMPORTATION.html) into the folder.
 
 #include "app/ImportOptions.h"
+#include "app/LineReasons.h"
 #include "app/Operator.h"
 
 #include <string>
@@ -19,11 +20,13 @@ struct PreflightCount {
     int withProblems = 0; // data lines with at least one problem
     int fileProblems = 0; // problems of the whole file: missing columns, byte-order mark, UTF-8 text, NUL
                           // byte, a file its references point to that the folder lacks
+    LineReasons problems;     // every problem by its kind (those of the whole file at line 0)
 };
 
 struct PreflightResult {
     std::vector<PreflightCount> files; // in the order a run reads them
     bool interrupted = false;
+    std::string report; // the report written into the folder; empty when it could not be written (logged)
 
     bool Clean() const;
 };

@@ -153,9 +153,11 @@ TEST(guiResults, AfterTheSamplePracticeTheTableHoldsTheSummaryAndTheWrittenFiles
     ASSERT_NE(results.OpenButton(rejects), nullptr);
     QTest::mouseClick(results.OpenButton(rejects), Qt::LeftButton);
     QTest::mouseClick(results.FolderButton(rejects), Qt::LeftButton);
-    ASSERT_EQ(opened.size(), 2u);
+    QTest::mouseClick(results.ReportButton(), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(folder + QStringLiteral("REJETS_CLIENTS.TXT")));
     EXPECT_EQ(QDir(opened[1].toLocalFile()), QDir(folder));
+    EXPECT_EQ(opened[2], QUrl::fromLocalFile(folder + QStringLiteral("RAPPORT_IMPORTATION.html")));
     {
         // A file the system cannot open says so, in French.
         results.SetOpener([](const QUrl &) { return false; });
@@ -166,7 +168,7 @@ TEST(guiResults, AfterTheSamplePracticeTheTableHoldsTheSummaryAndTheWrittenFiles
     }
     Save(results, QStringLiteral("results-import.png"));
 
-    // The check of the same folder: its counts, its total, and no file written.
+    // The check of the same folder: its counts, its total, and its report the one file written.
     ModalAnswerer none({});
     QTest::mouseClick(Find<QPushButton>(sample.window, "btnCheckSources"), Qt::LeftButton);
     EXPECT_EQ(none.unexpected, 0);
@@ -176,8 +178,29 @@ TEST(guiResults, AfterTheSamplePracticeTheTableHoldsTheSummaryAndTheWrittenFiles
     EXPECT_EQ(table->horizontalHeaderItem(2)->text(), Utf8("à corriger"));
     EXPECT_EQ(CellText(table, 15, 0), QStringLiteral("Total"));
     EXPECT_EQ(CellText(table, 15, 2), QStringLiteral("17"));
-    EXPECT_TRUE(results.Files().isEmpty());
+    EXPECT_EQ(results.Files(), QStringList{folder + QStringLiteral("RAPPORT_IMPORTATION.html")});
+    EXPECT_TRUE(results.ReportButton()->isEnabled());
     Save(results, QStringLiteral("results-check.png"));
+}
+
+TEST(guiResults, TheRehearsalWritesNothingIntoTheDatabaseAndShowsItsResultsAndItsReport) {
+    SampleInWindow sample;
+    {
+        // No question: the copy is the rehearsal's own. The end of the import is the one box.
+        ModalAnswerer answerer({PressKey(Qt::Key_Return)});
+        QTest::mouseClick(Find<QPushButton>(sample.window, "btnRepetition"), Qt::LeftButton);
+        ASSERT_EQ(answerer.texts.size(), 1u);
+        EXPECT_TRUE(answerer.texts[0].contains(Utf8("Fin de l'opération d'importation")));
+    }
+    EXPECT_EQ(sample.database.Scalar("select count(*) from CLIENTS"), "0");
+    ResultsWindow &results = sample.window.Results();
+    ASSERT_TRUE(results.isVisible());
+    ASSERT_EQ(results.Table()->rowCount(), 15);
+    EXPECT_EQ(CellText(results.Table(), 1, 2), QStringLiteral("37"));
+    const QString folder = QString::fromStdString(sample.window.State().PathSources);
+    EXPECT_TRUE(results.Files().contains(folder + QStringLiteral("REPETITION/RAPPORT_IMPORTATION.html")));
+    EXPECT_TRUE(results.ReportButton()->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>(sample.window, "edPathNameDatabase")->text().toStdString(), sample.database.Path());
 }
 
 TEST(guiResults, AnInterruptedStepIsMarkedInTheTableAndInTheLog) {

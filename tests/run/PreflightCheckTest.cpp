@@ -236,7 +236,7 @@ TEST(PreflightCheck, FlagsFilesThatAreNotWindows1252Text) {
     EXPECT_EQ(c.op.log.back(), "0 ligne(s) à corriger, 5 problème(s) de fichier");
 }
 
-TEST(PreflightCheck, ReadsOnlyTheTickedFilesChangesNothingAndStopsWhenInterrupted) {
+TEST(PreflightCheck, ReadsOnlyTheTickedFilesWritesOnlyItsReportAndStopsWhenInterrupted) {
     Check c;
     c.Write("VILLES.TXT", {"CODE_POSTAL\tVILLE", "17000\tLa Rochelle"});
     c.Write("CATEGORIES_ACTES.TXT", {"ID_CATEGORIE\tLIBELLE_CATEGORIE", "un\tConsultations"});
@@ -255,6 +255,9 @@ TEST(PreflightCheck, ReadsOnlyTheTickedFilesChangesNothingAndStopsWhenInterrupte
     std::map<std::string, std::string> after;
     for (const auto &entry : std::filesystem::directory_iterator(c.dir.path()))
         after[entry.path().filename().string()] = c.dir.Read(entry.path().filename().string());
+    EXPECT_EQ(result.report, c.dir.File("RAPPORT_IMPORTATION.html"));
+    EXPECT_NE(after["RAPPORT_IMPORTATION.html"].find("<td>VILLES.TXT</td><td class=\"n\">1</td>"), std::string::npos);
+    after.erase("RAPPORT_IMPORTATION.html");
     EXPECT_EQ(after, before);
 
     c.op.interruptAtWaitMessage = "Vérification VILLES.TXT";

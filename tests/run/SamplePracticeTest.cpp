@@ -2,8 +2,10 @@
 // the sample catalogue, with examples/users.txt and both duplicate checks. The expected numbers are the
 // deliberate content of the sample; each is explained where it is given.
 #include "run/ImportRun.h"
+#include "run/MigrationReport.h"
 #include "run/PreflightCheck.h"
 #include "app/RunState.h"
+#include "app/RunSummary.h"
 #include "run/SourceFolder.h"
 #include "import/catalogue/SampleCatalogue.h"
 #include "normalized/NormalizedFile.h"
@@ -13,6 +15,8 @@
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
+
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <filesystem>
@@ -79,6 +83,63 @@ const std::map<std::string, std::set<int>> kFailedLines = {
     {"RELANCES.TXT", {63}},       // the reminder of EV0066 on 30/02/2024
     {"RENDEZ_VOUS.TXT", {6}},     // an appointment at 24:00
 };
+
+// The report read back as XML: what its tables hold, and its headings, list items and paragraphs in order.
+struct ReadReport {
+    std::map<std::string, std::vector<std::vector<std::string>>> tables; // by class: rows of cell texts
+    std::vector<std::pair<std::string, std::string>> blocks;            // h2, h3, li, p: element and text
+    std::vector<std::string> external;                                  // what the page would load from elsewhere
+    std::string error;
+
+    explicit ReadReport(const std::string &path) {
+        QXmlStreamReader xml(QByteArray::fromStdString(ReadWholeFile(path)));
+        std::string table;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const std::string name = xml.name().toString().toStdString();
+            for (const auto &attribute : xml.attributes()) {
+                const QString value = attribute.value().toString();
+                if ((attribute.name() == u"src" || attribute.name() == u"href") && value.contains(u':'))
+                    external.push_back(value.toStdString());
+            }
+            if (name == "script" || name == "link" || name == "img" || name == "iframe")
+                external.push_back(name);
+            if (name == "table") {
+                table = xml.attributes().value("class").toString().toStdString();
+            } else if (name == "tr") {
+                tables[table].emplace_back();
+            } else if (name == "td" || name == "th") {
+                tables[table].back().push_back(
+                    xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified().toStdString());
+            } else if (name == "h2" || name == "h3" || name == "li" || name == "p") {
+                blocks.emplace_back(name,
+                                    xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified().toStdString());
+            }
+        }
+        if (xml.hasError())
+            error = xml.errorString().toStdString() + " at line " + std::to_string(xml.lineNumber());
+    }
+    // The row of that class whose first cell is name.
+    const std::vector<std::string> *Row(const std::string &cls, const std::string &name) const {
+        const auto found = tables.find(cls);
+        if (found == tables.end())
+            return nullptr;
+        for (const auto &row : found->second)
+            if (!row.empty() && row[0] == name)
+                return &row;
+        return nullptr;
+    }
+};
+
+// "12 345" as the report writes it, back to a number.
+long long ReportNumber(const std::string &text) {
+    std::string digits;
+    for (const char c : text)
+        if (std::isdigit(static_cast<unsigned char>(c)) || c == '-')
+            digits += c;
+    return digits.empty() ? -1 : std::stoll(digits);
+}
 
 class SamplePractice : public ::testing::Test {
 protected:
@@ -258,6 +319,53 @@ TEST_F(SamplePractice, IgnoredFilesHoldEveryLineLeftAsideInOrderWithItsReason) {
     }
     EXPECT_EQ(total, 53);
     EXPECT_TRUE(someReasons.empty());
+}
+
+TEST_F(SamplePractice, ReportSaysWhatTheSummaryAndTheDatabaseSayAndEveryLineNotImported) {
+    const ReadReport report(run_->folder + "/" + ReportFileName());
+    ASSERT_EQ(report.error, "");
+    EXPECT_EQ(report.external, std::vector<std::string>{}) << "the page loads nothing from elsewhere";
+    EXPECT_NE(std::find(run_->state.writtenFiles.begin(), run_->state.writtenFiles.end(),
+                        run_->state.PathSources + ReportFileName()),
+              run_->state.writtenFiles.end());
+
+    // Per file, the summary's numbers in the summary's columns.
+    const auto columns = ShownSummaryColumns(run_->state.summaries);
+    for (const StepSummary &s : run_->state.summaries) {
+        const auto *row = report.Row("files", ToUtf8(s.fileName));
+        ASSERT_NE(row, nullptr) << s.fileName;
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            EXPECT_EQ(ReportNumber(row->at(c + 1)), s.*(columns[c].count)) << s.fileName << " " << columns[c].plural;
+    }
+    // Per table, the rows the database holds now; the new database held no client before.
+    const auto &tables = report.tables.at("tables");
+    EXPECT_GT(tables.size(), 20u);
+    for (const auto &row : tables) {
+        if (row[0] == "Table")
+            continue;
+        EXPECT_EQ(ReportNumber(row[2]), run_->Rows("\"" + row[0] + "\"")) << row[0];
+    }
+    EXPECT_EQ(ReportNumber(report.Row("tables", "CLIENTS")->at(1)), 0);
+
+    // Every failed line under its file's heading in "Lignes en échec", every line left aside counted under
+    // "Lignes laissées de côté", each by the numbers of its group.
+    std::map<std::string, std::set<int>> failed;
+    std::map<std::string, int> skipped;
+    std::string section, file;
+    for (const auto &[element, text] : report.blocks) {
+        if (element == "h2")
+            section = text;
+        if (element == "h3")
+            file = text.substr(0, text.find(' '));
+        std::smatch m;
+        if (section == "Lignes en échec" && element == "li" && std::regex_match(text, m, std::regex(R"(ligne (\d+) : .+)")))
+            failed[file].insert(std::stoi(m[1]));
+        if (section == "Lignes laissées de côté" && element == "p" && std::regex_match(text, m, std::regex(R"((\d+) × .+)")))
+            skipped[file] += std::stoi(m[1]);
+    }
+    EXPECT_EQ(failed, kFailedLines);
+    for (const StepSummary &s : run_->state.summaries)
+        EXPECT_EQ(skipped[ToUtf8(s.fileName)], s.skipped) << s.fileName;
 }
 
 TEST_F(SamplePractice, PreflightCheckFindsEveryDeliberatelyBadLineAndNothingElse) {

@@ -281,7 +281,7 @@ void doImportationAnimaux(RunState &state) {
         // A resume finds the rows the interrupted run wrote as it wrote them: prepared already, if it had begun.
         if (LinesDoneBefore(state, "ANIMAUX.TXT") == 0)
             PrepareAnimalDeduplication(db);
-        report.emplace(state.SourcePath("DOUBLONS_ANIMAUX.TXT"), HeaderLine(state.SourcePath("ANIMAUX.TXT")));
+        report.emplace(state.OutputPath("DOUBLONS_ANIMAUX.TXT"), HeaderLine(state.SourcePath("ANIMAUX.TXT")));
     };
     AnimalLineImport work(state, QAni, QPoids, QFind, passports, report);
     RunImportStep(

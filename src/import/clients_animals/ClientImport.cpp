@@ -334,7 +334,7 @@ void doImportationClients(RunState &state) {
         // A resume finds the rows the interrupted run wrote as it wrote them: prepared already, if it had begun.
         if (LinesDoneBefore(state, "CLIENTS.TXT") == 0)
             PrepareClientDeduplication(db);
-        report.emplace(state.SourcePath("DOUBLONS_CLIENTS.TXT"), HeaderLine(state.SourcePath("CLIENTS.TXT")));
+        report.emplace(state.OutputPath("DOUBLONS_CLIENTS.TXT"), HeaderLine(state.SourcePath("CLIENTS.TXT")));
     };
     ClientLineImport work(state, QClient, QFind, IBProcUpdateCallerID, loyalty, demo, report);
     RunImportStep(

@@ -79,7 +79,7 @@ public:
         std::string header;
         LineReader reader(state_.SourcePath(kFileName));
         reader.Next(header);
-        report_.emplace(state_.SourcePath("DOUBLONS_CONSULTATIONS.TXT"), header);
+        report_.emplace(state_.OutputPath("DOUBLONS_CONSULTATIONS.TXT"), header);
     }
 
     void CloseDuplicatesReport() {
