@@ -21,7 +21,7 @@ case "${1:-}" in
     # The POSIX thread model: the engine uses std::thread and std::mutex. The Firebird headers come from
     # firebird-dev, GoogleTest's sources from googletest: both built here for Windows.
     packages=(g++-mingw-w64-x86-64-posix cmake firebird-dev libcli11-dev libfmt-dev libxxhash-dev googletest
-        wine64 zip)
+        wine64 zip unzip)
     ;;
 *)
     # The tests (a Firebird server, GoogleTest, a real X display, clang's fuzzer) and the package's check.
