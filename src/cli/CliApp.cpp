@@ -185,7 +185,8 @@ int Cli::Run(const std::vector<std::string> &args) {
     app.add_option("--log", common_.logFile, "also write the log lines to this file");
     app.add_flag("--yes", common_.yes, "answer Oui to the questions");
     // The number is CMake's project version, the one the packages and the window carry.
-    app.set_version_flag("--version", std::string("clinova-import ") + CLINOVA_VERSION, "affiche la version et s'arrête");
+    app.set_version_flag("--version", std::string("clinova-import ") + CLINOVA_VERSION,
+                         "affiche la version et s'arrête");
 
     std::function<int()> action;
     auto *create = app.add_subcommand("create-database", "create an empty target database from the schema");
