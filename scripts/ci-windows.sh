@@ -2,11 +2,11 @@
 # CI's Windows stage: cross-builds the command line and its unit tests that need no database
 # (scripts/build-windows.sh --tests), then runs under Wine (Debian's wine64): the unit tests, --help,
 # generate-test-files, and check of the sample practice, whose findings and exit status must be the Linux
-# build's, byte for byte. The whole stage is stopped after LIMIT seconds (default 900), and fails then.
+# build's, byte for byte. The whole stage is stopped after LIMIT seconds (default 1200), and fails then.
 #   scripts/ci-windows.sh [LIMIT] [LINUX_CLINOVA_IMPORT]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-limit=${1:-900}
+limit=${1:-1200}
 linux_tool=${2:-$root/build/src/cli/clinova-import}
 if [ "${CLINOVA_WINDOWS_STAGE:-}" != 1 ]; then
     # Without --foreground the signal reaches the whole process group: the build or Wine too.
