@@ -14,7 +14,7 @@ tests=OFF
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} -DCLINOVA_BUILD_TESTS=$tests >/dev/null
 targets=(--target clinova-import)
-[ $tests = ON ] && targets+=(--target test_normalized --target test_document)
+[ $tests = ON ] && targets+=(--target test_normalized --target test_document --target test_app --target test_run)
 cmake --build "$build" -j"${JOBS:-2}" "${targets[@]}"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")

@@ -36,12 +36,16 @@ wine=/usr/lib/wine/wine64
 program=$(ls -d "$work"/clinova-import-*/)clinova-import.exe
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
-for test in test_normalized test_document; do
+for test in test_normalized test_document test_app test_run; do
     echo "== $test.exe under Wine"
     # The tests write their temporary files under Wine's own temporary folder.
     "$wine" "$build/tests/${test#test_}/$test.exe" >"$work/$test.log" 2>&1 || { cat "$work/$test.log"; fail "$test.exe"; }
     tail -1 "$work/$test.log"
 done
+
+echo "== --version"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ "$("$wine" "$program" --version)" = "clinova-import $version" ] || fail "--version is not clinova-import $version"
 
 echo "== --help"
 "$wine" "$program" --help >"$work/help.txt" || fail "--help"
