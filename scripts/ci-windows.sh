@@ -67,6 +67,20 @@ CLINOVA_FBCLIENT='C:\nowhere\fbclient.dll' "$wine" "$program" test-access --data
 grep -q '^message: .*fbclient.dll.* introuvable.*C:\\nowhere\\fbclient.dll' "$work/access.err" ||
     { cat "$work/access.err"; fail "the message does not name where the client was looked for"; }
 
+echo "== Ctrl+C during a check"
+# Wine turns the signal into the console's Ctrl+C event: the check stops after its line, with the status of an
+# interrupted action.
+mkdir -p "$work/big"
+awk 'NR == 1 { print; next } { rows[NR] = $0 } END { for (i = 0; i < 20000; i++) for (r in rows) print rows[r] }' \
+    "$root/examples/practice/CLIENTS.TXT" >"$work/big/CLIENTS.TXT"
+"$wine" "$program" check --source "Z:${work//\//\\}\\big" >"$work/big.out" 2>&1 &
+checking=$!
+for _ in $(seq 300); do [ -s "$work/big.out" ] && break; sleep 0.1; done
+kill -INT $checking
+status=0
+wait $checking || status=$?
+[ $status -eq 130 ] || fail "check ended with $status after Ctrl+C, not 130"
+
 echo "== check of the sample practice, against the Linux build"
 cd "$(dirname "$program")"
 linux_status=0
