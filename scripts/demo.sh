@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, creates an embedded target database and imports the sample practice
-# of examples/practice/, printing the log.
+# Installs what is missing, builds the two programs (not the tests), creates an embedded target database and
+# imports the sample practice of examples/practice/, printing the log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+"$root/scripts/install-deps.sh" --programs
+"$root/scripts/build.sh" -DCLINOVA_BUILD_TESTS=OFF -DCLINOVA_BUILD_BENCH=OFF
 tool="${BUILD_DIR:-$root/build}/src/cli/clinova-import"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -21,7 +21,8 @@ if [ "${1:-}" = "--sanitize" ]; then
     # A report of undefined behaviour fails its test instead of scrolling by.
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
-"$root/scripts/build.sh" "${extra[@]}"
+# The tests and the benchmark are built even in a folder the demo or the package configured without them.
+"$root/scripts/build.sh" -DCLINOVA_BUILD_TESTS=ON -DCLINOVA_BUILD_BENCH=ON "${extra[@]}"
 cd "$BUILD_DIR"
 # Every test must pass the first time, except those labelled "retry" (a stopped server can hold its file for a
 # moment): they run once more when they fail.

@@ -186,6 +186,9 @@ int Cli::Run(const std::vector<std::string> &args) {
     app.add_option("--users", common_.usersFile, "the users correspondence (IDUserClinova=IDUtilisateurSource)");
     app.add_option("--log", common_.logFile, "also write the log lines to this file");
     app.add_flag("--yes", common_.yes, "answer Oui to the questions");
+    // The number is CMake's project version, the one the packages and the window carry.
+    app.set_version_flag("--version", std::string("clinova-import ") + CLINOVA_VERSION,
+                         "affiche la version et s'arrête");
 
     std::function<int()> action;
     auto *create = app.add_subcommand("create-database", "create an empty target database from the schema");
@@ -263,6 +266,9 @@ int Cli::Run(const std::vector<std::string> &args) {
         app.parse(reversed);
     } catch (const CLI::CallForHelp &e) {
         out_ << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForVersion &e) {
+        out_ << e.what() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError &e) {
         return Usage(e.what());

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #define CLINOVA_ISATTY _isatty
@@ -44,9 +45,25 @@ void Signalled(int signal) {
 }
 
 #ifdef _WIN32
-extern "C" void OnSignal(int signal) {
-    std::signal(signal, OnSignal);
-    Signalled(signal);
+// Called on a thread of its own for each console event: Ctrl+C and Ctrl+Break as SIGINT, the console closed or
+// the session ending as SIGTERM.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        Signalled(SIGINT);
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        Signalled(SIGTERM);
+        // The system ends the process as soon as this returns: the run has the few seconds it allows to stop
+        // after its current line and save its lists.
+        Sleep(4500);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 #endif
 
@@ -59,8 +76,12 @@ void PrepareProcess() {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
 #ifdef _WIN32
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+    // The log lines and messages are UTF-8, as on Linux: the console shows their accents in that code page.
+    // Written as they are, "\n" included, so that what is redirected to a file is the same on both systems.
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else
     // Blocked in this thread before any other exists, so blocked in every thread the program and the client
     // library start: the signals stay pending until the watcher takes them, and no handler ever runs.

@@ -1,6 +1,11 @@
 #include "database/FbClient.h"
 
+#include "normalized/Win1252.h"
+
 #include <iberror.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -29,14 +34,124 @@ bool DatabaseError::ConnectionLost() const {
 
 namespace clinova::fb {
 
+#ifdef _WIN32
+
+namespace {
+
+// On Windows the client library is the practice's own fbclient.dll, that of its Firebird server's version,
+// loaded when the program first needs it.
+using GetMasterFunction = Firebird::IMaster *(ISC_EXPORT *)();
+
+std::string Utf8Of(const std::wstring &text) {
+    if (text.empty())
+        return {};
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring Environment(const wchar_t *name) {
+    wchar_t value[32768];
+    const DWORD length = GetEnvironmentVariableW(name, value, 32768);
+    return length > 0 && length < 32768 ? std::wstring(value, length) : std::wstring();
+}
+
+std::wstring InFolder(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder + L"fbclient.dll";
+}
+
+// The places, in order: beside the program; CLINOVA_FBCLIENT (the library or its folder); the Firebird
+// installation FIREBIRD names; the folders Firebird's installer uses, newest version first; the system's own
+// search (the installer may copy the library into the system folder).
+std::vector<std::wstring> ClientCandidates() {
+    std::vector<std::wstring> places;
+    wchar_t program[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        std::wstring folder(program, length);
+        folder.erase(folder.find_last_of(L"\\/") + 1);
+        places.push_back(InFolder(folder));
+    }
+    if (const std::wstring chosen = Environment(L"CLINOVA_FBCLIENT"); !chosen.empty()) {
+        const DWORD attributes = GetFileAttributesW(chosen.c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        places.push_back(folder ? InFolder(chosen) : chosen);
+    }
+    if (const std::wstring root = Environment(L"FIREBIRD"); !root.empty())
+        places.push_back(InFolder(root));
+    std::wstring programFiles = Environment(L"ProgramFiles");
+    if (programFiles.empty())
+        programFiles = L"C:\\Program Files";
+    for (const wchar_t *version : {L"5_0", L"4_0", L"3_0"})
+        places.push_back(InFolder(programFiles + L"\\Firebird\\Firebird_" + version));
+    places.push_back(L"fbclient.dll");
+    return places;
+}
+
+Firebird::IMaster *LoadMaster() {
+    std::string tried;
+    const auto note = [&tried](const std::wstring &place, const char *why) {
+        tried += (tried.empty() ? "" : " ; ") + Utf8Of(place) + why;
+    };
+    for (const std::wstring &place : ClientCandidates()) {
+        const bool searched = place.find_first_of(L"\\/") == std::wstring::npos;
+        if (!searched && GetFileAttributesW(place.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            note(place, "");
+            continue;
+        }
+        // The library's own dependencies are looked for in its folder first.
+        HMODULE library = searched ? LoadLibraryW(place.c_str())
+                                   : LoadLibraryExW(place.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        if (!library) {
+            note(place, searched                                 ? " (recherche du système)"
+                        : GetLastError() == ERROR_BAD_EXE_FORMAT ? " (32 bits : il faut le client 64 bits)"
+                                                                 : " (ne se charge pas)");
+            continue;
+        }
+        if (auto get = reinterpret_cast<GetMasterFunction>(
+                reinterpret_cast<void *>(GetProcAddress(library, "fb_get_master_interface"))))
+            return get();
+        FreeLibrary(library);
+        note(place, " (pas le client de Firebird 3 ou plus récent)");
+    }
+    throw DatabaseError(
+        FromUtf8("La bibliothèque cliente de Firebird (fbclient.dll) est introuvable. Cherchée : " + tried +
+                 ". La copier à côté de clinova-import.exe, ou donner son chemin dans la "
+                 "variable d'environnement CLINOVA_FBCLIENT."),
+        0);
+}
+
+std::atomic<Firebird::IMaster *> loadedMaster{nullptr};
+
+} // namespace
+
+Firebird::IMaster *Master() {
+    static Firebird::IMaster *master = LoadMaster();
+    loadedMaster.store(master);
+    return master;
+}
+
+#else
+
 Firebird::IMaster *Master() {
     static Firebird::IMaster *master = Firebird::fb_get_master_interface();
     return master;
 }
 
+#endif
+
 Firebird::IUtil *Util() { return Master()->getUtilInterface(); }
 
 void ShutdownClient() noexcept {
+#ifdef _WIN32
+    // A program that never reached the database has no client to shut down.
+    if (loadedMaster.load() == nullptr)
+        return;
+#endif
     QuietStatus status;
     Firebird::IProvider *dispatcher = Master()->getDispatcher();
     dispatcher->shutdown(status.get(), 0, fb_shutrsn_app_stopped);

@@ -565,6 +565,11 @@ QWidget *TFMain::BuildLogPage() {
 QWidget *TFMain::BuildHelpPage() {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
+    // The whole version, that of the packages; the header shows its build number only.
+    auto *version = new QLabel(Utf8("ClinovaImportation, version ") + QStringLiteral(CLINOVA_VERSION), page);
+    version->setObjectName(QStringLiteral("lbVersionOutil"));
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(version);
     auto *help = new QPlainTextEdit(page);
     help->setObjectName(QStringLiteral("Memo2"));
     help->setPlainText(Utf8("dédoublonable clients\n"

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
 
 using namespace clinova;
 
@@ -64,6 +66,20 @@ TEST(Cli, UsageErrors) {
         const auto run = Cli({"test-access", "--database", empty});
         EXPECT_EQ(run.status, kExitUsage);
         EXPECT_TRUE(run.Said("--database attend le chemin de la base de données")) << run.err;
+    }
+}
+
+// The version the program gives is the one project() sets, whatever command or option comes with it.
+TEST(Cli, VersionIsTheProjectVersion) {
+    std::ifstream cmake(std::string(CLINOVA_SOURCE_DIR) + "/CMakeLists.txt");
+    const std::string text(std::istreambuf_iterator<char>(cmake), {});
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(text, match, std::regex(R"(project\(ClinovaImportation VERSION ([0-9.]+))")));
+    for (const auto &args : std::vector<std::vector<std::string>>{{"--version"}, {"check", "--version"}}) {
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitOk);
+        EXPECT_EQ(run.out, "clinova-import " + match[1].str() + "\n");
+        EXPECT_EQ(run.err, "");
     }
 }
 

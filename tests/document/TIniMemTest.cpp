@@ -129,6 +129,7 @@ TEST(TIniMem, UpdateFileWritesTheText) {
     std::stringstream content;
     content << in.rdbuf();
     EXPECT_EQ(content.str(), "[A]\r\nx=1\r\n\r\n");
+    in.close(); // Windows removes no open file
     std::filesystem::remove(path);
 
     ini.SetFileName((path / "no" / "such" / "folder.ini").string());

@@ -74,6 +74,10 @@ TEST(guiMainWindow, DefaultsAndDisabledStateAtStartUp) {
     build.toInt(&number);
     EXPECT_TRUE(number) << build.toStdString();
     EXPECT_EQ(Find<QLabel>(window, "lbVersion")->text(), build);
+    // The "Aide" page gives the whole version, whose last number is that build number.
+    const QString whole = Find<QLabel>(window, "lbVersionOutil")->text();
+    EXPECT_TRUE(whole.startsWith(QStringLiteral("ClinovaImportation, version ")) && whole.endsWith("." + build))
+        << whole.toStdString();
     EXPECT_NE(window.minimumSize(), window.maximumSize()) << "the window can be resized to the screen";
 
     // Every setting has its control, holding its default, read back through the widgets.
