@@ -338,7 +338,8 @@ PreflightResult CheckSourceFolder(Operator &op, const std::string &folder, const
     facts.started = Now();
     const auto started = std::chrono::steady_clock::now();
     PreflightResult result = FolderCheck(op, folder, options).Run();
-    if (folder.empty())
+    // A folder without any of the files keeps nothing of the check.
+    if (folder.empty() || result.files.empty())
         return result;
     facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     facts.folder = folder;

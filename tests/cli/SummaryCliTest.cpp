@@ -30,6 +30,8 @@ TEST(SummaryCli, TheFeeScheduleWithoutTauxTvaIsMarkedAndEndsWithStatusThree) {
     EXPECT_EQ(summary, "Résumé de l'importation :\n"
                        "VILLES.TXT        2 lues  2 importées  0 doublon  0 ignorée  0 en échec  T\n"
                        "TARIFS_ACTES.TXT  non importé : colonnes obligatoires manquantes\n"
-                       "Total             2 lues  2 importées  0 doublon  0 ignorée  0 en échec  T\n")
-        << "no file written: the towns keep no list";
+                       "Total             2 lues  2 importées  0 doublon  0 ignorée  0 en échec  T\n"
+                       "Fichiers écrits dans " + dir.File("source") + "/ :\n"
+                       "  RAPPORT_IMPORTATION.html\n")
+        << "the report alone: the towns keep no list";
 }
