@@ -62,6 +62,8 @@ int ExitStatusOf(RunOutcome outcome) {
     case RunOutcome::Refused:
     case RunOutcome::Failed:
         return kExitRefused;
+    case RunOutcome::InternalError:
+        return kExitInternalError;
     }
     return kExitRefused;
 }
@@ -347,7 +349,9 @@ int Cli::Import() {
             watch.emplace(err_);
         outcome = btnImportationClick(state);
     }
-    if ((outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) && ResumableImportIn(state.PathSources))
+    if ((outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed ||
+         outcome == RunOutcome::InternalError) &&
+        ResumableImportIn(state.PathSources))
         op_.ShowMessage(FromUtf8("Pour terminer l'importation : ") + FromArgument(ResumeCommand()));
     // A signal that cut the connection to a server that no longer answered: the run ended on it.
     if (outcome == RunOutcome::Failed && InterruptSignal() != 0)

@@ -1,6 +1,7 @@
 #include "run/ImportRun.h"
 
 #include "app/CorrespondenceFiles.h"
+#include "app/CorrespondenceTable.h"
 #include "app/DatabaseActions.h"
 #include "app/ImportJournal.h"
 #include "app/ImportStep.h"
@@ -36,7 +37,7 @@ void ResetRunState(RunState &state) {
     state.DatabaseBuild = 0;
     state.IDDefaultUser = -1;
     state.LoginDefaultUser.clear();
-    state.lists.Clear();
+    ClearRunLists(state);
     state.summaries.clear();
     state.writtenFiles.clear();
     state.failuresOutsideFiles = 0;
@@ -454,7 +455,7 @@ RunOutcome btnImportationClick(RunState &state) {
             journal.reset();
             TellHowToFinish(state, stepsEnded);
         }
-        return RunOutcome::Failed;
+        return dynamic_cast<const ProgramError *>(&e) ? RunOutcome::InternalError : RunOutcome::Failed;
     }
     return outcome;
 }
