@@ -192,7 +192,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
 
     JournalContents contents;
     JournalContents::Record record; // what the record being read adds, kept once its closing line is read
-    std::optional<std::uint64_t> awaiting; // a record closed, its commit's end not read yet
+    bool awaiting = false;   // a record closed, its commit's end not read yet
+    std::uint64_t closed = 0; // that record's number
     bool headerDone = false;
     std::size_t recordStart = magic.size();
     std::size_t start = magic.size();
@@ -215,7 +216,6 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
             const std::string &kind = f[0];
             if (awaiting) {
                 // A closed record is followed by the end of its commit and nothing else.
-                const std::uint64_t closed = awaiting.value_or(0);
                 if ((kind != "V" && kind != "X") || f.size() != 2 || std::stoull(f[1]) != closed)
                     throw altered(closed);
                 if (kind == "V") {
@@ -226,7 +226,7 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                     contents.pendingText.clear();
                 }
                 contents.text = bytes.substr(0, next);
-                awaiting.reset();
+                awaiting = false;
                 recordStart = next;
             } else if (kind == "P" && f.size() == 3) {
                 const std::uint64_t number = std::stoull(f[1]);
@@ -238,7 +238,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 contents.pendingText = bytes.substr(recordStart, next - recordStart);
                 contents.pendingNumber = number;
                 record = {};
-                awaiting = number;
+                awaiting = true;
+                closed = number;
             } else if (kind == "O" && f.size() == 3 && !headerDone) {
                 contents.options.emplace_back(f[1], f[2]);
             } else if (kind == "F" && !headerDone) {
