@@ -317,7 +317,7 @@ ImportResult Import(const std::string &source, const std::string &work, const Ro
             std::cout << fmt::format("  {:<20} {:>8} lines imported in {:7.2f} s  {:>9.0f} rows/s\n", s.fileName,
                                      s.imported, s.seconds, s.seconds > 0 ? s.imported / s.seconds : 0.0);
     }
-    if (outcome == RunOutcome::Failed || outcome == RunOutcome::Refused)
+    if (outcome == RunOutcome::Failed || outcome == RunOutcome::Refused || outcome == RunOutcome::InternalError)
         std::cout << "import did not run to its end\n";
     std::filesystem::remove_all(copy);
     return r;

@@ -112,6 +112,12 @@ void EndActionOnError(RunState &state, const std::exception &error) {
     }
     state.op.ProcessPendingMessages();
     const std::string text = error.what();
+    if (dynamic_cast<const ProgramError *>(&error)) {
+        state.op.ShowMessage(FromUtf8("Erreur interne du programme, l'action est arrêtée : ") + text +
+                             FromUtf8("#Les lignes validées jusque-là restent dans la base ; merci de signaler "
+                                      "cette erreur."));
+        return;
+    }
     // An error of the database names what failed before the server's own, often English, words.
     if (dynamic_cast<const DatabaseError *>(&error) && !IsDatabaseFailureText(text))
         state.op.ShowMessage(DatabaseErrorLeadIn() + text);

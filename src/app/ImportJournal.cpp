@@ -1,6 +1,7 @@
 #include "app/ImportJournal.h"
 
-#include "app/RunState.h"
+#include "app/CorrespondenceTable.h"
+#include "app/JournalFormat.h"
 #include "database/Statement.h"
 #include "normalized/Errors.h"
 #include "normalized/Win1252.h"
@@ -8,12 +9,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
-
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 #ifdef _WIN32
 #include <process.h>
@@ -23,6 +20,8 @@
 
 namespace clinova {
 
+using namespace journal_format;
+
 namespace {
 
 constexpr const char *kMagic = "JOURNAL_IMPORTATION\t2";
@@ -31,167 +30,6 @@ constexpr const char *kFinished = "FIN";
 // The server's address is not among them: a server restarted after the crash may listen elsewhere.
 constexpr const char *kNotShaping[] = {"cbReprise", "cbSauvegardeAvant", "edPathSauvegarde", "cbCommitParLigne",
                                       "RadioButtonLocal", "RadioButtonIP", "edIP1", "edIP2", "edIP3", "edIP4"};
-
-// Every list a later step reads, by the name the journal gives it.
-struct JournaledList {
-    const char *name;
-    IdentifierList *(*ids)(RunState &) = nullptr;
-    TIntegerList *(*ints)(RunState &) = nullptr;
-    std::vector<std::string> *(*texts)(RunState &) = nullptr;
-};
-
-#define CLINOVA_IDS(path, name) JournaledList{name, [](RunState &s) { return &s.path; }, nullptr, nullptr}
-#define CLINOVA_INTS(path, name) JournaledList{name, nullptr, [](RunState &s) { return &s.path; }, nullptr}
-#define CLINOVA_TEXTS(path, name) JournaledList{name, nullptr, nullptr, [](RunState &s) { return &s.path; }}
-
-const std::vector<JournaledList> &JournaledLists() {
-    static const std::vector<JournaledList> lists = {
-        CLINOVA_IDS(lists.fSourceIDClientList, "fSourceIDClientList"),
-        CLINOVA_INTS(lists.fDatabaseIDClientList, "fDatabaseIDClientList"),
-        CLINOVA_IDS(lists.fSourceIDAnimalList, "fSourceIDAnimalList"),
-        CLINOVA_INTS(lists.fDatabaseIDAnimalList, "fDatabaseIDAnimalList"),
-        CLINOVA_INTS(lists.fDatabaseIDClientOfIDAnimalList, "fDatabaseIDClientOfIDAnimalList"),
-        CLINOVA_IDS(lists.fSourceIDConsultList, "fSourceIDConsultList"),
-        CLINOVA_INTS(lists.fDatabaseIDConsultList, "fDatabaseIDConsultList"),
-        CLINOVA_IDS(lists.fSourceIDEventList, "fSourceIDEventList"),
-        CLINOVA_INTS(lists.fDatabaseIDEventList, "fDatabaseIDEventList"),
-        CLINOVA_IDS(lists.fSourceIDRelanceList, "fSourceIDRelanceList"),
-        CLINOVA_INTS(lists.fDatabaseIDRelanceList, "fDatabaseIDRelanceList"),
-        CLINOVA_IDS(lists.fPreviousSourceIDAnimalList, "fPreviousSourceIDAnimalList"),
-        CLINOVA_IDS(lists.fSourceIDNewAnimalList, "fSourceIDNewAnimalList"),
-        CLINOVA_TEXTS(lists.fEventModelLabelList, "fEventModelLabelList"),
-        CLINOVA_TEXTS(lists.fEventModelCategoryList, "fEventModelCategoryList"),
-        CLINOVA_TEXTS(fSourceIDUserList, "fSourceIDUserList"),
-        CLINOVA_INTS(fDatabaseIDUserList, "fDatabaseIDUserList"),
-        CLINOVA_IDS(fSourceIDContactList, "fSourceIDContactList"),
-        CLINOVA_INTS(fDatabaseIDContactList, "fDatabaseIDContactList"),
-        CLINOVA_TEXTS(fContactNameList, "fContactNameList"),
-    };
-    return lists;
-}
-
-#undef CLINOVA_IDS
-#undef CLINOVA_INTS
-#undef CLINOVA_TEXTS
-
-// The lists are only read here; the accessors take the state as the steps hold it.
-int LengthOf(const JournaledList &list, const RunState &state) {
-    RunState &s = const_cast<RunState &>(state);
-    if (list.ids)
-        return list.ids(s)->Count();
-    if (list.ints)
-        return list.ints(s)->Count();
-    return static_cast<int>(list.texts(s)->size());
-}
-
-std::string ItemOf(const JournaledList &list, const RunState &state, int i) {
-    RunState &s = const_cast<RunState &>(state);
-    if (list.ids)
-        return std::string((*list.ids(s))[i]);
-    if (list.ints)
-        return std::to_string(list.ints(s)->Get(i));
-    return (*list.texts(s))[static_cast<std::size_t>(i)];
-}
-
-void AddTo(const JournaledList &list, RunState &state, const std::string &value) {
-    if (list.ids)
-        list.ids(state)->Add(value);
-    else if (list.ints)
-        list.ints(state)->Add(static_cast<std::int32_t>(std::stol(value)));
-    else
-        list.texts(state)->push_back(value);
-}
-
-void TruncateTo(const JournaledList &list, RunState &state, int length) {
-    if (list.ids)
-        list.ids(state)->Truncate(length);
-    else if (list.ints)
-        list.ints(state)->SetCount(std::min(length, list.ints(state)->Count()));
-    else if (static_cast<std::size_t>(length) < list.texts(state)->size())
-        list.texts(state)->resize(static_cast<std::size_t>(length));
-}
-
-// A field of a journal line: tabs, line ends and the escape itself written as %XX.
-std::string Escaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '%')
-            out += fmt::format("%{:02X}", u);
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string Unescaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::vector<std::string> Fields(std::string_view line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const auto tab = line.find('\t', start);
-        fields.push_back(Unescaped(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start)));
-        if (tab == std::string_view::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-// Size and a hash of the whole content: what a copy over the file, an edit or a new export changes. The time of
-// the last change is left out: a copy of the folder is the same export.
-std::string Fingerprint(const std::string &folder, const std::string &name) {
-    const std::string path = folder + name;
-    const EntryKind kind = KindOfEntry(path);
-    if (kind == EntryKind::Missing)
-        return "F\t" + Escaped(name) + "\tabsent";
-    if (kind != EntryKind::RegularFile)
-        return "F\t" + Escaped(name) + "\tautre";
-    const FilePtr file = OpenRegularFileForReading(path);
-    XXH3_state_t *hash = XXH3_createState();
-    if (!hash)
-        throw FileError(path + FromUtf8(" : mémoire insuffisante"));
-    const std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t *)> owned(hash, XXH3_freeState);
-    XXH3_64bits_reset(hash);
-    std::vector<char> buffer(1 << 20);
-    std::uint64_t size = 0;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0;) {
-        XXH3_64bits_update(hash, buffer.data(), n);
-        size += n;
-    }
-    if (std::ferror(file.get()))
-        throw FileError(path + FromUtf8(" : lecture impossible"));
-    return fmt::format("F\t{}\t{}\t{:016x}", Escaped(name), size, XXH3_64bits_digest(hash));
-}
-
-// The checksum that closes a record: of its lines and its number.
-std::string Checksum(std::string_view lines, std::uint64_t number) {
-    const std::string closing = "P\t" + std::to_string(number);
-    XXH3_state_t *hash = XXH3_createState();
-    const std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t *)> owned(hash, XXH3_freeState);
-    XXH3_64bits_reset(hash);
-    XXH3_64bits_update(hash, lines.data(), lines.size());
-    XXH3_64bits_update(hash, closing.data(), closing.size());
-    return fmt::format("{:016x}", XXH3_64bits_digest(hash));
-}
-
-// A record's closing line, written before its commit: "P", its number, its checksum.
-std::string Closing(const std::string &lines, std::uint64_t number) {
-    return "P\t" + std::to_string(number) + "\t" + Checksum(lines, number) + "\n";
-}
 
 // The rows each generator's identifiers go to: a row of the table whose key lies between two values a record
 // gives the generator shows that the record's commit was made.
@@ -354,7 +192,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
 
     JournalContents contents;
     JournalContents::Record record; // what the record being read adds, kept once its closing line is read
-    std::optional<std::uint64_t> awaiting; // a record closed, its commit's end not read yet
+    bool awaiting = false;   // a record closed, its commit's end not read yet
+    std::uint64_t closed = 0; // that record's number
     bool headerDone = false;
     std::size_t recordStart = magic.size();
     std::size_t start = magic.size();
@@ -377,8 +216,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
             const std::string &kind = f[0];
             if (awaiting) {
                 // A closed record is followed by the end of its commit and nothing else.
-                if ((kind != "V" && kind != "X") || f.size() != 2 || std::stoull(f[1]) != *awaiting)
-                    throw altered(*awaiting);
+                if ((kind != "V" && kind != "X") || f.size() != 2 || std::stoull(f[1]) != closed)
+                    throw altered(closed);
                 if (kind == "V") {
                     contents.AcceptPending();
                     headerDone = true;
@@ -387,7 +226,7 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                     contents.pendingText.clear();
                 }
                 contents.text = bytes.substr(0, next);
-                awaiting.reset();
+                awaiting = false;
                 recordStart = next;
             } else if (kind == "P" && f.size() == 3) {
                 const std::uint64_t number = std::stoull(f[1]);
@@ -399,7 +238,8 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 contents.pendingText = bytes.substr(recordStart, next - recordStart);
                 contents.pendingNumber = number;
                 record = {};
-                awaiting = number;
+                awaiting = true;
+                closed = number;
             } else if (kind == "O" && f.size() == 3 && !headerDone) {
                 contents.options.emplace_back(f[1], f[2]);
             } else if (kind == "F" && !headerDone) {
@@ -517,7 +357,7 @@ std::string ResumeRefusal(const JournalContents &journal, const RunState &state)
 
 ImportJournal::ImportJournal(RunState &state, std::unique_ptr<OutputFile> file)
     : state_(state), file_(std::move(file)) {
-    at_.written.assign(JournaledLists().size(), 0);
+    at_.written.assign(kCorrespondenceLists.size(), 0);
     state_.db.SetCommitObserver(this);
 }
 
@@ -545,12 +385,14 @@ std::unique_ptr<ImportJournal> ImportJournal::Start(RunState &state, const std::
 }
 
 std::unique_ptr<ImportJournal> ImportJournal::Resume(RunState &state, const JournalContents &contents) {
-    const auto &lists = JournaledLists();
+    const auto &lists = kCorrespondenceLists;
     for (const auto &list : lists)
-        TruncateTo(list, state, 0);
+        if (list.journaled)
+            TruncateTo(list, state, 0);
     for (const auto &change : contents.lists) {
-        const auto list = std::find_if(lists.begin(), lists.end(),
-                                       [&](const JournaledList &l) { return change.list == l.name; });
+        const auto list = std::find_if(lists.begin(), lists.end(), [&](const CorrespondenceList &l) {
+            return l.journaled && change.list == l.name;
+        });
         if (list == lists.end())
             throw FileError(JournalPath(state) + FromUtf8(" : liste inconnue ") + change.list);
         if (change.truncate)
@@ -570,7 +412,7 @@ std::unique_ptr<ImportJournal> ImportJournal::Resume(RunState &state, const Jour
     file->Publish();
     std::unique_ptr<ImportJournal> journal(new ImportJournal(state, std::move(file)));
     for (std::size_t k = 0; k < lists.size(); ++k)
-        journal->at_.written[k] = LengthOf(lists[k], state);
+        journal->at_.written[k] = lists[k].journaled ? LengthOf(lists[k], state) : 0;
     journal->at_.generators = contents.generators;
     journal->at_.recordedLines = contents.linesDone;
     journal->linesDoneBefore_ = contents.linesDone;
@@ -613,10 +455,9 @@ void ImportJournal::LineNoted(const std::string &fileName, int number, NotedKind
 
 ImportJournal::Snapshot ImportJournal::Take() const {
     Snapshot snapshot;
-    const auto &lists = JournaledLists();
-    snapshot.lengths.reserve(lists.size());
-    for (const auto &list : lists)
-        snapshot.lengths.push_back(LengthOf(list, state_));
+    snapshot.lengths.reserve(kCorrespondenceLists.size());
+    for (const auto &list : kCorrespondenceLists)
+        snapshot.lengths.push_back(list.journaled ? LengthOf(list, state_) : 0);
     snapshot.generators = state_.db.LastDrawnIDs();
     return snapshot;
 }
@@ -751,7 +592,7 @@ void ImportJournal::Record(const std::string &extra, const Snapshot &at, bool be
                      std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
             it = at_.noted.erase(it);
         }
-        const auto &lists = JournaledLists();
+        const auto &lists = kCorrespondenceLists;
         for (std::size_t k = 0; k < lists.size(); ++k) {
             const int length = at.lengths[k];
             int &written = at_.written[k];

@@ -1,9 +1,11 @@
 #include "app/ImportStep.h"
 
+#include "app/CorrespondenceTable.h"
 #include "app/ImportJournal.h"
 #include "app/LineReport.h"
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
+#include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
 
@@ -31,15 +33,15 @@ public:
         LineOutcome outcome;
     };
 
-    explicit UncommittedLines(const CorrespondenceLists &lists) : committed_(lists.CurrentLengths()) {}
+    explicit UncommittedLines(const RunState &state) : committed_(CurrentLengths(state)) {}
 
     // After a line that did not fail. listsBefore: the lengths before the line; commitsBefore: the commits
     // counted before it.
-    void LineDone(const RunState &state, const CorrespondenceLists::Lengths &listsBefore,
+    void LineDone(const RunState &state, const ListLengths &listsBefore,
                   std::uint64_t commitsBefore, int number, const std::string &text, LineOutcome outcome) {
         if (state.db.PendingRows() == 0) {
             lines_.clear();
-            committed_ = state.lists.CurrentLengths();
+            committed_ = CurrentLengths(state);
             return;
         }
         if (state.db.Commits() != commitsBefore) {
@@ -52,34 +54,39 @@ public:
     }
     // A line whose row the server refused after the fact: it no longer waits for a commit, and the entries
     // it had added (removed from the lists) no longer count among the committed ones.
-    void LineFailedLate(int number, const CorrespondenceLists::Lengths &before,
-                        const CorrespondenceLists::Lengths &removed) {
+    void LineFailedLate(int number, const ListLengths &before,
+                        const ListLengths &removed) {
         std::erase_if(lines_, [number](const Line &line) { return line.number == number; });
         for (std::size_t k = 0; k < committed_.size(); ++k)
             if (committed_[k] > before[k])
                 committed_[k] -= removed[k];
     }
-    void Committed(const CorrespondenceLists &lists) {
+    void Committed(const RunState &state) {
         lines_.clear();
-        committed_ = lists.CurrentLengths();
+        committed_ = CurrentLengths(state);
     }
     const std::vector<Line> &Lines() const { return lines_; }
-    const CorrespondenceLists::Lengths &CommittedLengths() const { return committed_; }
+    const ListLengths &CommittedLengths() const { return committed_; }
 
 private:
     std::vector<Line> lines_;
-    CorrespondenceLists::Lengths committed_;
+    ListLengths committed_;
 };
 
-// The lines whose rows may still be held back by the connection, with the list entries each added, and what
-// waits for their rows to be written: their warnings, and what they keep in memory of them.
-struct HeldLine {
+// One data line from its end until its output is given: what it counts, its failure or its warnings, the list
+// entries it added and what it keeps once its rows are written. A line whose rows wait with the connection is
+// held, and the lines after it wait behind it, so that the log and the reports follow the source lines however
+// the rows travel; a held line is settled (written, refused, warned) when its rows are sent.
+struct LineRecord {
     int number;
     std::string text;
     LineOutcome outcome;
-    CorrespondenceLists::Lengths before, after;
+    std::optional<std::string> failure; // the line failed, with this message
+    std::string skipReason;
     std::vector<std::string> warnings;
     std::vector<std::function<void()>> onceWritten;
+    ListLengths before, after;
+    bool held;
 };
 
 // Something set on the connection for a scope, and set back however the scope ends: the rows of the current
@@ -236,7 +243,7 @@ private:
         // Rows of the preparatory work are committed before the first line, so that they never wait with
         // the rows of a line.
         db.CommitPendingRows();
-        UncommittedLines uncommitted(state_.lists);
+        UncommittedLines uncommitted(state_);
         const ConnectionScope lineCommits([&db] { db.SetLineCommits(true); }, [&db] { db.SetLineCommits(false); });
         uncommitted_ = &uncommitted;
         const ConnectionScope heldRowsSent(
@@ -271,13 +278,18 @@ private:
         try {
             db.SendHeldRows();
             db.CommitPendingRows();
-            uncommitted.Committed(state_.lists);
+            uncommitted.Committed(state_);
             if (journal)
                 journal->LinesRead(step_.fileName, lastRead);
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost()) {
                 LoseUncommitted(uncommitted, e);
                 StopReading(lastRead, e);
+            } else {
+                // The lines still waiting are given as they stand before the error leaves the step.
+                for (LineRecord &line : lines_)
+                    line.held = false;
+                Release();
             }
             throw;
         }
@@ -330,7 +342,7 @@ private:
     void OneLine(int i, UncommittedLines &uncommitted, ImportJournal *journal) {
         TargetDatabase &db = state_.db;
         const std::string &raw = reader_->Raw();
-        lineListsBefore_ = state_.lists.CurrentLengths();
+        lineListsBefore_ = CurrentLengths(state_);
         struct CurrentLine {
             int &line;
             CurrentLine(int &l, int i) : line(l) { line = i; }
@@ -339,10 +351,11 @@ private:
         const auto commitsBefore = db.Commits();
         warnings_.clear();
         skipReason_.clear();
+        followingRefused_ = false;
         try {
             if (const auto unmapped = reader_->Unmapped()) {
                 ++summary_.read;
-                FailLine(i, raw, UnmappedCharacterMessage(*unmapped));
+                LineFailed(i, raw, UnmappedCharacterMessage(*unmapped));
                 return;
             }
             if (!CutLine())
@@ -355,61 +368,103 @@ private:
                 outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_));
             }
             if (outcome == LineOutcome::Skipped && skipReason_.empty())
-                throw std::logic_error(FromUtf8("ligne ignorée sans motif"));
-            if (step_.rowsTravelTogether && db.HeldRows() > 0) {
-                held_.push_back({i, raw, outcome, lineListsBefore_, state_.lists.CurrentLengths(), {},
-                                 std::move(onceWritten_)});
-            } else {
-                for (const auto &action : onceWritten_)
-                    action();
-            }
-            onceWritten_.clear();
+                throw ProgramError(FromUtf8("ligne ignorée sans motif"));
             if (journal)
                 journal->LineEnded(i);
+            // The end of the line may send the held rows, this line's among them: what the server said of them is
+            // known when the line's record is made.
             db.LineEnded();
-            if (currentLateFailure_) {
-                // Its own main row was refused as the held rows left (at the end of the line, or during it).
-                state_.lists.EraseBetween(lineListsBefore_, state_.lists.CurrentLengths());
-                FailLine(i, raw, *currentLateFailure_);
+            if (followingRefused_)
+                onceWritten_.clear();
+            LineRecord record{i,       {}, outcome, {}, std::move(skipReason_), std::move(warnings_),
+                              std::move(onceWritten_), lineListsBefore_, CurrentLengths(state_),
+                              step_.rowsTravelTogether && db.HeldRows() > 0};
+            onceWritten_.clear();
+            warnings_.clear();
+            skipReason_.clear();
+            const bool failedLate = currentLateFailure_.has_value();
+            if (failedLate) {
+                // Its own main row was refused as the held rows left, during the line or at its end.
+                EraseBetween(state_, record.before, record.after);
+                record.failure = std::move(*currentLateFailure_);
+                record.onceWritten.clear();
                 currentLateFailure_.reset();
-            } else {
-                const bool stillHeld = !held_.empty() && held_.back().number == i;
-                Count(i, raw, outcome, !stillHeld);
-                if (stillHeld)
-                    held_.back().warnings = std::move(warnings_);
-                uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
             }
+            Ended(std::move(record), raw);
+            if (!failedLate)
+                uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
         } catch (const DatabaseError &e) {
             onceWritten_.clear();
             if (e.ConnectionLost())
                 LoseUncommitted(uncommitted, e);
-            FailLine(i, raw, e.what());
+            LineFailed(i, raw, e.what());
             if (e.ConnectionLost()) {
                 StopReading(i, e);
                 throw;
             }
             if (journal)
                 journal->LineEnded(i);
+        } catch (const ProgramError &) {
+            // A fault of the program, not of the line: it ends the run.
+            throw;
         } catch (const std::exception &e) {
             onceWritten_.clear();
-            FailLine(i, raw, e.what());
+            LineFailed(i, raw, e.what());
             if (journal)
                 journal->LineEnded(i);
         }
     }
 
+    // A line that failed before its end: it waits behind the held lines, if any.
+    void LineFailed(int i, const std::string &raw, std::string message) {
+        Ended({i, {}, LineOutcome::Imported, std::move(message), {}, {}, {}, {}, {}, false}, raw);
+    }
+
+    // A line has ended: its output is given now, unless it or a line before it waits for held rows. Only a line
+    // that waits keeps a copy of its text (a line may be long).
+    void Ended(LineRecord &&line, const std::string &raw) {
+        if (lines_.empty() && !line.held) {
+            Give(line, raw);
+            return;
+        }
+        line.text = raw;
+        lines_.push_back(std::move(line));
+        Release();
+    }
+
+    // Gives the output of the lines that no longer wait, in their order, up to the first held one.
+    void Release() {
+        while (!lines_.empty() && !lines_.front().held) {
+            const LineRecord line = std::move(lines_.front());
+            lines_.pop_front();
+            Give(line, line.text);
+        }
+    }
+
+    void Give(const LineRecord &line, const std::string &text) {
+        if (line.failure) {
+            FailLine(line.number, text, *line.failure);
+            return;
+        }
+        for (const auto &action : line.onceWritten)
+            action();
+        Count(line, text);
+    }
+
     // The work's writes after the line's main row are held as such; what waits for the rows waits with them.
     void FollowingMainRow(bool following) override { state_.db.SetAfterMainRow(following); }
+    void FollowingRefused() override { followingRefused_ = true; }
     void OnceWritten(std::function<void()> action) override {
+        if (followingRefused_)
+            return;
         if (step_.rowsTravelTogether)
             onceWritten_.push_back(std::move(action));
         else
             action();
     }
 
-    // warningsNow: false for a line whose rows wait with the connection: its warnings wait with them.
-    void Count(int i, const std::string &raw, LineOutcome outcome, bool warningsNow = true) {
-        switch (outcome) {
+    void Count(const LineRecord &line, const std::string &text) {
+        switch (line.outcome) {
         case LineOutcome::Imported:
             ++summary_.imported;
             break;
@@ -417,11 +472,10 @@ private:
             ++summary_.matched;
             break;
         case LineOutcome::Skipped:
-            SkipLine(i, raw, skipReason_);
+            SkipLine(line.number, text, line.skipReason);
             break;
         }
-        if (warningsNow)
-            ReportWarnings(i, raw, warnings_);
+        ReportWarnings(line.number, text, line.warnings);
     }
 
     void ReportWarnings(int i, const std::string &raw, const std::vector<std::string> &warnings) {
@@ -460,84 +514,90 @@ private:
             reports_.rejects->Add(text, message);
     }
 
-    // A line whose row the server refused when the connection sent it, after the line was read and counted (or,
-    // for the current line, read and not counted yet): it becomes a failed line (log line, reject line), and
-    // the list entries it added are taken back.
-    void FailLate(const LateLineFailure &failure) {
+    LineRecord *Waiting(int number) {
         const auto line =
-            std::find_if(held_.begin(), held_.end(), [&](const HeldLine &h) { return h.number == failure.line; });
-        if (line == held_.end()) {
+            std::find_if(lines_.begin(), lines_.end(), [&](const LineRecord &l) { return l.number == number; });
+        return line == lines_.end() ? nullptr : &*line;
+    }
+
+    // A line whose row the server refused when the connection sent it, after the line was read: it becomes a
+    // failed line (log line, reject line), and the list entries it added are taken back.
+    void FailLate(const LateLineFailure &failure) {
+        LineRecord *line = Waiting(failure.line);
+        if (!line) {
             if (failure.line == currentLine_)
                 currentLateFailure_ = failure.message; // sent while the line was read: it fails at its end
             else
-                FailLine(failure.line, {}, failure.message);
+                FailLine(failure.line, {}, failure.message); // a line that had failed already, before its end
             return;
         }
-        if (line->number == currentLine_) {
-            currentLateFailure_ = failure.message;
-        } else {
-            if (line->outcome == LineOutcome::Imported)
-                --summary_.imported;
-            else
-                --summary_.matched;
-            FailLine(line->number, line->text, failure.message);
-        }
-        state_.lists.EraseBetween(line->before, line->after);
-        CorrespondenceLists::Lengths removed{};
+        line->failure = failure.message;
+        line->onceWritten.clear();
+        EraseBetween(state_, line->before, line->after);
+        ListLengths removed{};
         for (std::size_t k = 0; k < removed.size(); ++k)
-            removed[k] = line->after[k] - line->before[k];
+            removed[k] = kCorrespondenceLists[k].takenBack ? line->after[k] - line->before[k] : 0;
         if (uncommitted_)
             uncommitted_->LineFailedLate(line->number, line->before, removed);
-        const auto shift = [&](CorrespondenceLists::Lengths &lengths) {
+        const auto shift = [&](ListLengths &lengths) {
             for (std::size_t k = 0; k < removed.size(); ++k)
                 if (lengths[k] >= line->after[k])
                     lengths[k] -= removed[k];
         };
-        for (auto later = line + 1; later != held_.end(); ++later) {
-            shift(later->before);
-            shift(later->after);
+        for (LineRecord &later : lines_) {
+            if (later.number <= line->number)
+                continue;
+            shift(later.before);
+            shift(later.after);
         }
         if (line->number != currentLine_)
             shift(lineListsBefore_);
-        held_.erase(line);
+        line->after = line->before;
     }
 
     // The held rows have left: the lines refused fail, or get their warning; every other held line has its
-    // rows in the database, and what waited for them is done, in the order of the lines.
+    // rows in the database. The lines are then given in their order.
     void HeldRowsSent(const std::vector<LateLineFailure> &failures) {
         for (const LateLineFailure &failure : failures) {
             if (!failure.warning) {
                 FailLate(failure);
                 continue;
             }
-            const auto line = std::find_if(held_.begin(), held_.end(),
-                                           [&](const HeldLine &h) { return h.number == failure.line; });
-            if (failure.line == currentLine_)
-                warnings_.push_back(failure.message);
-            else if (line != held_.end())
+            // The line ends at its refused write: what it keeps of its rows is not kept.
+            if (LineRecord *line = Waiting(failure.line)) {
+                line->onceWritten.clear();
                 line->warnings.push_back(failure.message);
-            else
+            } else if (failure.line == currentLine_) {
+                warnings_.push_back(failure.message);
+                followingRefused_ = true;
+            } else {
                 op_.AddToLog(LineFailureLog(step_, failure.line, FromUtf8("avertissement : ") + failure.message));
+            }
         }
-        for (HeldLine &line : held_) {
-            for (const auto &action : line.onceWritten)
-                action();
-            if (line.number != currentLine_)
-                ReportWarnings(line.number, line.text, line.warnings);
-        }
-        held_.clear();
+        for (LineRecord &line : lines_)
+            line.held = false;
+        Release();
     }
 
     // The connection is lost: the uncommitted lines fail and the lists forget them.
     void LoseUncommitted(const UncommittedLines &uncommitted, const DatabaseError &e) {
+        const std::string message = FromUtf8("écrite mais non validée : ") + e.what();
         for (const auto &lost : uncommitted.Lines()) {
+            if (LineRecord *line = Waiting(lost.number)) {
+                line->failure = message;
+                line->onceWritten.clear();
+                continue;
+            }
             if (lost.outcome == LineOutcome::Imported)
                 --summary_.imported;
             else
                 --summary_.matched;
-            FailLine(lost.number, lost.text, FromUtf8("écrite mais non validée : ") + e.what());
+            FailLine(lost.number, lost.text, message);
         }
-        state_.lists.TruncateTo(uncommitted.CommittedLengths());
+        TakeBackTo(state_, uncommitted.CommittedLengths());
+        for (LineRecord &line : lines_)
+            line.held = false;
+        Release();
     }
 
     // Then the lines not read are named, and the error ends the run.
@@ -567,12 +627,13 @@ private:
     int total_ = 0;
     std::vector<std::string> warnings_;
     std::string skipReason_; // of the line being read, when its work left it aside
-    std::deque<HeldLine> held_;
+    std::deque<LineRecord> lines_; // ended, their output not given yet
     UncommittedLines *uncommitted_ = nullptr;
     int currentLine_ = 0;
-    CorrespondenceLists::Lengths lineListsBefore_{};
+    ListLengths lineListsBefore_{};
     std::optional<std::string> currentLateFailure_;
     std::vector<std::function<void()>> onceWritten_; // of the line being read
+    bool followingRefused_ = false;                  // a write after the main row of the line being read
 };
 
 } // namespace

@@ -3,9 +3,9 @@
 // window, the header and its mandatory columns, the line loop with its per-line guard and log line, and
 // the interruption. A step gives its file, its texts, its mandatory columns and what it does with a line.
 
-#include "app/LineReasons.h"
 #include "app/ImportOptions.h"
 #include "app/Operator.h"
+#include "app/StepSummary.h"
 #include "database/DatabaseError.h"
 #include "normalized/TColList.h"
 #include "normalized/TCut.h"
@@ -48,6 +48,8 @@ struct StepDefinition {
 class LineWrites {
 public:
     virtual void FollowingMainRow(bool following) = 0;
+    // A write that follows the main row failed at once: what the line keeps of its rows is not kept.
+    virtual void FollowingRefused() = 0;
     virtual void OnceWritten(std::function<void()> action) = 0;
 
 protected:
@@ -101,9 +103,9 @@ public:
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost())
                 throw;
-            Warn(e.what());
+            Refused(e.what());
         } catch (const std::exception &e) {
-            Warn(e.what());
+            Refused(e.what());
         }
     }
     void Warn(std::string message) const {
@@ -117,9 +119,10 @@ public:
             *skipReason_ = std::move(reason);
         return LineOutcome::Skipped;
     }
-    // What the line keeps in memory of rows it wrote (a model it met...): done at once, or, when its rows
-    // travel with others, once they are in the database, in the order of the lines, and never for a line
-    // whose main row the server refused.
+    // What the line keeps in memory of rows it wrote (a model it met...): done once all of them are in the
+    // database (at the end of the line, or, when its rows travel with others, once they are sent), in the order
+    // of the lines, and never for a line whose main row, or a write that follows it, the server refused: the
+    // line ends at the refused write, whichever way its rows travel.
     void OnceWritten(std::function<void()> action) const {
         if (writes_)
             writes_->OnceWritten(std::move(action));
@@ -128,6 +131,12 @@ public:
     }
 
 private:
+    void Refused(std::string message) const {
+        if (writes_)
+            writes_->FollowingRefused();
+        Warn(std::move(message));
+    }
+
     const TColList &columns_;
     TCut &cut_;
     int number_;
@@ -135,29 +144,6 @@ private:
     std::vector<std::string> *warnings_;
     LineWrites *writes_;
     std::string *skipReason_;
-};
-
-// Counts of one run of a step, for the summary of the run.
-struct StepSummary {
-    std::string fileName;
-    int read = 0;
-    int imported = 0;
-    int matched = 0;
-    int skipped = 0;
-    int failed = 0;
-    int warnings = 0; // lines imported with a warning (counted in imported too)
-    int notRead = 0;  // lines never read: after a NUL byte, or after the connection was lost
-    int alreadyDone = 0; // lines an interrupted run committed, skipped by its resume
-    double seconds = 0;
-    bool ran = false;          // false when the step did nothing (unticked, missing columns, stopped)
-    bool missingColumns = false; // the file lacked a mandatory column: none of its lines was imported
-    // Why the whole file was left aside otherwise (not a regular file, UTF-8...); empty when it was read.
-    std::string leftAside;
-    bool interrupted = false;
-    // The failed, left-aside and warned lines by the kind of their reason.
-    LineReasons reasons;
-    // Something of the file did not arrive: a failed or unread line, a warning, the file left aside.
-    bool Incomplete() const { return failed > 0 || warnings > 0 || notRead > 0 || missingColumns || !leftAside.empty(); }
 };
 
 using LineWork = std::function<LineOutcome(const StepLine &)>;

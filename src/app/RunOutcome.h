@@ -10,6 +10,7 @@ enum class RunOutcome {
     Refused,               // "Non" to the question, unsupported build, no veterinarian
     Failed,                // the connection failed or an error ended the run
     Interrupted,           // the operator interrupted a step
+    InternalError,         // a fault of the program ended the run (ProgramError), never a data line's failure
 };
 
 } // namespace clinova

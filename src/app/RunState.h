@@ -4,19 +4,19 @@
 
 #include "app/CommittingOperator.h"
 #include "app/IdentifierList.h"
-#include "app/ImportStep.h"
 #include "app/ImportOptions.h"
 #include "app/Operator.h"
+#include "app/StepSummary.h"
 #include "app/TIntegerList.h"
 #include "database/TargetDatabase.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace clinova {
 
+// Described, with the run state's other lists, in kCorrespondenceLists (app/CorrespondenceTable.h).
 struct CorrespondenceLists {
     IdentifierList fSourceIDClientList;
     TIntegerList fDatabaseIDClientList;
@@ -33,17 +33,6 @@ struct CorrespondenceLists {
     IdentifierList fSourceIDNewAnimalList;
     std::vector<std::string> fEventModelLabelList;
     std::vector<std::string> fEventModelCategoryList;
-
-    // Every per-run list, at the start of a run.
-    void Clear();
-
-    // The lengths of the identifier lists, taken when their rows are committed: the lists only grow while
-    // a step reads its lines, so going back to these lengths forgets the rows a lost connection took away.
-    using Lengths = std::array<int, 12>;
-    Lengths CurrentLengths() const;
-    void TruncateTo(const Lengths &lengths);
-    // Removes the entries between the two lengths (those one line added), keeping the later ones in order.
-    void EraseBetween(const Lengths &from, const Lengths &to);
 };
 
 class ImportJournal;

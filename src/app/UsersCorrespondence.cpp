@@ -1,7 +1,6 @@
 #include "app/UsersCorrespondence.h"
 
 #include "app/RunState.h"
-#include "app/StepEntry.h"
 #include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
 
@@ -33,11 +32,6 @@ int GetTargetUserID(const RunState &state, std::string_view sourceUserID) {
         if (state.fSourceIDUserList[i] == sourceUserID)
             return state.fDatabaseIDUserList.Get(static_cast<int>(i));
     return state.IDDefaultUser;
-}
-
-const StepEntry &UsersStepEntry() {
-    static const StepEntry entry{.name = "doImportationUsers", .work = doImportationUsers};
-    return entry;
 }
 
 } // namespace clinova

@@ -5,15 +5,11 @@
 namespace clinova {
 
 struct RunState;
-struct StepEntry;
 
 // Reads the memo "IDUserClinova=IDUtilisateurSource[//commentaires]" into the users lists.
 void doImportationUsers(RunState &state);
 
 // The target user of a source user identifier (exact match), the run's default user otherwise.
 int GetTargetUserID(const RunState &state, std::string_view sourceUserID);
-
-// The users step: it reads the memo, no file.
-const StepEntry &UsersStepEntry();
 
 } // namespace clinova

@@ -63,6 +63,8 @@ int ExitStatusOf(RunOutcome outcome) {
     case RunOutcome::Refused:
     case RunOutcome::Failed:
         return kExitRefused;
+    case RunOutcome::InternalError:
+        return kExitInternalError;
     }
     return kExitRefused;
 }
@@ -359,7 +361,8 @@ int Cli::Import() {
             watch.emplace(err_);
         outcome = rehearse_ ? RehearseImport(state) : btnImportationClick(state);
     }
-    if (!rehearse_ && (outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed) &&
+    if (!rehearse_ &&
+        (outcome == RunOutcome::Interrupted || outcome == RunOutcome::Failed || outcome == RunOutcome::InternalError) &&
         ResumableImportIn(state.PathSources))
         op_.ShowMessage(FromUtf8("Pour terminer l'importation : ") + FromArgument(ResumeCommand()));
     // A signal that cut the connection to a server that no longer answered: the run ended on it.

@@ -12,6 +12,7 @@ enum ExitStatus {
     kExitRefused = 1,     // refused or ended early
     kExitUsage = 2,       // unknown command, unknown setting, missing argument
     kExitLinesFailed = 3, // ran to its end but some lines failed
+    kExitInternalError = 4, // a fault of the program ended the action
     kExitInterrupted = 130, // Ctrl+C
     kExitTerminated = 143,  // SIGTERM, stopped as cleanly as Ctrl+C
 };

@@ -1,10 +1,11 @@
 #include "database/Connection.h"
 
 #include "database/FbClient.h"
-#include "database/PendingInserts.h"
+#include "database/StatementParts.h"
+#include "normalized/Errors.h"
+#include "normalized/Win1252.h"
 
 #include <iberror.h>
-#include "normalized/Win1252.h"
 
 #include <utility>
 
@@ -22,9 +23,17 @@ bool Connection::HoldsRowsBack() const {
     return heldLine_ > 0 && batching_ && schedule_.Policy() == CommitPolicy::Grouped && IsOpen();
 }
 
-void Connection::HoldBack(const std::shared_ptr<const Statement::WriteShape> &shape,
-                          const std::shared_ptr<const Statement::InputForm> &form,
+void Connection::HoldBack(const std::shared_ptr<const StatementWriteShape> &shape,
+                          const std::shared_ptr<const StatementInputForm> &form,
                           const std::vector<unsigned char> &message) {
+    // What lets a refused row fail its line alone: a line's held rows are at most one main row, written by one
+    // insert, and after it only writes that follow from it.
+    if (!afterMainRow_) {
+        if (!shape->insert || mainRowHeld_)
+            throw ProgramError(FromUtf8("une ligne dont les écritures voyagent ensemble écrit plus d'une ligne "
+                                        "principale, ou pas par un insert"));
+        mainRowHeld_ = true;
+    }
     if (!held_)
         held_ = std::make_unique<PendingInserts>(*this);
     held_->Add(shape, form, message, heldLine_, afterMainRow_);

@@ -6,7 +6,9 @@
 #include "database/Attachment.h"
 #include "database/CommitSchedule.h"
 #include "database/IdReservations.h"
+#include "database/PendingInserts.h"
 #include "database/Statement.h"
+#include "database/StatementHost.h"
 #include "database/Transaction.h"
 
 #include <cstdint>
@@ -18,23 +20,12 @@
 
 namespace clinova {
 
-class PendingInserts;
-
-// A data line whose row the server refused when it was sent, after the line had been read.
-struct LateLineFailure {
-    int line;
-    std::string message;
-    // Refused was a write that followed the line's main row (see SetAfterMainRow): the main row stays, and the
-    // line is imported with the message as its warning.
-    bool warning = false;
-};
-
-class Connection {
+class Connection : public StatementHost {
 public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    bool IsOpen() const { return attachment_.IsAttached(); }
+    bool IsOpen() const override { return attachment_.IsAttached(); }
     // Commits the active transaction and detaches. The connection is closed even when the commit fails; the
     // failure is then thrown.
     void Close();
@@ -57,12 +48,12 @@ public:
     void LineEnded();
     void SetLineCommits(bool on) { schedule_.SetLineCommits(on); }
     void SetCommitPolicy(CommitPolicy policy) { schedule_.SetPolicy(policy); }
-    CommitPolicy Policy() const { return schedule_.Policy(); }
+    CommitPolicy Policy() const override { return schedule_.Policy(); }
     // Whether the round trips to the server are spared (identifiers reserved in blocks, documents sent with
     // their rows, no count asked for a row an insert is known to write); off, every request is made one by
     // one, as a comparison and a fallback.
     void SetBatching(bool on);
-    bool Batching() const { return batching_; }
+    bool Batching() const override { return batching_; }
     // The next identifier of a generator (a failure thrown), and the last one handed out per generator.
     std::int64_t NextID(std::string_view generator);
     // The last value handed out by each generator since the connection was opened, by generator name
@@ -74,15 +65,19 @@ public:
     // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the writes
     // of one row (inserts, updates) wait and are sent before anything else runs. The lines whose rows the
     // server refused then are taken by the step with TakeLateFailures().
-    void SetHeldLine(int line) { heldLine_ = line; }
+    void SetHeldLine(int line) {
+        heldLine_ = line;
+        mainRowHeld_ = false;
+    }
     // The writes that follow the line's main row (a back-link to it, its category) while set: held with their
     // line, they are sent after the main rows, left out when their line's main row is refused, and a refusal of
     // one of them is a warning of its line.
     void SetAfterMainRow(bool after) { afterMainRow_ = after; }
-    bool HoldsRowsBack() const;
-    void HoldBack(const std::shared_ptr<const Statement::WriteShape> &shape,
-                  const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message);
-    void SendHeldRows();
+    bool HoldsRowsBack() const override;
+    void HoldBack(const std::shared_ptr<const StatementWriteShape> &shape,
+                  const std::shared_ptr<const StatementInputForm> &form,
+                  const std::vector<unsigned char> &message) override;
+    void SendHeldRows() override;
     std::size_t HeldRows() const;
     std::vector<LateLineFailure> TakeLateFailures();
     // Told each time the held rows have been sent (before the commit that follows), with the lines refused
@@ -118,15 +113,15 @@ public:
     void ReleaseMark() noexcept;
 
     // What the statements run on.
-    Firebird::IAttachment *AttachmentHandle() const { return attachment_.Get(); }
-    Firebird::ITransaction *TransactionHandle() const { return transaction_.Get(); }
+    Firebird::IAttachment *AttachmentHandle() const override { return attachment_.Get(); }
+    Firebird::ITransaction *TransactionHandle() const override { return transaction_.Get(); }
     // Expires when the attachment is closed or lost: a statement prepared before must be prepared again, and
     // gives its old handles back without using them.
-    std::weak_ptr<const void> Lifetime() const { return lifetime_; }
+    std::weak_ptr<const void> Lifetime() const override { return lifetime_; }
     // A statement has written rows (inserted, updated, deleted, or through a procedure).
-    void RowsWritten(std::uint64_t rows);
+    void RowsWritten(std::uint64_t rows) override;
     // A statement has set, released or rolled back to a savepoint.
-    void SavepointExecuted(std::string_view sql);
+    void SavepointExecuted(std::string_view sql) override;
 
 protected:
     Connection();
@@ -158,6 +153,7 @@ private:
     CommitSchedule schedule_;
     bool batching_ = true;
     int heldLine_ = 0;
+    bool mainRowHeld_ = false; // for the line being read
     bool afterMainRow_ = false;
     std::unique_ptr<PendingInserts> held_;
     std::vector<LateLineFailure> lateFailures_;

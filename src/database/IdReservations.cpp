@@ -12,7 +12,7 @@ namespace {
 constexpr std::int64_t kFirstBlock = 8;
 } // namespace
 
-IdReservations::IdReservations(Connection &connection) : connection_(connection) {}
+IdReservations::IdReservations(StatementHost &host) : connection_(host) {}
 
 IdReservations::~IdReservations() = default;
 

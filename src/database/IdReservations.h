@@ -13,15 +13,15 @@
 
 namespace clinova {
 
-class Connection;
 class Statement;
+class StatementHost;
 
 class IdReservations final {
 public:
     // The largest block reserved at once; blocks start small and double while a generator is drawn from.
     static constexpr std::int64_t kLargestBlock = 512;
 
-    explicit IdReservations(Connection &connection);
+    explicit IdReservations(StatementHost &host);
     ~IdReservations();
     IdReservations(const IdReservations &) = delete;
     IdReservations &operator=(const IdReservations &) = delete;
@@ -51,7 +51,7 @@ private:
     };
     std::int64_t Move(Reservation &reservation, std::int64_t by);
 
-    Connection &connection_;
+    StatementHost &connection_;
     bool blocks_ = true;
     std::map<std::string, Reservation> reservations_;
     std::map<std::string, std::int64_t> lastDrawn_;

@@ -10,9 +10,8 @@
 // undoes what it counted for the line) and what follows it in that line is not sent; a refused write that
 // follows a main row is a warning of its line. The other rows are written.
 
-#include "database/Connection.h"
 #include "database/FbHandles.h"
-#include "database/Statement.h"
+#include "database/StatementHost.h"
 
 #include <cstdint>
 #include <map>
@@ -23,17 +22,26 @@
 
 namespace clinova {
 
+// A data line whose row the server refused when it was sent, after the line had been read.
+struct LateLineFailure {
+    int line;
+    std::string message;
+    // Refused was a write that followed the line's main row (see Connection::SetAfterMainRow): the main row stays,
+    // and the line is imported with the message as its warning.
+    bool warning = false;
+};
+
 class PendingInserts final {
 public:
-    explicit PendingInserts(Connection &connection);
+    explicit PendingInserts(StatementHost &host);
     ~PendingInserts();
     PendingInserts(const PendingInserts &) = delete;
     PendingInserts &operator=(const PendingInserts &) = delete;
 
     // The write's row, as bound in the message of that layout, for the data line given; afterMainRow for a
     // write that follows the line's main row.
-    void Add(const std::shared_ptr<const Statement::WriteShape> &shape,
-             const std::shared_ptr<const Statement::InputForm> &form, const std::vector<unsigned char> &message,
+    void Add(const std::shared_ptr<const StatementWriteShape> &shape,
+             const std::shared_ptr<const StatementInputForm> &form, const std::vector<unsigned char> &message,
              int line, bool afterMainRow);
     std::size_t Count() const { return entries_.size(); }
     std::size_t Bytes() const { return bytes_; }
@@ -46,8 +54,8 @@ public:
 
 private:
     struct Entry {
-        std::shared_ptr<const Statement::WriteShape> shape;
-        std::shared_ptr<const Statement::InputForm> form;
+        std::shared_ptr<const StatementWriteShape> shape;
+        std::shared_ptr<const StatementInputForm> form;
         std::vector<unsigned char> message;
         int line;
         bool afterMainRow;
@@ -61,7 +69,7 @@ private:
     std::string SendAlone(const Entry &entry);
     Firebird::IStatement *Prepared(const std::string &key, const std::string &sql);
 
-    Connection &connection_;
+    StatementHost &connection_;
     std::vector<Entry> entries_;
     std::size_t bytes_ = 0;
     std::weak_ptr<const void> preparedOn_;

@@ -1,7 +1,7 @@
 #pragma once
 // A prepared statement of the target database, written with :NAME parameters. It keeps its prepared
 // form across executions until its text changes or the connection closes, so that a step's loop
-// prepares each statement once. It counts the rows its writes affect and reports them to the connection,
+// prepares each statement once. It counts the rows its writes affect and reports them to its host (the connection),
 // whose commit schedule decides when they are committed: no caller counts rows.
 
 #include "database/FbHandles.h"
@@ -19,14 +19,18 @@
 
 namespace clinova {
 
-class Connection;
+class StatementHost;
+struct StatementValue;
+struct StatementSlot;
+struct StatementInputForm;
+struct StatementWriteShape;
 
 // What a column of a result holds, for code that copies rows without knowing the table.
 enum class ColumnKind { Integer, Decimal, Text, Date, Timestamp, Time, Blob, Boolean, Other };
 
 class Statement final {
 public:
-    explicit Statement(Connection &connection, std::string_view sql = {});
+    explicit Statement(StatementHost &host, std::string_view sql = {});
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -89,10 +93,10 @@ public:
     DateTime GetDateTime(std::string_view column) const;
     std::string GetBlob(std::string_view column) const;
 
-    struct Value;
-    struct Slot;
-    struct InputForm;
-    struct WriteShape;
+    using Value = StatementValue;
+    using Slot = StatementSlot;
+    using InputForm = StatementInputForm;
+    using WriteShape = StatementWriteShape;
 
 private:
     // Prepares the text on the connection, unless it is prepared on it already.
@@ -109,7 +113,8 @@ private:
     std::shared_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
     // A write of one row held back by the connection to travel with others, when it holds rows back now.
     bool Deferred();
-    static std::shared_ptr<const WriteShape> MakeWriteShape(const std::string &sql, const std::vector<Slot> &slots);
+    static std::shared_ptr<const WriteShape> MakeWriteShape(const std::string &sql, const std::vector<Slot> &slots,
+                                                            bool insert);
     // The one place where the statement runs on the server, and counts what it wrote.
     void Run();
     void CountWrites();
@@ -120,7 +125,7 @@ private:
     void TakeText(std::string_view name, std::string &value);
     void MarkBlob(std::string_view name);
 
-    Connection &connection_;
+    StatementHost &connection_;
     std::string text_;
     NamedParameters translated_;
     std::vector<std::unique_ptr<Value>> values_; // one per name, NULL at start

@@ -1,5 +1,6 @@
 #include "import/ImportSteps.h"
 
+#include "app/StepEntry.h"
 #include "app/UsersCorrespondence.h"
 #include "import/catalogue/AppointmentImport.h"
 #include "import/catalogue/Cities.h"
@@ -21,6 +22,16 @@
 #include <stdexcept>
 
 namespace clinova {
+
+namespace {
+
+// The users step: it reads the memo of the settings, no file.
+const StepEntry &UsersStepEntry() {
+    static const StepEntry entry{.name = "doImportationUsers", .work = doImportationUsers};
+    return entry;
+}
+
+} // namespace
 
 const std::vector<const StepEntry *> &ImportSteps() {
     static const std::vector<const StepEntry *> steps = {

@@ -30,4 +30,11 @@ public:
     using Error::Error;
 };
 
+// A fault of the program itself: a broken contract between its parts, never a fault of the data. A data line
+// that meets one does not fail alone: the action ends as an internal error.
+class ProgramError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
 } // namespace clinova

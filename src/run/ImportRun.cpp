@@ -1,6 +1,7 @@
 #include "run/ImportRun.h"
 
 #include "app/CorrespondenceFiles.h"
+#include "app/CorrespondenceTable.h"
 #include "app/DatabaseActions.h"
 #include "app/ImportJournal.h"
 #include "app/ImportStep.h"
@@ -40,7 +41,7 @@ void ResetRunState(RunState &state) {
     state.DatabaseBuild = 0;
     state.IDDefaultUser = -1;
     state.LoginDefaultUser.clear();
-    state.lists.Clear();
+    ClearRunLists(state);
     state.summaries.clear();
     state.writtenFiles.clear();
     state.backupWritten.clear();
@@ -524,9 +525,10 @@ RunOutcome btnImportationClick(RunState &state) {
             journal.reset();
             TellHowToFinish(state, stepsEnded);
         }
+        const RunOutcome ended = dynamic_cast<const ProgramError *>(&e) ? RunOutcome::InternalError : RunOutcome::Failed;
         if (files)
-            report.Write(state, RunOutcome::Failed);
-        return RunOutcome::Failed;
+            report.Write(state, ended);
+        return ended;
     }
     return outcome;
 }

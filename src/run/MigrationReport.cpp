@@ -180,6 +180,8 @@ std::string OutcomeText(const ReportFacts &facts) {
         return "arrêtée par une erreur";
     case RunOutcome::Interrupted:
         return "interrompue par l'opérateur";
+    case RunOutcome::InternalError:
+        return "arrêtée par une erreur interne du programme";
     }
     return {};
 }
@@ -382,7 +384,8 @@ std::string Marks(const ReportFacts &facts) {
     if (facts.resumed)
         out += "<p class=\"mark\">Reprise d'une importation interrompue : les lignes déjà importées par "
                "l'importation interrompue sont comptées « déjà importées ».</p>\n";
-    if (facts.outcome == RunOutcome::Interrupted || facts.outcome == RunOutcome::Failed)
+    if (facts.outcome == RunOutcome::Interrupted || facts.outcome == RunOutcome::Failed ||
+        facts.outcome == RunOutcome::InternalError)
         out += "<p class=\"mark\">Importation inachevée : les fichiers qui suivent l'arrêt n'ont pas été importés ; "
                "l'importation se termine avec la reprise (--resume, ou « Reprendre » dans la fenêtre).</p>\n";
     return out;

@@ -2,6 +2,7 @@
 #include "app/RunState.h"
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
+#include "normalized/NormalizedFile.h"
 #include "support/ScriptedOperator.h"
 #include "support/TempDir.h"
 
@@ -98,6 +99,30 @@ TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
     s.Run();
     EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "REJETS_VILLES.TXT")) << "no rejects file when no line failed";
     EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "IGNOREES_VILLES.TXT"));
+}
+
+// A fault of the program inside a line (here a line left aside without its reason) is not that line's failure: it
+// ends the step, and the run with it, and rejects nothing. An error of the data that is a logic_error by its type
+// (an index outside a list) still fails its line alone.
+TEST(ImportStep, AFaultOfTheProgramEndsTheStepInsteadOfRejectingItsLine) {
+    FakeStep s;
+    s.dir.Write("VILLES.TXT", "CODE_POSTAL\tVILLE\tN\r\n"
+                              "17000\tindex\t1\r\n"
+                              "17300\tsans motif\t2\r\n"
+                              "17100\tRoyan\t3\r\n");
+    int reached = 0;
+    const auto work = [&](const StepLine &line) {
+        reached = line.Number();
+        if (line.Field("VILLE") == "index")
+            return static_cast<LineOutcome>(std::vector<int>{}.at(3));
+        return LineOutcome::Skipped;
+    };
+    EXPECT_THROW(RunImportStep(s.state, s.def, work), ProgramError);
+    EXPECT_EQ(reached, 2);
+    ASSERT_EQ(s.op.log.size(), 1u);
+    EXPECT_EQ(s.op.log[0].rfind("VILLES.TXT/ligne 1/", 0), 0u) << s.op.log[0];
+    EXPECT_EQ(SplitLines(s.dir.Read("REJETS_VILLES.TXT")).lines.size(), 2u);
+    EXPECT_EQ(s.op.waitHidden, 1);
 }
 
 TEST(ImportStep, InterruptionIsSeenAfterTheCurrentLine) {

@@ -8,6 +8,8 @@
 #include "database/TargetDatabase.h"
 #include "support/TestDatabase.h"
 
+#include "normalized/Errors.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -215,6 +217,16 @@ TEST(HeldRows, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWr
               (std::vector<std::string>{"1|vu", "2|vu", "4|vu", "5|vu", "6|vu"}));
     EXPECT_EQ(clinova::test::SelectRows(db, "select ID from LINK order by ID"),
               (std::vector<std::string>{"1", "2", "5", "6"}));
+    // What makes that sound is checked: a second main row of a line, or a main row written by an update, is a
+    // fault of the program, not a refusal of the data.
+    db.SetHeldLine(7);
+    insert.SetInt("ID", 7);
+    insert.Execute();
+    insert.SetInt("ID", 8);
+    EXPECT_THROW(insert.Execute(), ProgramError);
+    db.SetHeldLine(8);
+    EXPECT_THROW(note.Execute(), ProgramError);
+    db.SetHeldLine(0);
     db.SetHeldRowsSentHandler({});
     db.Close();
 }

@@ -103,23 +103,6 @@ TEST(Batching, EmbeddedRunsAreTheSameGroupedAndOneByOne) {
     }
 }
 
-TEST(Batching, ServerRunsAreTheSameGroupedAndOneByOne) {
-    ServerCase server;
-    server.Start();
-    if (IsSkipped() || HasFatalFailure())
-        return;
-    const std::string second = FreshDatabase(server.dir, "SERVER_ONE_BY_ONE.FDB");
-    const std::string otherSources = CopyPractice(server.dir, "practice_one_by_one");
-    GiveToServer(server.dir);
-    const RunResult grouped = Import(
-        server.sources, [&](ImportOptions &o) { server.server.Select(o, server.path); },
-        server.server.Database(server.path), true);
-    const RunResult oneByOne = Import(
-        otherSources, [&](ImportOptions &o) { server.server.Select(o, second); }, server.server.Database(second),
-        false);
-    ExpectSameRun(grouped, oneByOne);
-}
-
 namespace {
 
 // The database refuses some rows the import writes (checks the product's schema does not have): three
@@ -137,15 +120,34 @@ void RefuseSomeRows(const std::string &database) {
     db.Close();
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> lines) {
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 } // namespace
 
-// A row refused when the rows travel together fails its own line, after the fact: the same log lines (in the
-// order the server refused them), the same rejects, the same rows and lists as when each row goes alone.
+// Through a server, with rows the database refuses: the refused lines and everything after them come out in the
+// same order, whichever way the rows travel.
+TEST(Batching, ServerRunsAreTheSameGroupedAndOneByOne) {
+    ServerCase server;
+    server.Start();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const std::string second = FreshDatabase(server.dir, "SERVER_ONE_BY_ONE.FDB");
+    RefuseSomeRows(server.path);
+    RefuseSomeRows(second);
+    const std::string otherSources = CopyPractice(server.dir, "practice_one_by_one");
+    GiveToServer(server.dir);
+    const auto select = [&](const std::string &path) {
+        return [&server, path](ImportOptions &o) {
+            server.server.Select(o, path);
+            o.cbDedoublonageConsult = false;
+        };
+    };
+    const RunResult grouped = Import(server.sources, select(server.path), server.server.Database(server.path), true);
+    const RunResult oneByOne = Import(otherSources, select(second), server.server.Database(second), false);
+    EXPECT_TRUE(grouped.files.count("REJETS_CONSULTATIONS.TXT"));
+    ExpectSameRun(grouped, oneByOne);
+}
+
+// A row refused when the rows travel together fails its own line, after the fact: the same log lines, in the
+// same order, the same rejects, the same rows and lists as when each row goes alone.
 TEST(Batching, ARefusedRowFailsItsLineAloneBothWays) {
     TempDir dir;
     RunResult runs[2];
@@ -180,14 +182,9 @@ TEST(Batching, ARefusedRowFailsItsLineAloneBothWays) {
         EXPECT_EQ(failed(grouped).size(), count) << prefix;
         EXPECT_EQ(failed(grouped), failed(oneByOne)) << prefix;
     }
-    EXPECT_EQ(Sorted(grouped.log), Sorted(oneByOne.log));
-    ASSERT_EQ(grouped.files.size(), oneByOne.files.size());
-    for (const auto &[name, content] : grouped.files) {
-        if (name.rfind("REJETS_", 0) == 0)
-            EXPECT_EQ(Sorted(SplitLines(content).lines), Sorted(SplitLines(oneByOne.files.at(name)).lines)) << name;
-        else
-            EXPECT_EQ(content, oneByOne.files.at(name)) << name;
-    }
+    // Every log line and every line of the files beside the sources in the order of the source lines.
+    EXPECT_EQ(grouped.log, oneByOne.log);
+    EXPECT_EQ(grouped.files, oneByOne.files);
     EXPECT_TRUE(grouped.files.count("REJETS_CONSULTATIONS.TXT"));
     // The reminder whose link back to its event was refused stays, imported with that warning; the links of
     // the two refused reminders were never written.
@@ -196,4 +193,47 @@ TEST(Batching, ARefusedRowFailsItsLineAloneBothWays) {
     EXPECT_NE(grouped.files.at("AVERTISSEMENTS_RELANCES.TXT").find("REFUSED_LINK"), std::string::npos);
     for (const auto &[name, rows] : grouped.database)
         EXPECT_EQ(rows, oneByOne.database.at(name)) << name;
+}
+
+// A reminder whose link back to its event is refused stays imported with that warning, and its line ends there:
+// the event model it names is not kept (nor created), whichever way the rows travel. Its neighbour, whose link is
+// written, keeps its own.
+TEST(Batching, AReminderWhoseLinkIsRefusedKeepsNoModelBothWays) {
+    TempDir dir;
+    for (const bool batching : {true, false}) {
+        SCOPED_TRACE(batching ? "grouped" : "one by one");
+        const std::string database = FreshDatabase(dir, batching ? "GROUPED.FDB" : "ONE_BY_ONE.FDB");
+        {
+            TargetDatabase db;
+            db.Open(database);
+            db.ExecuteImmediate("alter table EVENTS add constraint REFUSED_LINK check (ID_RELANCE is null or "
+                                "not exists (select 1 from RELANCES r where r.ID = EVENTS.ID_RELANCE and "
+                                "r.LIBELLE_EVENT = 'LIEN REFUSE'))");
+            db.Close();
+        }
+        const std::string sources = CopyPractice(dir, batching ? "grouped" : "one_by_one");
+        std::string reminders = ReadWholeFile(sources + "RELANCES.TXT");
+        const std::pair<std::string, std::string> labels[] = {
+            {"\tEV0001\tVACCIN\tRage\t", "\tEV0001\tVACCIN\tLIEN REFUSE\t"},
+            {"\tEV0002\tVACCIN\tCHPPiL\t", "\tEV0002\tVACCIN\tLIEN GARDE\t"}};
+        for (const auto &[from, to] : labels) {
+            const auto at = reminders.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            reminders.replace(at, from.size(), to);
+        }
+        WriteWholeFile(sources + "RELANCES.TXT", reminders);
+        const RunResult run = Import(
+            sources,
+            [&](ImportOptions &o) {
+                o.edPathNameDatabase = database;
+                o.cbNePasConserverModelesEvent = true;
+            },
+            database, batching);
+        ASSERT_TRUE(run.files.count("AVERTISSEMENTS_RELANCES.TXT"));
+        EXPECT_NE(run.files.at("AVERTISSEMENTS_RELANCES.TXT").find("REFUSED_LINK"), std::string::npos);
+        EXPECT_EQ(Rows(database, "select count(*) from RELANCES where LIBELLE_EVENT = 'LIEN REFUSE'"),
+                  std::vector<std::string>{"1"});
+        EXPECT_EQ(Rows(database, "select LIBELLE_EVENT from RELANCES_CONFIG where LIBELLE_EVENT like 'LIEN %'"),
+                  std::vector<std::string>{"LIEN GARDE"});
+    }
 }

@@ -3,8 +3,6 @@
 #include "app/ImportStep.h"
 #include "app/RunState.h"
 #include "app/StepEntry.h"
-#include "import/clients_animals/ClientImport.h"
-#include "import/clients_animals/AnimalImport.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"

@@ -2,7 +2,6 @@
 
 #include "app/RunState.h"
 #include "app/StepEntry.h"
-#include "import/clients_animals/AnimalImport.h"
 #include "import/clients_animals/LeftAsideReasons.h"
 #include "app/UsersCorrespondence.h"
 #include "database/Statement.h"

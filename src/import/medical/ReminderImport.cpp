@@ -3,8 +3,6 @@
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "import/medical/EventImport.h"
-#include "import/clients_animals/ClientImport.h"
-#include "import/clients_animals/AnimalImport.h"
 #include "import/clients_animals/LeftAsideReasons.h"
 #include "database/Statement.h"
 #include "import/medical/EventModelList.h"
