@@ -2,6 +2,7 @@
 
 #include "app/ImportOptions.h"
 #include "app/RunSummary.h"
+#include "database/Connection.h"
 #include "database/Statement.h"
 #include "normalized/OutputFile.h"
 #include "normalized/Win1252.h"

@@ -51,8 +51,9 @@ TEST(IdReservations, BlocksHandOutTheOneAtATimeSequenceAndGiveTheRestBack) {
             ASSERT_EQ(ids[static_cast<std::size_t>(i)], i + 1) << "blocks " << blocks;
         EXPECT_EQ(db.LastDrawnIDs().at("G_DOC"), 1000);
         // Reserved ahead while the connection is open; given back when it closes.
-        if (blocks)
+        if (blocks) {
             EXPECT_GT(std::stoll(d.Generator()), 1000);
+        }
         db.Close();
         EXPECT_EQ(d.Generator(), "1000") << "blocks " << blocks;
     }
