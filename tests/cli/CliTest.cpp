@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 
 using namespace clinova;
 
@@ -66,6 +67,60 @@ TEST(Cli, UsageErrors) {
         const auto run = Cli({"test-access", "--database", empty});
         EXPECT_EQ(run.status, kExitUsage);
         EXPECT_TRUE(run.Said("--database attend le chemin de la base de données")) << run.err;
+    }
+}
+
+// The English words a help or an error of the parser would hold; command and option names (hyphenated, or
+// after "--") are the program's own and are left out of the scan.
+static std::vector<std::string> EnglishWordsIn(const std::string &text) {
+    static const std::regex name(R"((^|[\s,\[(])(-[-\w]*|[\w.]+-[-\w.]+))");
+    const std::string prose = std::regex_replace(text, name, "$1");
+    static const std::regex english(
+        R"(\b(the|of|is|are|not|and|required|must|file|files|folder|database|usage|subcommands?|expected|missing|)"
+        R"(argument was|print|exit|this|with|without|help|TEXT|INT|REQUIRED|Positionals)\b|\bOptions:)",
+        std::regex::icase);
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(prose.begin(), prose.end(), english); it != std::sregex_iterator(); ++it)
+        found.push_back(it->str());
+    return found;
+}
+
+TEST(Cli, HelpAndUsageErrorsAreFrench) {
+    ASSERT_EQ(EnglishWordsIn("Usage: x\nOptions:\n  --source TEXT REQUIRED the folder"),
+              (std::vector<std::string>{"Usage", "Options:", "TEXT", "REQUIRED", "the", "folder"}));
+    const auto help = Cli({"--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_NE(help.out.find("Utilisation : clinova-import"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Commandes :"), std::string::npos) << help.out;
+    for (const char *example : {"import --database", "check --source", "--resume", "--rehearse", "--server"})
+        EXPECT_NE(help.out.substr(help.out.find("Exemples :")).find(example), std::string::npos) << example;
+    const auto importHelp = Cli({"import", "--help"});
+    EXPECT_EQ(importHelp.status, kExitOk);
+    EXPECT_NE(importHelp.out.find("--source RÉPERTOIRE OBLIGATOIRE"), std::string::npos) << importHelp.out;
+    EXPECT_EQ(importHelp.out.find("Exemples"), std::string::npos) << "the examples end the program's help only";
+    for (const auto &run : {help, importHelp}) {
+        EXPECT_EQ(EnglishWordsIn(run.out), std::vector<std::string>{}) << run.out;
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LE(std::regex_replace(line, std::regex("[\x80-\xBF]"), "").size(), 80u) << line;
+    }
+
+    test::TempDir dir;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> errors{
+        {{"import", "--database", "x.fdb"}, "--source est obligatoire"},
+        {{"--database", "x.fdb", "frobnicate"}, "Commande inconnue : frobnicate"},
+        {{}, "Une commande est obligatoire"},
+        {{"check", "--source"}, "Valeur manquante pour --source"},
+        {{"check", "--source", dir.Folder(), "--frob"}, "Option inconnue : --frob"},
+        {{"create-database", "x.fdb", "--build", "abc"}, "Valeur incorrecte pour --build : abc"},
+        {{"import", "--source", dir.Folder(), "--resume", "--rehearse"},
+         "--resume et --rehearse ne peuvent pas aller ensemble"},
+    };
+    for (const auto &[args, said] : errors) {
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitUsage) << said;
+        EXPECT_TRUE(run.Said("clinova-import: " + said)) << run.err;
+        EXPECT_EQ(EnglishWordsIn(run.err), std::vector<std::string>{}) << run.err;
     }
 }
 
