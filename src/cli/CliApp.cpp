@@ -150,6 +150,11 @@ bool Cli::ApplyCommonOptions(RunState &state) {
     }
     if (!common_.database.empty())
         o.edPathNameDatabase = common_.database;
+    // The window's default path is a place on this computer's disk, not on the server's.
+    if (!common_.server.empty() && common_.database.empty()) {
+        Usage("--server attend aussi --database, le chemin de la base tel que le serveur le voit");
+        return false;
+    }
     if (!common_.server.empty()) {
         std::vector<std::string> parts;
         std::stringstream in(common_.server);

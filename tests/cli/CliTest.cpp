@@ -152,6 +152,41 @@ TEST(Cli, ConnectionFailuresEndTheActionWithTheClientMessage) {
     }
 }
 
+// Each failure a technician meets is said in French, with what to do, before the server's own words; a path that
+// names another machine is said so before any connection is tried.
+TEST(Cli, DatabaseErrorsAreExplainedBeforeTheServersWords) {
+    test::TempDir dir;
+    dir.Write("NOTABASE.FDB", std::string(16384, 'x'));
+    const std::string leadIn = "message: Connexion impossible à la base de données : ";
+    const std::string server = "\nMessage du serveur : ";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--database", dir.File("NONE.FDB")}, "le fichier de la base de données est introuvable ou illisible"},
+        {{"--server", "127.0.0.1/1", "--database", dir.File("NONE.FDB")},
+         "le serveur ne répond pas ou refuse la connexion"},
+        {{"--database", dir.File("NOTABASE.FDB")}, "ce fichier n'est pas une base de données Firebird"},
+    };
+    for (const auto &[options, said] : cases) {
+        std::vector<std::string> args{"test-access"};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitRefused) << said;
+        EXPECT_TRUE(run.Said(leadIn + said)) << run.err;
+        EXPECT_TRUE(run.Said(server)) << run.err;
+    }
+
+    for (const auto &[path, said] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Clinova\\CLINOVA.CN2", "» est celui d'un ordinateur Windows, pas de cet ordinateur : choisir"},
+             {"autre:/base/CLINOVA.CN2", "» désigne une base sur l'ordinateur « autre » : choisir"}}) {
+        const auto run = Cli({"import", "--database", path, "--source", dir.Folder(), "--yes"});
+        EXPECT_EQ(run.status, kExitRefused) << path;
+        EXPECT_TRUE(run.Said(leadIn + "le chemin « " + path + " " + said)) << run.err;
+        EXPECT_FALSE(run.Said(server)) << "no connection is tried";
+    }
+    const auto noPath = Cli({"test-access", "--server", "127.0.0.1"});
+    EXPECT_EQ(noPath.status, kExitUsage);
+    EXPECT_TRUE(noPath.Said("--server attend aussi --database")) << noPath.err;
+}
+
 TEST(Cli, CreateDatabaseNeverOverwritesAFile) {
     test::TempDir dir;
     dir.Write("BASE.FDB", "practice data");
