@@ -15,6 +15,8 @@
 #include "cli/Platform.h"
 #include "cli/ServerWatch.h"
 #include "database/DatabaseSetup.h"
+#include "database/Statement.h"
+#include "database/TargetDatabase.h"
 #include "cleaning/CitiesFill.h"
 #include "import/ImportSteps.h"
 #include "import/catalogue/SampleCatalogue.h"
@@ -342,12 +344,24 @@ int Cli::CreateDatabase() {
     }
     try {
         CreateTargetDatabase(createPath_, createBuild_);
-        if (sampleCatalogue_) {
-            TargetDatabase db;
-            db.Open(createPath_);
+        TargetDatabase db;
+        db.Open(createPath_);
+        if (sampleCatalogue_)
             AddSampleCatalogue(db);
-            db.Close();
-        }
+        // What the new database holds, read back from it.
+        const int build = ReadDatabaseBuild(db);
+        Statement vet(db, "select ID, LOGINUSER, NOM from ADMINISTRATION where TYPE_USER=0 order by ID");
+        std::string veterinarian = FromUtf8("aucun");
+        if (vet.Open())
+            veterinarian = "ID " + std::to_string(vet.GetInt("ID")) + ", " + vet.GetText("LOGINUSER") + " (" +
+                           vet.GetText("NOM") + ")";
+        vet.Close();
+        db.Close();
+        op_.AddToLog(FromUtf8("Base de données créée : ") + FromArgument(createPath_));
+        op_.AddToLog(FromUtf8("Version du schéma (BUILD) : ") + std::to_string(build));
+        op_.AddToLog(FromUtf8("Vétérinaire : ") + veterinarian);
+        if (sampleCatalogue_)
+            op_.AddToLog(FromUtf8("Catalogue d'exemple : quelques grossistes et produits"));
     } catch (const std::exception &e) {
         op_.ShowMessage(e.what());
         return kExitRefused;

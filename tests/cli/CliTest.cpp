@@ -187,6 +187,14 @@ TEST(Cli, DatabaseErrorsAreExplainedBeforeTheServersWords) {
     EXPECT_TRUE(noPath.Said("--server attend aussi --database")) << noPath.err;
 }
 
+TEST(Cli, CreateDatabaseSaysWhatItCreated) {
+    test::TempDir dir;
+    const auto run = Cli({"create-database", dir.File("NEW.FDB"), "--build", "90"});
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "Base de données créée : " + dir.File("NEW.FDB") +
+                           "\nVersion du schéma (BUILD) : 90\nVétérinaire : ID 1, VETO (VETERINAIRE)\n");
+}
+
 TEST(Cli, CreateDatabaseNeverOverwritesAFile) {
     test::TempDir dir;
     dir.Write("BASE.FDB", "practice data");
