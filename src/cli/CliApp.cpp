@@ -229,7 +229,7 @@ int Cli::Run(const std::vector<std::string> &args) {
     std::function<int()> action;
     auto *create = app.add_subcommand("create-database",
                                       "crée une base vide à partir du schéma, avec un vétérinaire (essais)");
-    create->add_option("chemin", createPath_, "le fichier de la nouvelle base")->required()->type_name("CHEMIN");
+    create->add_option("CHEMIN", createPath_, "le fichier de la nouvelle base")->required()->type_name("");
     create->add_option("--build", createBuild_, "le numéro de version du schéma écrit dans VERSION (93)")
         ->type_name("NUMÉRO");
     create->add_flag("--sample-catalogue", sampleCatalogue_,

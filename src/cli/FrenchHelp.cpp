@@ -33,6 +33,23 @@ std::string Wrapped(const std::string &text, std::size_t width) {
     return out + line;
 }
 
+// A line of the help: the name, then the description in its column, aligned by characters (CLI11 counts the
+// bytes, which "RÉPERTOIRE" would shift), each line of the description in that column.
+std::string HelpEntry(const std::string &name, const std::string &description) {
+    std::string out = "  " + name;
+    const std::size_t used = Columns(out);
+    if (used >= kNameColumns)
+        out += "\n" + std::string(kNameColumns, ' ');
+    else
+        out += std::string(kNameColumns - used, ' ');
+    for (const char c : description) {
+        out.push_back(c);
+        if (c == '\n')
+            out += std::string(kNameColumns, ' ');
+    }
+    return out + "\n";
+}
+
 } // namespace
 
 FrenchFormatter::FrenchFormatter() {
@@ -67,11 +84,12 @@ std::string FrenchFormatter::make_option_opts(const CLI::Option *opt) const {
     return opts;
 }
 
+std::string FrenchFormatter::make_option(const CLI::Option *opt, bool is_positional) const {
+    return HelpEntry(make_option_name(opt, is_positional) + make_option_opts(opt), make_option_desc(opt));
+}
+
 std::string FrenchFormatter::make_subcommand(const CLI::App *sub) const {
-    std::stringstream out;
-    CLI::detail::format_help(out, sub->get_display_name(true),
-                             Wrapped(sub->get_description(), kTerminalColumns - kNameColumns - 1), kNameColumns);
-    return out.str();
+    return HelpEntry(sub->get_display_name(true), Wrapped(sub->get_description(), kTerminalColumns - kNameColumns - 1));
 }
 
 // French puts a space before the colon of a heading.
@@ -145,9 +163,12 @@ std::string FrenchUsageError(const CLI::ParseError &error, const CLI::App &app) 
     if (dynamic_cast<const CLI::RequiredError *>(&error)) {
         if (message.rfind("A subcommand", 0) == 0) {
             // A word that is no command is left over: the command was misspelt.
-            for (const auto &word : app.remaining())
+            const std::vector<std::string> left = app.remaining();
+            for (const auto &word : left)
                 if (!word.empty() && word[0] != '-')
                     return "Commande inconnue : " + word + help;
+            if (!left.empty())
+                return "Option inconnue : " + left.front() + help;
             return "Une commande est obligatoire" + help;
         }
         if (std::regex_match(message, match, std::regex("(.+) is required")))

@@ -19,6 +19,7 @@ public:
     std::string make_option_desc(const CLI::Option *opt) const override;
     std::string make_subcommand(const CLI::App *sub) const override;
     std::string make_option_opts(const CLI::Option *opt) const override;
+    std::string make_option(const CLI::Option *opt, bool is_positional) const override;
 };
 
 // A usage error of the parser said in French: "--source est obligatoire", "Commande inconnue : x"... app is the

@@ -110,6 +110,8 @@ TEST(Cli, HelpAndUsageErrorsAreFrench) {
         {{"import", "--database", "x.fdb"}, "--source est obligatoire"},
         {{"--database", "x.fdb", "frobnicate"}, "Commande inconnue : frobnicate"},
         {{}, "Une commande est obligatoire"},
+        {{"--frob"}, "Option inconnue : --frob"},
+        {{"create-database"}, "CHEMIN est obligatoire"},
         {{"check", "--source"}, "Valeur manquante pour --source"},
         {{"check", "--source", dir.Folder(), "--frob"}, "Option inconnue : --frob"},
         {{"create-database", "x.fdb", "--build", "abc"}, "Valeur incorrecte pour --build : abc"},
