@@ -52,6 +52,41 @@ void TakeFirstVeterinarian(RunState &state) {
     query.Close();
 }
 
+// What the database error means for the technician, then the server's own text for the expert; the server's
+// text alone when the error is not one the table explains.
+std::string ExplainedText(const DatabaseError &error) {
+    const std::string explanation = error.Explanation();
+    if (explanation.empty())
+        return error.what();
+    return explanation + "\n" + FromUtf8("Message du serveur : ") + error.what();
+}
+
+// A local path the client would read as another machine's: "C:\..." outside Windows is a host "C", and
+// "machine:chemin" goes to that machine. Empty when the path is one of this computer.
+std::string ForeignPathText(const ImportOptions &options) {
+    if (options.RadioButtonIP)
+        return {};
+    const std::string &path = options.edPathNameDatabase;
+    const auto colon = path.find(':');
+    if (colon == std::string::npos)
+        return {};
+    const std::string before = path.substr(0, colon);
+    if (before.find_first_of("/\\") != std::string::npos)
+        return {};
+    const std::string server = FromUtf8("« La base de données est sur l'ordinateur dont l'adresse IP est : » "
+                                        "(--server) avec l'adresse du serveur");
+#ifndef _WIN32
+    if (before.size() == 1)
+        return FromUtf8("le chemin « ") + path +
+               FromUtf8(" » est celui d'un ordinateur Windows, pas de cet ordinateur : choisir ") + server +
+               FromUtf8(", ou donner le chemin de la base sur cet ordinateur (--database).");
+#endif
+    if (before.size() < 2)
+        return {};
+    return FromUtf8("le chemin « ") + path + FromUtf8(" » désigne une base sur l'ordinateur « ") + before +
+           FromUtf8(" » : choisir ") + server + FromUtf8(" et le chemin tel que ce serveur le voit.");
+}
+
 } // namespace
 
 ConnectionSettings TargetConnection(const ImportOptions &o) {
@@ -63,11 +98,13 @@ ConnectionSettings TargetConnection(const ImportOptions &o) {
 }
 
 void OpenTargetDatabase(RunState &state) {
+    if (const std::string foreign = ForeignPathText(state.options); !foreign.empty())
+        throw DatabaseError(ConnectionFailureLeadIn() + foreign);
     try {
         state.db.Open(DatabaseName(TargetConnection(state.options)));
     } catch (const DatabaseError &e) {
-        // The client library's own text is often English: the operator first reads what failed.
-        throw DatabaseError(ConnectionFailureLeadIn() + e.what(), e.Code());
+        // The client library's own text is often English: the operator first reads what failed and what to do.
+        throw e.Reworded(ConnectionFailureLeadIn() + ExplainedText(e));
     }
     state.db.SetCommitPolicy(state.options.cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped);
     state.db.SetBatching(state.options.cbEnvoisGroupes);
@@ -119,8 +156,9 @@ void EndActionOnError(RunState &state, const std::exception &error) {
         return;
     }
     // An error of the database names what failed before the server's own, often English, words.
-    if (dynamic_cast<const DatabaseError *>(&error) && !IsDatabaseFailureText(text))
-        state.op.ShowMessage(DatabaseErrorLeadIn() + text);
+    const auto *database = dynamic_cast<const DatabaseError *>(&error);
+    if (database && !IsDatabaseFailureText(text))
+        state.op.ShowMessage(DatabaseErrorLeadIn() + ExplainedText(*database));
     else
         state.op.ShowMessage(text);
 }

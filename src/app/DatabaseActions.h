@@ -16,7 +16,9 @@ struct RunState;
 ConnectionSettings TargetConnection(const ImportOptions &options);
 
 // Disconnects, opens the database named by the settings and starts its transaction. A connection that
-// fails throws a DatabaseError whose text is ConnectionFailureLeadIn() followed by the server's message.
+// fails throws a DatabaseError whose text is ConnectionFailureLeadIn() followed by what happened and what to do
+// (DatabaseError::Explanation) and, on the next line, the server's message. A local path that names another
+// machine ("C:\..." outside Windows, "machine:chemin") is refused so before any connection.
 void OpenTargetDatabase(RunState &state);
 
 // "Connexion impossible à la base de données : ", the start of the message of a failed connection.
@@ -41,7 +43,7 @@ void CloseTargetDatabase(RunState &state);
 
 // Ends an action that an error stopped: the connection is closed (what it still holds is committed; a
 // second failure there is not shown over the first), then the error's text is shown in the plain box, after
-// DatabaseErrorLeadIn() when the database raised it.
+// DatabaseErrorLeadIn() and the explanation of its code when the database raised it.
 void EndActionOnError(RunState &state, const std::exception &error);
 
 // The backup file of a database made at that moment: beside it (the folder of its path, '/' or '\\'), named after

@@ -11,9 +11,12 @@
 #include "cleaning/EmptyTables.h"
 #include "cleaning/SitePurge.h"
 #include "cli/ConsoleOperator.h"
+#include "cli/FrenchHelp.h"
 #include "cli/Platform.h"
 #include "cli/ServerWatch.h"
 #include "database/DatabaseSetup.h"
+#include "database/Statement.h"
+#include "database/TargetDatabase.h"
 #include "cleaning/CitiesFill.h"
 #include "import/ImportSteps.h"
 #include "import/catalogue/SampleCatalogue.h"
@@ -35,6 +38,22 @@
 namespace clinova {
 
 namespace {
+
+// The usual commands, at the end of the help.
+const char *const kExamples = R"(Exemples :
+  Vérifier les fichiers d'un répertoire, sans base de données :
+    clinova-import check --source /export
+  Importer ce répertoire dans la base de cet ordinateur :
+    clinova-import import --database BASE.CN2 --source /export --yes
+  Terminer une importation interrompue (la même commande, avec --resume) :
+    clinova-import import --database BASE.CN2 --source /export --resume
+  Répéter l'importation dans une copie jetable de la base, sans la modifier :
+    clinova-import import --database BASE.CN2 --source /export --rehearse
+  Importer dans la base d'un serveur (le chemin tel que le serveur le voit) :
+    clinova-import import --source /export --server 192.168.1.10 \
+      --database 'C:\Clinova\CLINOVA.CN2'
+  Tester l'accès à la base avant tout :
+    clinova-import test-access --database BASE.CN2)";
 
 // Options shared by the commands, filled by the parser.
 struct CommonOptions {
@@ -135,6 +154,11 @@ bool Cli::ApplyCommonOptions(RunState &state) {
     }
     if (!common_.database.empty())
         o.edPathNameDatabase = common_.database;
+    // The window's default path is a place on this computer's disk, not on the server's.
+    if (!common_.server.empty() && common_.database.empty()) {
+        Usage("--server attend aussi --database, le chemin de la base tel que le serveur le voit");
+        return false;
+    }
     if (!common_.server.empty()) {
         std::vector<std::string> parts;
         std::stringstream in(common_.server);
@@ -181,86 +205,115 @@ bool Cli::ApplyCommonOptions(RunState &state) {
 
 int Cli::Run(const std::vector<std::string> &args) {
     CLI::App app{"Importation normalisée dans Clinova", "clinova-import"};
+    app.formatter(std::make_shared<FrenchFormatter>());
+    // Set before the commands are added: each takes the program's help flag with its text.
+    app.set_help_flag("-h,--help", "affiche cette aide et s'arrête");
     app.require_subcommand(1);
-    databaseOption_ = app.add_option("--database", common_.database, "the database file as the server sees it");
-    app.add_option("--server", common_.server, "the IPv4 address of the database server");
-    app.add_option("--set", common_.settings, "a setting by its control name: NAME=VALUE")->take_all();
-    app.add_option("--users", common_.usersFile, "the users correspondence (IDUserClinova=IDUtilisateurSource)");
-    app.add_option("--log", common_.logFile, "also write the log lines to this file");
-    app.add_flag("--yes", common_.yes, "answer Oui to the questions");
+    databaseOption_ = app.add_option("--database", common_.database,
+                                     "le chemin de la base de données, tel que le serveur le voit")
+                          ->type_name("CHEMIN");
+    app.add_option("--server", common_.server,
+                   "l'adresse IP A.B.C.D du serveur de la base ; sans elle, la base est sur cet ordinateur")
+        ->type_name("ADRESSE");
+    app.add_option("--set", common_.settings, "un réglage par le nom de son contrôle : NOM=VALEUR (répétable)")
+        ->take_all()
+        ->type_name("NOM=VALEUR");
+    app.add_option("--users", common_.usersFile,
+                   "le fichier des correspondances des utilisateurs (IDUserClinova=IDUtilisateurSource)")
+        ->type_name("FICHIER");
+    app.add_option("--log", common_.logFile, "écrit aussi les lignes du journal dans ce fichier")->type_name("FICHIER");
+    app.add_flag("--yes", common_.yes, "répond Oui aux questions (« Avez-vous fermé Clinova\u00a0? »)");
     // The number is CMake's project version, the one the packages and the window carry.
     app.set_version_flag("--version", std::string("clinova-import ") + CLINOVA_VERSION,
                          "affiche la version et s'arrête");
+    app.footer(kExamples);
 
     std::function<int()> action;
-    auto *create = app.add_subcommand("create-database", "create an empty target database from the schema");
-    create->add_option("path", createPath_, "the new database file")->required();
-    create->add_option("--build", createBuild_, "the schema build written into VERSION");
-    create->add_flag("--sample-catalogue", sampleCatalogue_, "also a few wholesalers and products, for the demo");
+    auto *create = app.add_subcommand("create-database",
+                                      "crée une base vide à partir du schéma, avec un vétérinaire (essais)");
+    create->add_option("CHEMIN", createPath_, "le fichier de la nouvelle base")->required()->type_name("");
+    create->add_option("--build", createBuild_, "le numéro de version du schéma écrit dans VERSION (93)")
+        ->type_name("NUMÉRO");
+    create->add_flag("--sample-catalogue", sampleCatalogue_,
+                     "ajoute quelques grossistes et produits, pour la démonstration");
     create->callback([&] { action = [this] { return CreateDatabase(); }; });
 
-    auto *test = app.add_subcommand("test-access", "test the access to the database");
+    auto *test = app.add_subcommand("test-access", "teste l'accès à la base de données (bouton Tester)");
     test->callback([&] { action = [this] { return TestAccess(); }; });
 
-    auto *import = app.add_subcommand("import", "import the normalized files of a folder");
-    import->add_option("--source", sourceDir_, "the folder of the normalized files")->required();
-    import->add_option("--skip", skipped_, "a file of the folder not to import (repeatable)");
+    auto *import = app.add_subcommand("import", "importe les fichiers normalisés d'un répertoire");
+    import->add_option("--source", sourceDir_, "le répertoire des fichiers normalisés")
+        ->required()
+        ->type_name("RÉPERTOIRE");
+    import->add_option("--skip", skipped_, "un fichier du répertoire à ne pas importer (répétable)")
+        ->type_name("FICHIER");
     import->add_flag("--resume", resume_,
-                     "finish an interrupted import from its journal (JOURNAL_IMPORTATION.TXT): the lines it "
-                     "committed are skipped, the result is that of a whole run");
+                     "reprend l'importation interrompue d'après son journal (JOURNAL_IMPORTATION.TXT) : les lignes "
+                     "validées sont sautées, le résultat est celui d'une importation complète");
     import->add_flag("--again", again_,
-                     "import files the folder's journal says were already imported into that database, or after "
-                     "an interrupted import that is not resumed: every record is copied again, unless the "
-                     "duplicate checks match it");
+                     "importe des fichiers que le journal du répertoire dit déjà importés dans cette base, ou après "
+                     "une importation interrompue qui n'est pas reprise : chaque enregistrement est de nouveau "
+                     "copié, sauf ceux que la recherche des doublons retrouve");
     import->add_flag("--rehearse", rehearse_,
-                     "the whole import into a throwaway copy of the database (backup, restore, import, report, "
-                     "drop): the database is not changed; the files go into REPETITION inside the folder")
+                     "répétition : toute l'importation dans une copie jetable de la base (sauvegarde, restauration, "
+                     "importation, rapport, suppression) ; la base n'est pas modifiée, les fichiers vont dans "
+                     "REPETITION dans le répertoire")
         ->excludes("--resume");
     import->callback([&] { action = [this] { return Import(); }; });
 
-    auto *check = app.add_subcommand("check", "check the normalized files of a folder, without any database");
-    check->add_option("--source", sourceDir_, "the folder of the normalized files")->required();
-    check->add_option("--skip", skipped_, "a file of the folder not to check (repeatable)");
+    auto *check = app.add_subcommand("check", "vérifie les fichiers normalisés d'un répertoire, sans base de données");
+    check->add_option("--source", sourceDir_, "le répertoire des fichiers normalisés")
+        ->required()
+        ->type_name("RÉPERTOIRE");
+    check->add_option("--skip", skipped_, "un fichier du répertoire à ne pas vérifier (répétable)")
+        ->type_name("FICHIER");
     check->callback([&] { action = [this] { return Check(); }; });
 
-    auto *generate = app.add_subcommand("generate-test-files", "write the three test files");
-    generate->add_option("--output", outputDir_, "the folder they are written to")->required();
+    auto *generate = app.add_subcommand("generate-test-files", "écrit les trois fichiers de test");
+    generate->add_option("--output", outputDir_, "le répertoire où les écrire")->required()->type_name("RÉPERTOIRE");
     generate->callback([&] { action = [this] { return GenerateTestFiles(); }; });
 
-    auto *empty = app.add_subcommand("empty-tables", "empty the clients, animals, medical and accounting tables");
-    empty->add_flag("--accounting-only", accountingOnly_, "empty only the accounting of every site");
+    auto *empty = app.add_subcommand("empty-tables",
+                                     "vide les tables des clients, animaux, dossiers médicaux et de la comptabilité");
+    empty->add_flag("--accounting-only", accountingOnly_, "vide seulement la comptabilité de tous les sites");
     empty->callback([&] { action = [this] { return EmptyTablesCommand(); }; });
 
-    auto *purgeAccounting = app.add_subcommand("purge-accounting", "purge the accounting dated before a day");
-    purgeAccounting->add_option("--before", before_, "the first day kept, dd/mm/yyyy")->required();
+    auto *purgeAccounting =
+        app.add_subcommand("purge-accounting", "supprime la comptabilité antérieure à une date");
+    purgeAccounting->add_option("--before", before_, "le premier jour gardé")->required()->type_name("JJ/MM/AAAA");
     purgeAccounting->callback([&] { action = [this] { return PurgeAccounting(); }; });
 
-    auto *purgeSite = app.add_subcommand("purge-site", "purge the accounting of one site");
-    siteOption_ = purgeSite->add_option("--site", site_, "the site number (default: edIDSITECompta)");
+    auto *purgeSite = app.add_subcommand("purge-site", "supprime la comptabilité d'un site");
+    siteOption_ = purgeSite->add_option("--site", site_, "le numéro du site (par défaut : edIDSITECompta)")
+                      ->type_name("NUMÉRO");
     purgeSite->callback([&] { action = [this] { return PurgeSite(); }; });
 
-    auto *summaries = app.add_subcommand("regenerate-summaries", "the summary of every consultation from its document");
+    auto *summaries = app.add_subcommand("regenerate-summaries",
+                                         "régénère la synthèse de chaque consultation à partir de son document");
     summaries->callback([&] { action = [this] { return RegenerateSummaries(); }; });
 
-    auto *fillCities = app.add_subcommand("fill-cities", "fill the towns table from the clients' addresses");
+    auto *fillCities =
+        app.add_subcommand("fill-cities", "remplit la table des villes à partir des adresses des clients");
     fillCities->callback([&] { action = [this] { return FillCities(); }; });
 
-    auto *restore = app.add_subcommand("restore", "restore a backup into a new database (--database, never an existing "
-                                                  "one), as gbak -c -user SYSDBA -password ... FILE NEW.FDB does");
-    restore->add_option("--backup", backupFile_, "the backup file, as the server sees it")->required();
+    auto *restore = app.add_subcommand("restore", "restaure une sauvegarde dans une nouvelle base (--database, "
+                                                  "jamais une base existante), comme gbak\u00a0-c");
+    restore->add_option("--backup", backupFile_, "le fichier de sauvegarde, tel que le serveur le voit")
+        ->required()
+        ->type_name("FICHIER");
     restore->callback([&] { action = [this] { return Restore(); }; });
     // Before anything changes, the import and the actions that delete back up the database into that file.
     for (auto *sub : {import, empty, purgeAccounting, purgeSite})
         sub->add_option("--backup", backupFile_,
-                        "first a backup of the database into FILE, a path as the server sees it, never over an "
-                        "existing file; the action does not start when it fails. Restore it with "
-                        "clinova-import restore --backup FILE --database NEW.FDB, or with "
-                        "gbak -c -user SYSDBA -password ... FILE NEW.FDB");
+                        "d'abord une sauvegarde de la base dans ce fichier, tel que le serveur le voit, jamais "
+                        "par-dessus un fichier existant ; l'action ne commence pas si elle échoue. La restaurer "
+                        "avec clinova-import restore --backup FICHIER --database NOUVELLE.FDB")
+            ->type_name("FICHIER");
 
     // Options of the whole program may also follow the command.
     for (auto *sub :
          {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries, restore})
-        sub->fallthrough();
+        sub->fallthrough()->group("Commandes")->footer("");
 
     args_ = args;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -273,7 +326,7 @@ int Cli::Run(const std::vector<std::string> &args) {
         out_ << e.what() << "\n";
         return kExitOk;
     } catch (const CLI::ParseError &e) {
-        return Usage(e.what());
+        return Usage(FrenchUsageError(e, app));
     }
     op_.SetAnswerYes(common_.yes);
     if (!common_.logFile.empty()) {
@@ -293,12 +346,24 @@ int Cli::CreateDatabase() {
     }
     try {
         CreateTargetDatabase(createPath_, createBuild_);
-        if (sampleCatalogue_) {
-            TargetDatabase db;
-            db.Open(createPath_);
+        TargetDatabase db;
+        db.Open(createPath_);
+        if (sampleCatalogue_)
             AddSampleCatalogue(db);
-            db.Close();
-        }
+        // What the new database holds, read back from it.
+        const int build = ReadDatabaseBuild(db);
+        Statement vet(db, "select ID, LOGINUSER, NOM from ADMINISTRATION where TYPE_USER=0 order by ID");
+        std::string veterinarian = FromUtf8("aucun");
+        if (vet.Open())
+            veterinarian = "ID " + std::to_string(vet.GetInt("ID")) + ", " + vet.GetText("LOGINUSER") + " (" +
+                           vet.GetText("NOM") + ")";
+        vet.Close();
+        db.Close();
+        op_.AddToLog(FromUtf8("Base de données créée : ") + FromArgument(createPath_));
+        op_.AddToLog(FromUtf8("Version du schéma (BUILD) : ") + std::to_string(build));
+        op_.AddToLog(FromUtf8("Vétérinaire : ") + veterinarian);
+        if (sampleCatalogue_)
+            op_.AddToLog(FromUtf8("Catalogue d'exemple : quelques grossistes et produits"));
     } catch (const std::exception &e) {
         op_.ShowMessage(e.what());
         return kExitRefused;

@@ -7,7 +7,9 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -28,6 +30,62 @@ bool DatabaseError::ConnectionLost() const {
     default:
         return false;
     }
+}
+
+bool DatabaseError::Has(long code) const { return std::find(codes_.begin(), codes_.end(), code) != codes_.end(); }
+
+std::string DatabaseError::Explanation() const {
+#ifdef _WIN32
+    const bool diskFull = systemError_ == ERROR_DISK_FULL || systemError_ == ERROR_HANDLE_DISK_FULL;
+#else
+    const bool diskFull = systemError_ == ENOSPC;
+#endif
+    // The first that fits: the codes that say most come before the general ones that come with them
+    // (isc_network_error heads both a refused connection and a lost one).
+    struct Case {
+        bool fits;
+        const char *text;
+    };
+    const Case cases[] = {
+        {Has(isc_io_error) && diskFull,
+         "le disque de la base de données est plein : libérer de la place sur le disque du serveur, puis relancer "
+         "l'action."},
+        {Has(isc_net_lookup_err),
+         "le nom du serveur est inconnu : vérifier l'adresse du serveur ; sans serveur, un chemin comme "
+         "« C:\\... » ou « machine:chemin » est lu comme le nom d'une autre machine."},
+        {Has(isc_shutdown) || Has(isc_shutinprog),
+         "la base de données est arrêtée par son administrateur : la remettre en service (gfix -online), puis "
+         "relancer l'action."},
+        {Has(isc_net_read_err) || Has(isc_net_write_err) || Has(isc_att_shutdown) || Has(isc_conn_lost) ||
+             Has(isc_lost_db_connection),
+         "la connexion à la base de données a été perdue (serveur arrêté ou réseau coupé) : ce qui n'était pas "
+         "encore validé est perdu. Vérifier le serveur et le réseau, puis relancer l'action (une importation se "
+         "termine avec « Reprendre l'importation interrompue »)."},
+        {Has(isc_net_connect_err) || Has(isc_network_error) || Has(isc_net_init_error),
+         "le serveur ne répond pas ou refuse la connexion : vérifier que Firebird est démarré sur le serveur, que "
+         "son adresse IP est la bonne et que le pare-feu laisse passer le port 3050."},
+        {Has(isc_login),
+         "le serveur refuse l'utilisateur ou le mot de passe : vérifier que SYSDBA a le mot de passe habituel de "
+         "Clinova sur ce serveur."},
+        {Has(isc_lock_timeout) || Has(isc_deadlock) || Has(isc_lock_conflict) || Has(isc_update_conflict),
+         "la base de données est utilisée par une autre connexion qui tient les mêmes données : fermer Clinova "
+         "sur tous les postes, puis relancer l'action."},
+        {Has(isc_bad_db_format),
+         "ce fichier n'est pas une base de données Firebird : vérifier le chemin (une sauvegarde .fbk se restaure "
+         "d'abord en une nouvelle base)."},
+        {Has(isc_wrong_ods),
+         "la base a été créée par une autre version de Firebird (structure sur disque différente) : l'ouvrir avec "
+         "le serveur de cette version, ou la sauvegarder et la restaurer avec celui-ci."},
+        {Has(isc_io_error) || Has(isc_io_open_err),
+         "le fichier de la base de données est introuvable ou illisible : vérifier le chemin (tel que le serveur "
+         "le voit) et que le serveur a le droit de lire et d'écrire ce fichier."},
+        {Has(isc_unavailable),
+         "le moteur de base de données Firebird est indisponible : vérifier qu'il est installé et démarré."},
+    };
+    for (const Case &c : cases)
+        if (c.fits)
+            return FromUtf8(c.text);
+    return {};
 }
 
 } // namespace clinova
@@ -243,8 +301,22 @@ std::string FormatStatus(const Firebird::IStatus *status) {
 DatabaseError ToDatabaseError(const Firebird::FbException &e) {
     const Firebird::IStatus *status = e.getStatus();
     const ISC_STATUS *errors = const_cast<Firebird::IStatus *>(status)->getErrors();
-    const long code = (errors && errors[0] == isc_arg_gds) ? static_cast<long>(errors[1]) : 0;
-    return DatabaseError(FormatStatus(status), code);
+    // The vector holds (kind, value) pairs, a string value with its length for isc_arg_cstring.
+    std::vector<long> codes;
+    long systemError = 0;
+    for (const ISC_STATUS *p = errors; p && *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_cstring) {
+            p += 2;
+            continue;
+        }
+        if (kind == isc_arg_gds)
+            codes.push_back(static_cast<long>(*p));
+        else if ((kind == isc_arg_unix || kind == isc_arg_win32) && systemError == 0)
+            systemError = static_cast<long>(*p);
+        ++p;
+    }
+    return DatabaseError(FormatStatus(status), std::move(codes), systemError);
 }
 
 } // namespace clinova::fb

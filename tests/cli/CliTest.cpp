@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 
 using namespace clinova;
 
@@ -69,6 +70,62 @@ TEST(Cli, UsageErrors) {
     }
 }
 
+// The English words a help or an error of the parser would hold; command and option names (hyphenated, or
+// after "--") are the program's own and are left out of the scan.
+static std::vector<std::string> EnglishWordsIn(const std::string &text) {
+    static const std::regex name(R"((^|[\s,\[(])(-[-\w]*|[\w.]+-[-\w.]+))");
+    const std::string prose = std::regex_replace(text, name, "$1");
+    static const std::regex english(
+        R"(\b(the|of|is|are|not|and|required|must|file|files|folder|database|usage|subcommands?|expected|missing|)"
+        R"(argument was|print|exit|this|with|without|help|TEXT|INT|REQUIRED|Positionals)\b|\bOptions:)",
+        std::regex::icase);
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(prose.begin(), prose.end(), english); it != std::sregex_iterator(); ++it)
+        found.push_back(it->str());
+    return found;
+}
+
+TEST(Cli, HelpAndUsageErrorsAreFrench) {
+    ASSERT_EQ(EnglishWordsIn("Usage: x\nOptions:\n  --source TEXT REQUIRED the folder"),
+              (std::vector<std::string>{"Usage", "Options:", "TEXT", "REQUIRED", "the", "folder"}));
+    const auto help = Cli({"--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_NE(help.out.find("Utilisation : clinova-import"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Commandes :"), std::string::npos) << help.out;
+    for (const char *example : {"import --database", "check --source", "--resume", "--rehearse", "--server"})
+        EXPECT_NE(help.out.substr(help.out.find("Exemples :")).find(example), std::string::npos) << example;
+    const auto importHelp = Cli({"import", "--help"});
+    EXPECT_EQ(importHelp.status, kExitOk);
+    EXPECT_NE(importHelp.out.find("--source RÉPERTOIRE OBLIGATOIRE"), std::string::npos) << importHelp.out;
+    EXPECT_EQ(importHelp.out.find("Exemples"), std::string::npos) << "the examples end the program's help only";
+    for (const auto &run : {help, importHelp}) {
+        EXPECT_EQ(EnglishWordsIn(run.out), std::vector<std::string>{}) << run.out;
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LE(std::regex_replace(line, std::regex("[\x80-\xBF]"), "").size(), 80u) << line;
+    }
+
+    test::TempDir dir;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> errors{
+        {{"import", "--database", "x.fdb"}, "--source est obligatoire"},
+        {{"--database", "x.fdb", "frobnicate"}, "Commande inconnue : frobnicate"},
+        {{}, "Une commande est obligatoire"},
+        {{"--frob"}, "Option inconnue : --frob"},
+        {{"create-database"}, "CHEMIN est obligatoire"},
+        {{"check", "--source"}, "Valeur manquante pour --source"},
+        {{"check", "--source", dir.Folder(), "--frob"}, "Option inconnue : --frob"},
+        {{"create-database", "x.fdb", "--build", "abc"}, "Valeur incorrecte pour --build : abc"},
+        {{"import", "--source", dir.Folder(), "--resume", "--rehearse"},
+         "--resume et --rehearse ne peuvent pas aller ensemble"},
+    };
+    for (const auto &[args, said] : errors) {
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitUsage) << said;
+        EXPECT_TRUE(run.Said("clinova-import: " + said)) << run.err;
+        EXPECT_EQ(EnglishWordsIn(run.err), std::vector<std::string>{}) << run.err;
+    }
+}
+
 // The version the program gives is the one project() sets, whatever command or option comes with it.
 TEST(Cli, VersionIsTheProjectVersion) {
     std::ifstream cmake(std::string(CLINOVA_SOURCE_DIR) + "/CMakeLists.txt");
@@ -95,6 +152,49 @@ TEST(Cli, ConnectionFailuresEndTheActionWithTheClientMessage) {
         EXPECT_NE(run.err.find("message: "), std::string::npos);
         EXPECT_EQ(run.err.find("qordimtex"), std::string::npos) << "the password is never shown";
     }
+}
+
+// Each failure a technician meets is said in French, with what to do, before the server's own words; a path that
+// names another machine is said so before any connection is tried.
+TEST(Cli, DatabaseErrorsAreExplainedBeforeTheServersWords) {
+    test::TempDir dir;
+    dir.Write("NOTABASE.FDB", std::string(16384, 'x'));
+    const std::string leadIn = "message: Connexion impossible à la base de données : ";
+    const std::string server = "\nMessage du serveur : ";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--database", dir.File("NONE.FDB")}, "le fichier de la base de données est introuvable ou illisible"},
+        {{"--server", "127.0.0.1/1", "--database", dir.File("NONE.FDB")},
+         "le serveur ne répond pas ou refuse la connexion"},
+        {{"--database", dir.File("NOTABASE.FDB")}, "ce fichier n'est pas une base de données Firebird"},
+    };
+    for (const auto &[options, said] : cases) {
+        std::vector<std::string> args{"test-access"};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto run = Cli(args);
+        EXPECT_EQ(run.status, kExitRefused) << said;
+        EXPECT_TRUE(run.Said(leadIn + said)) << run.err;
+        EXPECT_TRUE(run.Said(server)) << run.err;
+    }
+
+    for (const auto &[path, said] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\Clinova\\CLINOVA.CN2", "» est celui d'un ordinateur Windows, pas de cet ordinateur : choisir"},
+             {"autre:/base/CLINOVA.CN2", "» désigne une base sur l'ordinateur « autre » : choisir"}}) {
+        const auto run = Cli({"import", "--database", path, "--source", dir.Folder(), "--yes"});
+        EXPECT_EQ(run.status, kExitRefused) << path;
+        EXPECT_TRUE(run.Said(leadIn + "le chemin « " + path + " " + said)) << run.err;
+        EXPECT_FALSE(run.Said(server)) << "no connection is tried";
+    }
+    const auto noPath = Cli({"test-access", "--server", "127.0.0.1"});
+    EXPECT_EQ(noPath.status, kExitUsage);
+    EXPECT_TRUE(noPath.Said("--server attend aussi --database")) << noPath.err;
+}
+
+TEST(Cli, CreateDatabaseSaysWhatItCreated) {
+    test::TempDir dir;
+    const auto run = Cli({"create-database", dir.File("NEW.FDB"), "--build", "90"});
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "Base de données créée : " + dir.File("NEW.FDB") +
+                           "\nVersion du schéma (BUILD) : 90\nVétérinaire : ID 1, VETO (VETERINAIRE)\n");
 }
 
 TEST(Cli, CreateDatabaseNeverOverwritesAFile) {

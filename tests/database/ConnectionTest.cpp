@@ -5,11 +5,13 @@
 #include "database/DatabaseError.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"
+#include "normalized/Win1252.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace clinova;
@@ -206,4 +208,32 @@ TEST(Connection, ADatabaseIsDroppedWhileAStatementStillHoldsACursor) {
     ASSERT_TRUE(q.Open());
     db.Drop();
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The errors a second connection causes are explained in French: a row it holds, the end of the connection by the
+// administrator.
+TEST(Connection, ARowHeldElsewhereAndAnEndedConnectionAreExplained) {
+    TableT t;
+    t.tdb.Exec("insert into T (ID, N) values (1, 0)");
+    const auto explanation = [](const std::function<void()> &call) {
+        try {
+            call();
+        } catch (const DatabaseError &e) {
+            return ToUtf8(e.Explanation());
+        }
+        return std::string("no error");
+    };
+    TargetDatabase other, db;
+    other.Open(t.tdb.Path());
+    db.Open(t.tdb.Path());
+    other.ExecuteImmediate("update T set N = 1 where ID = 1");
+    EXPECT_EQ(explanation([&] { db.ExecuteImmediate("update T set N = 2 where ID = 1"); })
+                  .rfind("la base de données est utilisée par une autre connexion", 0),
+              0u);
+    other.RollbackRetaining();
+    other.Close();
+    t.tdb.EndConnection(db);
+    EXPECT_EQ(explanation([&] { db.ExecuteImmediate("update T set N = 3 where ID = 1"); })
+                  .rfind("la connexion à la base de données a été perdue", 0),
+              0u);
 }

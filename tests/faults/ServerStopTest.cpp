@@ -105,11 +105,14 @@ TEST(ServerStop, InTheClientLinesThenASecondRunFinishesTheImport) {
         first.Run();
         EXPECT_EQ(first.outcome, RunOutcome::Failed);
         ASSERT_FALSE(first.op.messages.empty());
-        // The box names the database before the server's words; the line's log line has the server's words.
+        // The box names the database and says what happened before the server's words; the line's log line has
+        // the server's words.
         const std::string shown = first.op.messages.back();
-        const std::string leadIn = "Erreur de la base de données : ";
+        const std::string leadIn = "Erreur de la base de données : la connexion à la base de données a été perdue";
         ASSERT_EQ(shown.rfind(leadIn, 0), 0u) << shown;
-        const std::string error = shown.substr(leadIn.size());
+        const std::string words = "\nMessage du serveur : ";
+        ASSERT_NE(shown.find(words), std::string::npos) << shown;
+        const std::string error = shown.substr(shown.find(words) + words.size());
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(first.op.LogStartingWith("CLIENTS.TXT/ligne 20/"),
                   std::vector<std::string>{"CLIENTS.TXT/ligne 20/" + error});

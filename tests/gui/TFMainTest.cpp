@@ -580,7 +580,10 @@ TEST(guiMainWindow, AFailedConnectionIsShownInFrenchAsAnError) {
     ASSERT_EQ(answerer.texts.size(), 1u);
     const QString leadIn = Utf8("Connexion impossible à la base de données : ");
     EXPECT_TRUE(answerer.texts[0].startsWith(leadIn)) << answerer.texts[0].toStdString();
-    EXPECT_GT(answerer.texts[0].size(), leadIn.size()) << "the server's own message follows";
+    // What happened and what to do, then the server's own message.
+    EXPECT_TRUE(answerer.texts[0].startsWith(leadIn + Utf8("le fichier de la base de données est introuvable")))
+        << answerer.texts[0].toStdString();
+    EXPECT_TRUE(answerer.texts[0].contains(Utf8("\nMessage du serveur : "))) << answerer.texts[0].toStdString();
     EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
