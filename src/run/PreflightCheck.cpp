@@ -188,18 +188,21 @@ private:
                                  "le fichier n'est pas en Windows-1252"));
 
         std::vector<bool> targetMissingLogged(rules.references.size(), false);
+        // A problem of one line: its log line, and its place in the report.
+        const auto noteLine = [&](int number, const std::string &text) {
+            op_.AddToLog(LineFailureLog(definition, number, text));
+            count.problems.Note(ReasonKind::Failed, number, text);
+        };
         const auto unmapped = [&](int number, char32_t character) {
             ++count.read;
             ++count.withProblems;
-            op_.AddToLog(LineFailureLog(definition, number, UnmappedCharacterMessage(character)));
-            count.problems.Note(ReasonKind::Failed, number, UnmappedCharacterMessage(character));
+            noteLine(number, UnmappedCharacterMessage(character));
         };
         lines.ForEach([&](const StepLine &line) {
             ++count.read;
             bool problem = false;
             auto lineProblem = [&](const char *column, const std::string &text) {
-                op_.AddToLog(LineFailureLog(definition, line.Number(), column + std::string(" : ") + text));
-                count.problems.Note(ReasonKind::Failed, line.Number(), column + std::string(" : ") + text);
+                noteLine(line.Number(), column + std::string(" : ") + text);
                 problem = true;
             };
 
