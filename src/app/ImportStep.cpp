@@ -2,9 +2,11 @@
 
 #include "app/CorrespondenceTable.h"
 #include "app/ImportJournal.h"
+#include "app/UncommittedLines.h"
 #include "app/LineReport.h"
 #include "app/RunState.h"
 #include "database/DatabaseError.h"
+#include "database/RowBatch.h"
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
@@ -22,59 +24,8 @@ namespace clinova {
 
 namespace {
 
-// The data lines whose rows are written but not committed yet, and the lengths of the correspondence lists
-// at the last commit. When the connection is lost those rows are gone: their lines become failed lines
-// with their log lines, and the lists forget what they named, so that a later run imports them again.
-class UncommittedLines {
-public:
-    struct Line {
-        int number;
-        std::string text;
-        LineOutcome outcome;
-    };
-
-    explicit UncommittedLines(const RunState &state) : committed_(CurrentLengths(state)) {}
-
-    // After a line that did not fail. listsBefore: the lengths before the line; commitsBefore: the commits
-    // counted before it.
-    void LineDone(const RunState &state, const ListLengths &listsBefore,
-                  std::uint64_t commitsBefore, int number, const std::string &text, LineOutcome outcome) {
-        if (state.db.PendingRows() == 0) {
-            lines_.clear();
-            committed_ = CurrentLengths(state);
-            return;
-        }
-        if (state.db.Commits() != commitsBefore) {
-            // Something committed inside the line (a message shown): the lines before it are safe.
-            lines_.clear();
-            committed_ = listsBefore;
-        }
-        if (outcome != LineOutcome::Skipped)
-            lines_.push_back({number, text, outcome});
-    }
-    // A line whose row the server refused after the fact: it no longer waits for a commit, and the entries
-    // it had added (removed from the lists) no longer count among the committed ones.
-    void LineFailedLate(int number, const ListLengths &before,
-                        const ListLengths &removed) {
-        std::erase_if(lines_, [number](const Line &line) { return line.number == number; });
-        for (std::size_t k = 0; k < committed_.size(); ++k)
-            if (committed_[k] > before[k])
-                committed_[k] -= removed[k];
-    }
-    void Committed(const RunState &state) {
-        lines_.clear();
-        committed_ = CurrentLengths(state);
-    }
-    const std::vector<Line> &Lines() const { return lines_; }
-    const ListLengths &CommittedLengths() const { return committed_; }
-
-private:
-    std::vector<Line> lines_;
-    ListLengths committed_;
-};
-
 // One data line from its end until its output is given: what it counts, its failure or its warnings, the list
-// entries it added and what it keeps once its rows are written. A line whose rows wait with the connection is
+// entries it added and what it keeps once its rows are written. A line whose rows wait in the step's batch is
 // held, and the lines after it wait behind it, so that the log and the reports follow the source lines however
 // the rows travel; a held line is settled (written, refused, warned) when its rows are sent.
 struct LineRecord {
@@ -89,9 +40,8 @@ struct LineRecord {
     bool held;
 };
 
-// Something set on the connection for a scope, and set back however the scope ends: the rows of the current
-// line held back, the handler of the lines refused after the fact, the grouped commits that wait for the end of
-// a line.
+// Something set on the connection for a scope, and set back however the scope ends: the grouped commits that
+// wait for the end of a line.
 class ConnectionScope {
 public:
     ConnectionScope(const std::function<void()> &set, std::function<void()> reset) : reset_(std::move(reset)) {
@@ -246,12 +196,13 @@ private:
         UncommittedLines uncommitted(state_);
         const ConnectionScope lineCommits([&db] { db.SetLineCommits(true); }, [&db] { db.SetLineCommits(false); });
         uncommitted_ = &uncommitted;
-        const ConnectionScope heldRowsSent(
-            [&] {
-                db.SetHeldRowsSentHandler(
-                    [this](const std::vector<LateLineFailure> &failures) { HeldRowsSent(failures); });
-            },
-            [&db] { db.SetHeldRowsSentHandler({}); });
+        // The batch of a step whose rows travel together, when the rows are sent grouped and so committed.
+        struct OpenBatch {
+            std::optional<RowBatch> &batch;
+            ~OpenBatch() { batch.reset(); }
+        } openBatch{batch_};
+        if (step_.rowsTravelTogether && db.Batching() && db.Policy() == CommitPolicy::Grouped)
+            batch_.emplace(db);
         ImportJournal *journal = state_.journal;
         const int alreadyDone = LinesDoneBefore(state_, step_.fileName);
         int lastRead = 0;
@@ -276,7 +227,7 @@ private:
             }
         }
         try {
-            db.SendHeldRows();
+            SendBatch();
             db.CommitPendingRows();
             uncommitted.Committed(state_);
             if (journal)
@@ -361,24 +312,24 @@ private:
             if (!CutLine())
                 return;
             ++summary_.read;
-            LineOutcome outcome;
-            {
-                const ConnectionScope held([&] { db.SetHeldLine(step_.rowsTravelTogether ? i : 0); },
-                                           [&db] { db.SetHeldLine(0); });
-                outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_));
-            }
+            if (batch_)
+                batch_->StartLine(i);
+            const LineOutcome outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_));
             if (outcome == LineOutcome::Skipped && skipReason_.empty())
                 throw ProgramError(FromUtf8("ligne ignorée sans motif"));
-            if (journal)
-                journal->LineEnded(i);
-            // The end of the line may send the held rows, this line's among them: what the server said of them is
-            // known when the line's record is made.
-            db.LineEnded();
+            // The end of the line: the batch leaves when it is full, and before a commit, so that what the server
+            // said of its rows, this line's among them, is known when the line's record is made and every line
+            // the commit makes permanent is settled before it.
+            const bool commitDue = db.CommitDueAtLineEnd();
+            if (batch_ && (commitDue || batch_->Full()))
+                SendBatch();
+            else
+                Settle();
             if (followingRefused_)
                 onceWritten_.clear();
             LineRecord record{i,       {}, outcome, {}, std::move(skipReason_), std::move(warnings_),
                               std::move(onceWritten_), lineListsBefore_, CurrentLengths(state_),
-                              step_.rowsTravelTogether && db.HeldRows() > 0};
+                              batch_ && batch_->HoldsRowsOf(i)};
             onceWritten_.clear();
             warnings_.clear();
             skipReason_.clear();
@@ -391,6 +342,10 @@ private:
                 currentLateFailure_.reset();
             }
             Ended(std::move(record), raw);
+            if (journal)
+                journal->LineEnded(i);
+            if (commitDue)
+                db.CommitRetaining();
             if (!failedLate)
                 uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
         } catch (const DatabaseError &e) {
@@ -451,8 +406,15 @@ private:
         Count(line, text);
     }
 
-    // The work's writes after the line's main row are held as such; what waits for the rows waits with them.
-    void FollowingMainRow(bool following) override { state_.db.SetAfterMainRow(following); }
+    // The work's writes after the line's main row go into the batch as such; what waits for the rows waits with
+    // them.
+    void FollowingMainRow(bool following) override { followingMainRow_ = following; }
+    void Write(Statement &write) override {
+        if (batch_)
+            batch_->Add(write, followingMainRow_);
+        else
+            write.Execute();
+    }
     void FollowingRefused() override { followingRefused_ = true; }
     void OnceWritten(std::function<void()> action) override {
         if (followingRefused_)
@@ -522,7 +484,7 @@ private:
 
     // A line whose row the server refused when the connection sent it, after the line was read: it becomes a
     // failed line (log line, reject line), and the list entries it added are taken back.
-    void FailLate(const LateLineFailure &failure) {
+    void FailLate(const RefusedLine &failure) {
         LineRecord *line = Waiting(failure.line);
         if (!line) {
             if (failure.line == currentLine_)
@@ -555,10 +517,20 @@ private:
         line->after = line->before;
     }
 
-    // The held rows have left: the lines refused fail, or get their warning; every other held line has its
-    // rows in the database. The lines are then given in their order.
-    void HeldRowsSent(const std::vector<LateLineFailure> &failures) {
-        for (const LateLineFailure &failure : failures) {
+    // Sends the batch, and settles the lines it held.
+    void SendBatch() {
+        if (!batch_)
+            return;
+        batch_->Send();
+        Settle();
+    }
+
+    // What the batch has sent is settled: the lines refused fail, or get their warning; every other line whose
+    // rows no longer wait has them in the database. The lines are then given in their order.
+    void Settle() {
+        if (!batch_)
+            return;
+        for (const RefusedLine &failure : batch_->TakeRefused()) {
             if (!failure.warning) {
                 FailLate(failure);
                 continue;
@@ -575,7 +547,7 @@ private:
             }
         }
         for (LineRecord &line : lines_)
-            line.held = false;
+            line.held = line.held && batch_->HoldsRowsOf(line.number);
         Release();
     }
 
@@ -634,6 +606,8 @@ private:
     std::optional<std::string> currentLateFailure_;
     std::vector<std::function<void()>> onceWritten_; // of the line being read
     bool followingRefused_ = false;                  // a write after the main row of the line being read
+    bool followingMainRow_ = false;                  // the line's writes now follow its main row
+    std::optional<RowBatch> batch_;                  // while the lines are read, when their rows travel together
 };
 
 } // namespace

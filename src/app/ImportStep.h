@@ -7,6 +7,7 @@
 #include "app/Operator.h"
 #include "app/StepSummary.h"
 #include "database/DatabaseError.h"
+#include "database/Statement.h"
 #include "normalized/TColList.h"
 #include "normalized/TCut.h"
 
@@ -38,19 +39,23 @@ struct StepDefinition {
     bool interruptible = true;                          // a few steps always run to their end
     // Each line writes at most one main row, by one insert, and after it only writes that follow from it
     // (StepLine::AfterMainRow), adds to the correspondence lists, and leaves to StepLine::OnceWritten what
-    // must wait for its rows: nothing the line does reads what it wrote or a count of it. The rows may then
-    // travel to the server several at a time; a main row the server refuses later fails its line after the
-    // fact, a write after it refused later is a warning of its line.
+    // must wait for its rows: nothing the line does reads what it wrote or a count of it. Its writes go through
+    // StepLine::Write into the step's batch (RowBatch), which checks the contract, and travel to the server
+    // several at a time; a main row the server refuses later fails its line after the fact, a write after it
+    // refused later is a warning of its line.
     bool rowsTravelTogether = false;
 };
 
 // What a line's work tells the framework of its writes (see StepLine).
 class LineWrites {
 public:
+    // The line's writes from now on follow its main row (or no longer do).
     virtual void FollowingMainRow(bool following) = 0;
     // A write that follows the main row failed at once: what the line keeps of its rows is not kept.
     virtual void FollowingRefused() = 0;
     virtual void OnceWritten(std::function<void()> action) = 0;
+    // A write of the line: into the step's batch when its rows travel together, executed otherwise.
+    virtual void Write(Statement &write) = 0;
 
 protected:
     ~LineWrites() = default;
@@ -107,6 +112,15 @@ public:
         } catch (const std::exception &e) {
             Refused(e.what());
         }
+    }
+    // Writes the row of the line as the statement's parameters stand (its main row, or within AfterMainRow a
+    // write that follows it): in a step whose rows travel together it goes with the step's batch and its
+    // refusal reaches the line later; otherwise it is executed now.
+    void Write(Statement &write) const {
+        if (writes_)
+            writes_->Write(write);
+        else
+            write.Execute();
     }
     void Warn(std::string message) const {
         if (warnings_)

@@ -13,51 +13,28 @@ namespace clinova {
 
 using namespace Firebird;
 
-namespace {
-// Held rows are sent at the end of a line once this many wait, or this many bytes.
-constexpr std::size_t kHeldRows = 1024;
-constexpr std::size_t kHeldBytes = 4 << 20;
-} // namespace
-
-bool Connection::HoldsRowsBack() const {
-    return heldLine_ > 0 && batching_ && schedule_.Policy() == CommitPolicy::Grouped && IsOpen();
+void Connection::BatchOpened(RowBatch &batch) {
+    if (batch_)
+        throw ProgramError(FromUtf8("un lot de lignes est déjà ouvert sur la connexion"));
+    batch_ = &batch;
 }
 
-void Connection::HoldBack(const std::shared_ptr<const StatementWriteShape> &shape,
-                          const std::shared_ptr<const StatementInputForm> &form,
-                          const std::vector<unsigned char> &message) {
-    // What lets a refused row fail its line alone: a line's held rows are at most one main row, written by one
-    // insert, and after it only writes that follow from it.
-    if (!afterMainRow_) {
-        if (!shape->insert || mainRowHeld_)
-            throw ProgramError(FromUtf8("une ligne dont les écritures voyagent ensemble écrit plus d'une ligne "
-                                        "principale, ou pas par un insert"));
-        mainRowHeld_ = true;
-    }
-    if (!held_)
-        held_ = std::make_unique<PendingInserts>(*this);
-    held_->Add(shape, form, message, heldLine_, afterMainRow_);
-    RowsWritten(1);
+void Connection::BatchClosed(RowBatch &batch) noexcept {
+    if (batch_ == &batch)
+        batch_ = nullptr;
 }
 
-void Connection::SendHeldRows() {
-    if (!held_ || held_->Count() == 0)
+void Connection::SendBatch() {
+    if (!batch_ || batch_->Empty())
         return;
     try {
-        held_->Flush(lateFailures_);
+        batch_->Send();
     } catch (const DatabaseError &e) {
-        lateFailures_.clear();
         if (e.ConnectionLost())
             Abandon();
         throw;
     }
-    if (heldRowsSentHandler_)
-        heldRowsSentHandler_(TakeLateFailures());
 }
-
-std::size_t Connection::HeldRows() const { return held_ ? held_->Count() : 0; }
-
-std::vector<LateLineFailure> Connection::TakeLateFailures() { return std::exchange(lateFailures_, {}); }
 
 Connection::Connection() = default;
 
@@ -110,7 +87,7 @@ template <typename Commit> void Connection::ObservedCommit(Commit &&commit) {
 void Connection::Close() {
     if (!IsOpen())
         return;
-    SendHeldRows();
+    SendBatch();
     try {
         ids_.GiveBack();
     } catch (const Error &) {
@@ -164,8 +141,8 @@ void Connection::ReleaseMark() noexcept {
 }
 
 void Connection::Abandon() noexcept {
-    if (held_)
-        held_->Drop();
+    if (batch_)
+        batch_->Drop();
     TakeHandles();
     ids_.Forget();
 }
@@ -173,8 +150,8 @@ void Connection::Abandon() noexcept {
 void Connection::Drop() {
     if (!IsOpen())
         return;
-    if (held_)
-        held_->Drop();
+    if (batch_)
+        batch_->Drop();
     Handles handles = TakeHandles();
     ids_.Forget();
     if (handles.transaction.IsActive())
@@ -189,7 +166,7 @@ void Connection::RequireOpen() const {
 
 void Connection::ExecuteImmediate(std::string_view sql) {
     RequireOpen();
-    SendHeldRows();
+    SendBatch();
     const std::string text(sql);
     fb::Call([&](ThrowStatusWrapper *st) {
         attachment_.Get()->execute(st, transaction_.Get(), static_cast<unsigned>(text.size()), text.c_str(), 3, nullptr,
@@ -219,7 +196,7 @@ std::int64_t Connection::NextID(std::string_view generator) {
 void Connection::CommitRetaining() {
     if (!transaction_.IsActive())
         return;
-    SendHeldRows();
+    SendBatch();
     ObservedCommit([&] { transaction_.CommitRetaining(); });
     schedule_.Committed();
 }
@@ -227,7 +204,7 @@ void Connection::CommitRetaining() {
 void Connection::RollbackRetaining() {
     if (!transaction_.IsActive())
         return;
-    SendHeldRows();
+    SendBatch();
     transaction_.RollbackRetaining();
     schedule_.RolledBack();
 }
@@ -235,13 +212,6 @@ void Connection::RollbackRetaining() {
 void Connection::CommitPendingRows() {
     if (schedule_.RowsWaiting())
         CommitRetaining();
-}
-
-void Connection::LineEnded() {
-    if (schedule_.LineEnded())
-        CommitRetaining();
-    else if (held_ && (held_->Count() >= kHeldRows || held_->Bytes() >= kHeldBytes))
-        SendHeldRows();
 }
 
 void Connection::RowsWritten(std::uint64_t rows) {

@@ -6,7 +6,7 @@
 #include "database/Attachment.h"
 #include "database/CommitSchedule.h"
 #include "database/IdReservations.h"
-#include "database/PendingInserts.h"
+#include "database/RowBatch.h"
 #include "database/Statement.h"
 #include "database/StatementHost.h"
 #include "database/Transaction.h"
@@ -44,8 +44,8 @@ public:
     void RollbackRetaining();
     // Before the operator is shown anything, and before and after a step's lines: commits the rows that wait.
     void CommitPendingRows();
-    // The end of a data line: commits when a grouped commit is due.
-    void LineEnded();
+    // At the end of a data line, whether a grouped commit is due: the step then commits.
+    bool CommitDueAtLineEnd() const { return schedule_.LineEnded(); }
     void SetLineCommits(bool on) { schedule_.SetLineCommits(on); }
     void SetCommitPolicy(CommitPolicy policy) { schedule_.SetPolicy(policy); }
     CommitPolicy Policy() const override { return schedule_.Policy(); }
@@ -61,31 +61,8 @@ public:
     const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return ids_.LastDrawn(); }
     // A generator was moved by hand: what was reserved from it is not handed out any more.
     void ForgetReservations() noexcept { ids_.Forget(); }
-    // Rows held back to travel together (see PendingInserts): while a data line of a step that allows it is
-    // read (its number, 0 outside such lines), with the requests grouped and the grouped commits, the writes
-    // of one row (inserts, updates) wait and are sent before anything else runs. The lines whose rows the
-    // server refused then are taken by the step with TakeLateFailures().
-    void SetHeldLine(int line) {
-        heldLine_ = line;
-        mainRowHeld_ = false;
-    }
-    // The writes that follow the line's main row (a back-link to it, its category) while set: held with their
-    // line, they are sent after the main rows, left out when their line's main row is refused, and a refusal of
-    // one of them is a warning of its line.
-    void SetAfterMainRow(bool after) { afterMainRow_ = after; }
-    bool HoldsRowsBack() const override;
-    void HoldBack(const std::shared_ptr<const StatementWriteShape> &shape,
-                  const std::shared_ptr<const StatementInputForm> &form,
-                  const std::vector<unsigned char> &message) override;
-    void SendHeldRows() override;
-    std::size_t HeldRows() const;
-    std::vector<LateLineFailure> TakeLateFailures();
-    // Told each time the held rows have been sent (before the commit that follows), with the lines refused
-    // (none when all were written), instead of keeping them for TakeLateFailures(): every line held until then
-    // has its rows in the database, or is among those refused.
-    void SetHeldRowsSentHandler(std::function<void(const std::vector<LateLineFailure> &)> handler) {
-        heldRowsSentHandler_ = std::move(handler);
-    }
+    // Sends the rows of the open batch (see RowBatch), if any; a lost connection is abandoned and thrown.
+    void SendBatch() override;
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
@@ -122,6 +99,8 @@ public:
     void RowsWritten(std::uint64_t rows) override;
     // A statement has set, released or rolled back to a savepoint.
     void SavepointExecuted(std::string_view sql) override;
+    void BatchOpened(RowBatch &batch) override;
+    void BatchClosed(RowBatch &batch) noexcept override;
 
 protected:
     Connection();
@@ -152,12 +131,7 @@ private:
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
     bool batching_ = true;
-    int heldLine_ = 0;
-    bool mainRowHeld_ = false; // for the line being read
-    bool afterMainRow_ = false;
-    std::unique_ptr<PendingInserts> held_;
-    std::vector<LateLineFailure> lateFailures_;
-    std::function<void(const std::vector<LateLineFailure> &)> heldRowsSentHandler_;
+    RowBatch *batch_ = nullptr; // the open batch
     IdReservations ids_{*this};
     CommitObserver *commitObserver_ = nullptr;
 };

@@ -332,15 +332,17 @@ void Statement::Execute() {
     Close();
     Prepare();
     BindInput();
-    if (Deferred())
-        return;
-    connection_.SendHeldRows();
+    connection_.SendBatch();
     Run();
 }
 
-bool Statement::Deferred() {
-    if (!shape_ || !connection_.HoldsRowsBack())
-        return false;
+Statement::HeldRow Statement::Hold() {
+    Close();
+    Prepare();
+    if (!shape_)
+        throw ProgramError(FromUtf8("une écriture qui n'est pas celle d'une seule ligne ne peut voyager avec "
+                                    "d'autres : ") + text_);
+    BindInput();
     std::shared_ptr<InputForm> form = input_;
     if (!form) {
         if (!baseForm_)
@@ -348,12 +350,11 @@ bool Statement::Deferred() {
         std::memcpy(baseForm_->buffer.data(), inBuffer_.data(), std::min(inBuffer_.size(), baseForm_->buffer.size()));
         form = baseForm_;
     }
-    connection_.HoldBack(shape_, form, form->buffer);
     rowsAffected_ = 1;
     countAsked_ = true;
     heldBack_ = true;
     eof_ = true;
-    return true;
+    return HeldRow{shape_, form, form->buffer};
 }
 
 void Statement::Run() {
@@ -396,7 +397,7 @@ std::uint64_t Statement::RowsAffected() const {
     // A held write's count is not known until its group is sent, and then only for the group: a step that
     // reads counts must not let its rows travel together.
     if (heldBack_ && !singleRowInsert_)
-        throw ProgramError("the count of a held update is not known");
+        throw ProgramError(FromUtf8("le nombre de lignes d'une mise à jour en attente dans un lot n'est pas connu"));
     if (!countAsked_) {
         countAsked_ = true;
         rowsAffected_ = statement_ && !Stale() ? AskRowsAffected() : 0;
@@ -410,7 +411,7 @@ bool Statement::Open() {
     countAsked_ = true;
     Prepare();
     BindInput();
-    connection_.SendHeldRows();
+    connection_.SendBatch();
     fb::Call([&](ThrowStatusWrapper *st) {
         cursor_.reset(statement_->openCursor(st, connection_.TransactionHandle(),
                                              input_ ? input_->meta.get() : inMeta_.get(),

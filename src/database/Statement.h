@@ -71,6 +71,15 @@ public:
     // update or delete affects are reported to the connection; a procedure call counts as one row at least,
     // since the server does not count the rows a procedure writes.
     void Execute();
+    // The row of a write of one row (an insert, or an update of one row by its key) as its parameters stand now,
+    // for a batch (RowBatch::Add) to send later; the statement counts it as written, a row. Any other statement
+    // cannot travel so: a fault of the program (ProgramError).
+    struct HeldRow {
+        std::shared_ptr<const StatementWriteShape> shape;
+        std::shared_ptr<const StatementInputForm> form;
+        std::vector<unsigned char> message;
+    };
+    HeldRow Hold();
     // Runs a select; true when it returned a first row, which is then the current row.
     bool Open();
     // Moves to the next row; false (and Eof) at the end.
@@ -111,8 +120,6 @@ private:
     // fit travel as texts inside the message instead of as blobs created beforehand, a request each.
     std::shared_ptr<InputForm> ChooseInputForm();
     std::shared_ptr<InputForm> MakeInputForm(const std::vector<unsigned> &lengths) const;
-    // A write of one row held back by the connection to travel with others, when it holds rows back now.
-    bool Deferred();
     static std::shared_ptr<const WriteShape> MakeWriteShape(const std::string &sql, const std::vector<Slot> &slots,
                                                             bool insert);
     // The one place where the statement runs on the server, and counts what it wrote.
@@ -142,7 +149,7 @@ private:
     std::shared_ptr<InputForm> input_;
     std::shared_ptr<InputForm> baseForm_; // the described layout, for the rows held back
     std::shared_ptr<const WriteShape> shape_; // a write of one row (insert, update) that can travel with others
-    bool heldBack_ = false;                   // the last execution waits with the connection's held rows
+    bool heldBack_ = false;                   // the last execution waits in a batch
     std::vector<Slot> outSlots_;
     std::vector<unsigned char> inBuffer_;
     std::vector<unsigned char> outBuffer_;

@@ -1,8 +1,8 @@
 #pragma once
-// What a statement runs on, as the statement sees it: the handles of the moment and their lifetime, the rows held
-// back to travel together, and where it reports the rows it writes. The connection is the one host; the
-// statements, the held rows and the identifier reservations know only this face of it, so that the files of the
-// database layer depend one way: host, statement, held rows and reservations, connection.
+// What a statement runs on, as the statement sees it: the handles of the moment and their lifetime, the batch of
+// rows travelling together that must leave first, and where it reports the rows it writes. The connection is the
+// one host; the statements, the batch and the identifier reservations know only this face of it, so that the
+// files of the database layer depend one way: host, statement, batch and reservations, connection.
 
 #include "database/CommitSchedule.h"
 
@@ -18,8 +18,7 @@ class ITransaction;
 
 namespace clinova {
 
-struct StatementWriteShape;
-struct StatementInputForm;
+class RowBatch;
 
 class StatementHost {
 public:
@@ -34,13 +33,12 @@ public:
     virtual bool Batching() const = 0;
     virtual CommitPolicy Policy() const = 0;
 
-    // Whether a write of one row is held back now (see Connection::SetHeldLine), and holding it.
-    virtual bool HoldsRowsBack() const = 0;
-    virtual void HoldBack(const std::shared_ptr<const StatementWriteShape> &shape,
-                          const std::shared_ptr<const StatementInputForm> &form,
-                          const std::vector<unsigned char> &message) = 0;
-    // Sends the rows held back: before any other statement runs.
-    virtual void SendHeldRows() = 0;
+    // A batch of this host's writes (see RowBatch) starts, or ends: while one lives, it is sent before any
+    // other statement runs, so that the writes keep their order.
+    virtual void BatchOpened(RowBatch &batch) = 0;
+    virtual void BatchClosed(RowBatch &batch) noexcept = 0;
+    // Sends the rows of the open batch, if any: before any other statement runs.
+    virtual void SendBatch() = 0;
 
     // A statement has written rows (inserted, updated, deleted, or through a procedure).
     virtual void RowsWritten(std::uint64_t rows) = 0;

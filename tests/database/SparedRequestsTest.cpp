@@ -4,6 +4,7 @@
 // apart; the count of a write is still there for the caller who reads it.
 
 #include "database/DatabaseError.h"
+#include "database/RowBatch.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"
 #include "support/TestDatabase.h"
@@ -170,64 +171,63 @@ TEST(SparedRequests, TheCountOfAWriteIsAskedForWhenItIsRead) {
     db.Close();
 }
 
-// Held rows: a line's main row and the writes that follow it wait together; a refused main row takes what
+// A batch: a line's main row and the writes that follow it wait together; a refused main row takes what
 // follows it in its line along (never sent), a refused following write is only a warning of its line; the
-// other lines' rows are all written, updates as well as inserts.
-TEST(HeldRows, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWriteIsAWarning) {
+// other lines' rows are all written, updates as well as inserts; any other statement sends what waits first.
+TEST(RowBatch, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWriteIsAWarning) {
     TestDatabase tdb;
     tdb.Exec("create table DOC (ID integer not null primary key check (ID <> 3), NOTE varchar(20))");
     tdb.Exec("create table LINK (ID integer not null, NOTE varchar(20) check (NOTE <> 'non'))");
     TargetDatabase db;
     db.Open(tdb.Path());
-    std::vector<LateLineFailure> failures;
-    int sendings = 0;
-    db.SetHeldRowsSentHandler([&](const std::vector<LateLineFailure> &sent) {
-        ++sendings;
-        failures.insert(failures.end(), sent.begin(), sent.end());
-    });
     Statement insert(db, "insert into DOC (ID) values (:ID)");
     Statement link(db, "insert into LINK (ID, NOTE) values (:ID, :NOTE)");
     Statement note(db, "update DOC set NOTE = :NOTE where ID = :ID");
-    for (int line = 1; line <= 6; ++line) {
-        db.SetHeldLine(line);
-        insert.SetInt("ID", line);
-        insert.Execute();
-        db.SetAfterMainRow(true);
-        link.SetInt("ID", line);
-        link.SetText("NOTE", line == 4 ? "non" : "oui");
-        link.Execute();
-        note.SetText("NOTE", "vu");
-        note.SetInt("ID", line);
-        note.Execute();
-        db.SetAfterMainRow(false);
-        db.SetHeldLine(0);
+    std::vector<RefusedLine> refused;
+    {
+        RowBatch batch(db);
+        for (int line = 1; line <= 6; ++line) {
+            batch.StartLine(line);
+            insert.SetInt("ID", line);
+            batch.Add(insert, false);
+            link.SetInt("ID", line);
+            link.SetText("NOTE", line == 4 ? "non" : "oui");
+            batch.Add(link, true);
+            note.SetText("NOTE", "vu");
+            note.SetInt("ID", line);
+            batch.Add(note, true);
+        }
+        // Nothing has left yet, and an update's own count cannot be known before it does.
+        EXPECT_TRUE(batch.HoldsRowsOf(1));
+        EXPECT_THROW((void)note.RowsAffected(), std::logic_error);
+        // A select runs after what waits: it sees every row written.
+        EXPECT_EQ(clinova::test::SelectRows(db, "select ID, NOTE from DOC order by ID"),
+                  (std::vector<std::string>{"1|vu", "2|vu", "4|vu", "5|vu", "6|vu"}));
+        EXPECT_TRUE(batch.Empty());
+        refused = batch.TakeRefused();
+        // What makes that sound is checked: a second main row of a line, a main row written by an update, or a
+        // following write without a main row, is a fault of the program, not a refusal of the data.
+        batch.StartLine(7);
+        insert.SetInt("ID", 7);
+        batch.Add(insert, false);
+        insert.SetInt("ID", 8);
+        EXPECT_THROW(batch.Add(insert, false), ProgramError);
+        batch.StartLine(8);
+        EXPECT_THROW(batch.Add(note, false), ProgramError);
+        EXPECT_THROW(batch.Add(link, true), ProgramError);
+        // One batch at a time on a connection.
+        EXPECT_THROW(RowBatch{db}, ProgramError);
     }
-    // Nothing has left yet, and an update's own count cannot be known before it does.
-    EXPECT_EQ(db.HeldRows(), 18u);
-    EXPECT_THROW((void)note.RowsAffected(), std::logic_error);
-    db.SendHeldRows();
-    EXPECT_EQ(sendings, 1);
-    ASSERT_EQ(failures.size(), 2u);
-    EXPECT_EQ(failures[0].line, 3);
-    EXPECT_FALSE(failures[0].warning);
-    EXPECT_NE(failures[0].message.find("DOC"), std::string::npos);
-    EXPECT_EQ(failures[1].line, 4);
-    EXPECT_TRUE(failures[1].warning);
-    EXPECT_NE(failures[1].message.find("LINK"), std::string::npos);
-    EXPECT_EQ(clinova::test::SelectRows(db, "select ID, NOTE from DOC order by ID"),
-              (std::vector<std::string>{"1|vu", "2|vu", "4|vu", "5|vu", "6|vu"}));
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].line, 3);
+    EXPECT_FALSE(refused[0].warning);
+    EXPECT_NE(refused[0].message.find("DOC"), std::string::npos);
+    EXPECT_EQ(refused[1].line, 4);
+    EXPECT_TRUE(refused[1].warning);
+    EXPECT_NE(refused[1].message.find("LINK"), std::string::npos);
     EXPECT_EQ(clinova::test::SelectRows(db, "select ID from LINK order by ID"),
               (std::vector<std::string>{"1", "2", "5", "6"}));
-    // What makes that sound is checked: a second main row of a line, or a main row written by an update, is a
-    // fault of the program, not a refusal of the data.
-    db.SetHeldLine(7);
-    insert.SetInt("ID", 7);
-    insert.Execute();
-    insert.SetInt("ID", 8);
-    EXPECT_THROW(insert.Execute(), ProgramError);
-    db.SetHeldLine(8);
-    EXPECT_THROW(note.Execute(), ProgramError);
-    db.SetHeldLine(0);
-    db.SetHeldRowsSentHandler({});
+    // The batch's end dropped what still waited (line 7): the step sends its batch before it ends.
+    EXPECT_EQ(clinova::test::SelectRows(db, "select count(*) from DOC where ID = 7"), (std::vector<std::string>{"0"}));
     db.Close();
 }

@@ -123,7 +123,7 @@ public:
         q.SetNull("SALLE");
         // The product's web agenda compares the moments of change in UTC.
         q.SetDateTime("WEB_DT_UTC0_CHANGE", LocalTimeToUTC(Now()));
-        q.Execute();
+        line.Write(q);
         return LineOutcome::Imported;
     }
 

@@ -2,6 +2,7 @@
 
 #include "app/RunState.h"
 #include "app/StepEntry.h"
+#include "database/IndependentWrites.h"
 #include "database/Statement.h"
 #include "import/clients_animals/LeftAsideReasons.h"
 #include "normalized/Conversions.h"
@@ -75,8 +76,8 @@ public:
             q.SetInt("ID_SITE", line.Has("ID_SITE") ? StrToInt(line.Field("ID_SITE")) : GetSiteID(o));
             q.SetInt("ID_USER", line.Has("ID_USER") ? StrToInt(line.Field("ID_USER")) : state_.IDDefaultUser);
         }
-        q.Execute();
-        latest_.Record(animalID, DaysFromCivil(day), grams);
+        line.Write(q);
+        line.OnceWritten([this, animalID, day = DaysFromCivil(day), grams] { latest_.Record(animalID, day, grams); });
         return LineOutcome::Imported;
     }
 
@@ -144,7 +145,8 @@ private:
 };
 
 // Each animal without a weight of its own takes its latest imported weighing; an animal that already has a
-// weight, such as the first weight of ANIMAUX.TXT, keeps it. A failure is logged and the others go on.
+// weight, such as the first weight of ANIMAUX.TXT, keeps it. A failure is logged and the others go on; the
+// updates travel together when the rows are sent grouped.
 void CopyLatestWeights(RunState &state, const LatestWeights &latest) {
     Operator &op = state.op;
     const auto &entries = latest.Entries();
@@ -153,20 +155,20 @@ void CopyLatestWeights(RunState &state, const LatestWeights &latest) {
     op.ShowWait();
     Statement QPart1(state.db, kUpdateAnimalSQL);
     const std::string last = std::to_string(static_cast<long long>(entries.size()) - 1);
+    IndependentWrites updates(state.db, [&](int k, const std::string &message) {
+        op.AddToLog("POIDS.TXT/erreue ajout poids dans fiche animal ID_ANIMAL_CN=" +
+                    std::to_string(entries[static_cast<std::size_t>(k)].animalID) + "/" + message);
+    });
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const auto &entry = entries[k];
         op.SetWaitMessage("Importation poids dans fiche animal " + std::to_string(k) + "/" + last + "...");
-        try {
-            QPart1.ClearParameters();
-            QPart1.SetInt("ID_ANIMAL", entry.animalID);
-            QPart1.SetDouble("POIDS", entry.grams / 1000.0);
-            QPart1.Execute();
-        } catch (const std::exception &e) {
-            op.AddToLog("POIDS.TXT/erreue ajout poids dans fiche animal ID_ANIMAL_CN=" +
-                        std::to_string(entry.animalID) + "/" + e.what());
-        }
+        QPart1.ClearParameters();
+        QPart1.SetInt("ID_ANIMAL", entry.animalID);
+        QPart1.SetDouble("POIDS", entry.grams / 1000.0);
+        updates.Write(static_cast<int>(k), QPart1);
         op.ProcessPendingMessages();
     }
+    updates.Finish();
     op.HideWait();
 }
 
@@ -180,7 +182,8 @@ const StepDefinition &WeightStepDefinition() {
                                      .mandatoryColumns = {"ID_ANIMAL", "DATE", "POIDS_GR"},
                                      .interruptionKind = "POIDS",
                                      .logPrefix = {},
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 

@@ -113,7 +113,7 @@ public:
             report_->Add(line.Raw());
             return LineOutcome::Matched;
         }
-        QConsult.Execute();
+        line.Write(QConsult);
         state_.lists.fSourceIDConsultList.Add(std::to_string(line.Number() + 1));
         state_.lists.fDatabaseIDConsultList.Add(id);
         return LineOutcome::Imported;

@@ -65,7 +65,7 @@ public:
         QEvent.SetInt("ORIGINE", -1);
         QEvent.SetInt("ID_USER", state_.IDDefaultUser);
         QEvent.SetInt("ID_SITE", GetSiteID(o));
-        QEvent.Execute();
+        line.Write(QEvent);
 
         state_.lists.fSourceIDEventList.Add(line.Field("ID_EVENEMENT"));
         state_.lists.fDatabaseIDEventList.Add(id);

@@ -4,6 +4,7 @@
 #include "app/RunState.h"
 #include "app/StepEntry.h"
 #include "database/DatabaseError.h"
+#include "database/IndependentWrites.h"
 #include "database/Statement.h"
 #include "import/medical/MedicalSummaryText.h"
 #include "normalized/Win1252.h"
@@ -102,6 +103,14 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
                 throw;
             unreadable = e.what();
         }
+        const auto failed = [&](int i, const std::string &message) {
+            // A reloaded source list can be shorter than its target list.
+            const std::string source(i < lists.fSourceIDAnimalList.Count() ? lists.fSourceIDAnimalList[i] : "");
+            op.AddToLog(FromUtf8("Syntèses dossiers médicaux/ID_ANIMAL(source)=") + source + "/" + message);
+            ++state.failuresOutsideFiles;
+        };
+        // The summaries travel together when the rows are sent grouped.
+        IndependentWrites updates(state.db, failed);
         for (int i = 0; i < count; ++i) {
             op.SetWaitMessage(FromUtf8("Syntèse dossier ") + std::to_string(i + 1) + "/" + std::to_string(count) +
                               "...");
@@ -111,19 +120,17 @@ void doBuildSyntheseDossiersMedicaux(RunState &state) {
                     throw DatabaseError(unreadable);
                 QSynthese_2.SetText("SYNTHESE_DOSSIER", summaries.at(animal));
                 QSynthese_2.SetInt("ID", animal);
-                QSynthese_2.Execute();
+                updates.Write(i, QSynthese_2);
                 op.ProcessPendingMessages();
             } catch (const std::exception &e) {
-                // A reloaded source list can be shorter than its target list.
-                const std::string source(i < lists.fSourceIDAnimalList.Count() ? lists.fSourceIDAnimalList[i] : "");
-                op.AddToLog(FromUtf8("Syntèses dossiers médicaux/ID_ANIMAL(source)=") + source + "/" + e.what());
-                ++state.failuresOutsideFiles;
+                failed(i, e.what());
             }
             if (op.Interrupted()) {
                 state.StopRequested = true;
                 break;
             }
         }
+        updates.Finish();
     }
     if (op.Interrupted())
         op.AddToLog(FromUtf8("Syntèses dossiers médicaux/interruption de la procédure"));

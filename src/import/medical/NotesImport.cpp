@@ -43,7 +43,7 @@ public:
         QNotes.SetText("SUMMARY", notes);
         QNotes.SetInt("ID_HOSPI", -1);
         QNotes.SetInt("ID_SITE", GetSiteID(state_.options));
-        QNotes.Execute();
+        line.Write(QNotes);
         return LineOutcome::Imported;
     }
 

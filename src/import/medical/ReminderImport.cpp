@@ -78,7 +78,7 @@ public:
         QRelance.SetInt("ORIGINE", -1);
         QRelance.SetInt("ID_USER", state_.IDDefaultUser);
         QRelance.SetInt("ID_SITE", GetSiteID(o));
-        QRelance.Execute();
+        line.Write(QRelance);
         state_.lists.fSourceIDRelanceList.Add(sourceEvent);
         state_.lists.fDatabaseIDRelanceList.Add(id);
 
@@ -87,7 +87,7 @@ public:
             line.AfterMainRow([&] {
                 QUpdateEvent.SetInt("ID_RELANCE", id);
                 QUpdateEvent.SetInt("ID", event);
-                QUpdateEvent.Execute();
+                line.Write(QUpdateEvent);
             });
         }
         line.OnceWritten([this, category = category, label = label] { models_.Remember(category, label); });

@@ -1,8 +1,10 @@
-#include "database/PendingInserts.h"
+#include "database/RowBatch.h"
 
 #include "database/FbClient.h"
 #include "database/Statement.h"
 #include "database/StatementParts.h"
+#include "normalized/Errors.h"
+#include "normalized/Win1252.h"
 
 #include <fmt/format.h>
 
@@ -21,6 +23,9 @@ namespace {
 // text, and a message of at most kMessageLimit bytes.
 constexpr std::size_t kRowsPerBlock = 64;
 constexpr std::size_t kBlockText = 60000;
+// A step sends its batch at the end of a line once this many rows wait, or this many bytes.
+constexpr std::size_t kBatchRows = 1024;
+constexpr std::size_t kBatchBytes = 4 << 20;
 
 std::size_t PowerOfTwoAtMost(std::size_t n) {
     std::size_t p = 1;
@@ -31,18 +36,45 @@ std::size_t PowerOfTwoAtMost(std::size_t n) {
 
 } // namespace
 
-PendingInserts::PendingInserts(StatementHost &host) : connection_(host) {}
+RowBatch::RowBatch(StatementHost &host) : host_(host) { host_.BatchOpened(*this); }
 
-PendingInserts::~PendingInserts() { Drop(); }
-
-void PendingInserts::Add(const std::shared_ptr<const Statement::WriteShape> &shape,
-                         const std::shared_ptr<const Statement::InputForm> &form,
-                         const std::vector<unsigned char> &message, int line, bool afterMainRow) {
-    entries_.push_back(Entry{shape, form, message, line, afterMainRow});
-    bytes_ += message.size();
+RowBatch::~RowBatch() {
+    host_.BatchClosed(*this);
+    Drop();
 }
 
-void PendingInserts::Drop() noexcept {
+void RowBatch::StartLine(int line) {
+    line_ = line;
+    lineHasMainRow_ = false;
+}
+
+void RowBatch::Add(Statement &write, bool followsMainRow) {
+    if (followsMainRow ? !lineHasMainRow_ : lineHasMainRow_)
+        throw ProgramError(FromUtf8("une ligne dont les écritures voyagent ensemble écrit plus d'une ligne "
+                                    "principale, ou une écriture qui suit une ligne principale absente"));
+    Statement::HeldRow row = write.Hold();
+    if (!followsMainRow) {
+        if (!row.shape->insert)
+            throw ProgramError(FromUtf8("la ligne principale d'une ligne dont les écritures voyagent ensemble "
+                                        "n'est pas écrite par un insert"));
+        lineHasMainRow_ = true;
+    }
+    bytes_ += row.message.size();
+    entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_,
+                             followsMainRow});
+    host_.RowsWritten(1);
+}
+
+void RowBatch::AddOnItsOwn(Statement &write) {
+    Statement::HeldRow row = write.Hold();
+    bytes_ += row.message.size();
+    entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_, true});
+    host_.RowsWritten(1);
+}
+
+bool RowBatch::Full() const { return entries_.size() >= kBatchRows || bytes_ >= kBatchBytes; }
+
+void RowBatch::Drop() noexcept {
     entries_.clear();
     bytes_ = 0;
     if (preparedOn_.expired()) {
@@ -56,7 +88,7 @@ void PendingInserts::Drop() noexcept {
     }
 }
 
-void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
+void RowBatch::Send() {
     if (entries_.empty())
         return;
     // The rows of each write together: the main rows' writes in the order they first came, then those that
@@ -75,6 +107,7 @@ void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
             }
             it->second.push_back(&entry);
         }
+    const std::size_t refusedBefore = refused_.size();
     try {
         std::set<int> refused; // the lines whose main row the server refused
         for (auto &[shape, group] : groups) {
@@ -82,24 +115,25 @@ void PendingInserts::Flush(std::vector<LateLineFailure> &failures) {
             std::erase_if(group, [&](const Entry *entry) { return refused.count(entry->line) > 0; });
             if (group.empty())
                 continue;
-            const std::size_t before = failures.size();
-            SendGroup(group, failures);
-            for (std::size_t k = before; k < failures.size(); ++k) {
-                failures[k].warning = group.front()->afterMainRow;
-                if (!failures[k].warning)
-                    refused.insert(failures[k].line);
+            const std::size_t before = refused_.size();
+            SendGroup(group);
+            for (std::size_t k = before; k < refused_.size(); ++k) {
+                refused_[k].warning = group.front()->afterMainRow;
+                if (!refused_[k].warning)
+                    refused.insert(refused_[k].line);
             }
         }
     } catch (...) {
         entries_.clear();
         bytes_ = 0;
+        refused_.resize(refusedBefore);
         throw;
     }
     entries_.clear();
     bytes_ = 0;
 }
 
-void PendingInserts::SendGroup(const Group &group, std::vector<LateLineFailure> &failures) {
+void RowBatch::SendGroup(const Group &group) {
     const Statement::WriteShape &shape = *group.front()->shape;
     const std::size_t byText = std::max<std::size_t>(1, kBlockText / std::max<std::size_t>(1, shape.textPerRow));
     std::size_t begin = 0;
@@ -110,19 +144,18 @@ void PendingInserts::SendGroup(const Group &group, std::vector<LateLineFailure> 
         while (fit < rows && bytes + group[begin + fit]->message.size() <= kMessageLimit)
             bytes += group[begin + fit++]->message.size();
         rows = PowerOfTwoAtMost(std::max<std::size_t>(fit, 1));
-        SendRange(group, begin, begin + rows, failures);
+        SendRange(group, begin, begin + rows);
         begin += rows;
     }
 }
 
-void PendingInserts::SendRange(const Group &group, std::size_t begin, std::size_t end,
-                               std::vector<LateLineFailure> &failures) {
+void RowBatch::SendRange(const Group &group, std::size_t begin, std::size_t end) {
     try {
         if (end - begin == 1) {
             // A single row goes as the insert itself: its failure is the server's own message for it.
             const std::string message = SendAlone(*group[begin]);
             if (!message.empty())
-                failures.push_back({group[begin]->line, message});
+                refused_.push_back({group[begin]->line, message});
             return;
         }
         SendBlock(group, begin, end);
@@ -131,32 +164,32 @@ void PendingInserts::SendRange(const Group &group, std::size_t begin, std::size_
             throw;
         // The block wrote nothing: its halves are sent again until the refused row is alone.
         const std::size_t middle = begin + (end - begin) / 2;
-        SendRange(group, begin, middle, failures);
-        SendRange(group, middle, end, failures);
+        SendRange(group, begin, middle);
+        SendRange(group, middle, end);
     }
 }
 
-IStatement *PendingInserts::Prepared(const std::string &key, const std::string &sql) {
+IStatement *RowBatch::Prepared(const std::string &key, const std::string &sql) {
     if (preparedOn_.expired() && !prepared_.empty()) {
         for (auto &[k, statement] : prepared_)
             (void)statement.release();
         prepared_.clear();
     }
-    preparedOn_ = connection_.Lifetime();
+    preparedOn_ = host_.Lifetime();
     auto &statement = prepared_[key];
     if (!statement)
         statement.reset(fb::Call([&](ThrowStatusWrapper *st) {
-            return connection_.AttachmentHandle()->prepare(st, connection_.TransactionHandle(),
+            return host_.AttachmentHandle()->prepare(st, host_.TransactionHandle(),
                                                            static_cast<unsigned>(sql.size()), sql.c_str(), 3, 0);
         }));
     return statement.get();
 }
 
-std::string PendingInserts::SendAlone(const Entry &entry) {
+std::string RowBatch::SendAlone(const Entry &entry) {
     IStatement *insert = Prepared(entry.shape->sql, entry.shape->sql);
     try {
         fb::Call([&](ThrowStatusWrapper *st) {
-            insert->execute(st, connection_.TransactionHandle(), entry.form->meta.get(),
+            insert->execute(st, host_.TransactionHandle(), entry.form->meta.get(),
                             const_cast<unsigned char *>(entry.message.data()), nullptr, nullptr);
         });
     } catch (const DatabaseError &e) {
@@ -167,7 +200,7 @@ std::string PendingInserts::SendAlone(const Entry &entry) {
     return {};
 }
 
-void PendingInserts::SendBlock(const Group &group, std::size_t begin, std::size_t end) {
+void RowBatch::SendBlock(const Group &group, std::size_t begin, std::size_t end) {
     const Statement::WriteShape &shape = *group.front()->shape;
     const std::size_t rows = end - begin;
     const std::size_t parameters = shape.declarations.size();
@@ -226,7 +259,7 @@ void PendingInserts::SendBlock(const Group &group, std::size_t begin, std::size_
         }
     }
     fb::Call([&](ThrowStatusWrapper *st) {
-        block->execute(st, connection_.TransactionHandle(), meta.get(), buffer.data(), nullptr, nullptr);
+        block->execute(st, host_.TransactionHandle(), meta.get(), buffer.data(), nullptr, nullptr);
     });
 }
 
