@@ -3,6 +3,7 @@
 
 #include "gui/GradientButton.h"
 #include "gui/MainWindowParts.h"
+#include "gui/WrappingCheckBox.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -22,6 +23,23 @@
 namespace clinova {
 
 using namespace window;
+
+namespace {
+
+// The options of "Options 1": their captions wrap when the page is narrow.
+QCheckBox *OptionBox(const char *name, const QString &caption, QWidget *parent) {
+    auto *box = new WrappingCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QLabel *WrappingLabel(const QString &caption, QWidget *parent) {
+    auto *label = new QLabel(caption, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
 
 QWidget *TFMain::BuildLogPage() {
     auto *page = new QWidget(this);
@@ -72,6 +90,7 @@ QWidget *TFMain::BuildHelpPage() {
 }
 
 QWidget *TFMain::BuildOptions1Page() {
+    // The page narrows with the window (a laptop's screen at 125 %): the captions wrap rather than scroll sideways.
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
     layout->setSpacing(8);
@@ -80,12 +99,12 @@ QWidget *TFMain::BuildOptions1Page() {
     auto *importLayout = new QGridLayout(import);
     importLayout->setVerticalSpacing(3);
     int row = 0;
-    importLayout->addWidget(new QLabel(Utf8("ID_USER des consultations (1 si pas renseigné)"), import), row, 0);
+    importLayout->addWidget(WrappingLabel(Utf8("ID_USER des consultations (1 si pas renseigné)"), import), row, 0);
     auto *defaultUser = new QLineEdit(import);
     defaultUser->setObjectName(QStringLiteral("edIDDefaultUser"));
     defaultUser->setFixedWidth(80);
     importLayout->addWidget(defaultUser, row++, 1);
-    importLayout->addWidget(AddCheckBox("cbForceColor", QStringLiteral("force couleur client"), import), row, 0);
+    importLayout->addWidget(OptionBox("cbForceColor", QStringLiteral("force couleur client"), import), row, 0);
     panCouleur_ =
         AddActionButton(new QPushButton(QStringLiteral("couleur"), import), "panCouleur", &TFMain::panCouleurClick);
     panCouleur_->setFixedWidth(80);
@@ -93,8 +112,8 @@ QWidget *TFMain::BuildOptions1Page() {
     // Short captions go two to a row.
     const auto addPair = [&](QGridLayout *grid, int at, const char *name1, const char *caption1, const char *name2,
                              const char *caption2, QWidget *parent) {
-        grid->addWidget(AddCheckBox(name1, Utf8(caption1), parent), at, 0);
-        grid->addWidget(AddCheckBox(name2, Utf8(caption2), parent), at, 1);
+        grid->addWidget(OptionBox(name1, Utf8(caption1), parent), at, 0);
+        grid->addWidget(OptionBox(name2, Utf8(caption2), parent), at, 1);
     };
     addPair(importLayout, row++, "cbDedoublonageClients", "dédoublonage clients", "cbDedoublonageAnimaux",
             "dédoublonage animaux", import);
@@ -106,9 +125,9 @@ QWidget *TFMain::BuildOptions1Page() {
         {"cbNePasConserverModelesEvent", "Ne pas conserver les modèles d'EVENEMENTS"},
     };
     for (const auto &[name, caption] : importOptions)
-        importLayout->addWidget(AddCheckBox(name, Utf8(caption), import), row++, 0, 1, 2);
+        importLayout->addWidget(OptionBox(name, Utf8(caption), import), row++, 0, 1, 2);
     importLayout->addWidget(
-        AddCheckBox("cbSaufDataAvantLe", Utf8("Sauf les consultations/relances/events avant le"), import), row, 0);
+        OptionBox("cbSaufDataAvantLe", Utf8("Sauf les consultations/relances/events avant le"), import), row, 0);
     importLayout->addWidget(DatePicker("dateSaufDataAvantLe", import), row++, 1);
     layout->addWidget(import);
 
@@ -116,8 +135,8 @@ QWidget *TFMain::BuildOptions1Page() {
     auto *catchUpLayout = new QGridLayout(catchUp);
     catchUpLayout->setVerticalSpacing(3);
     row = 0;
-    catchUpLayout->addWidget(AddCheckBox("cbModeRatrapage", QStringLiteral("Mode RATRAPAGE"), catchUp), row++, 0, 1, 2);
-    catchUpLayout->addWidget(new QLabel(Utf8("path précédent import"), catchUp), row, 0);
+    catchUpLayout->addWidget(OptionBox("cbModeRatrapage", QStringLiteral("Mode RATRAPAGE"), catchUp), row++, 0, 1, 2);
+    catchUpLayout->addWidget(WrappingLabel(Utf8("path précédent import"), catchUp), row, 0);
     auto *previous = new QLineEdit(catchUp);
     previous->setObjectName(QStringLiteral("edPathIDPrecedentImport"));
     catchUpLayout->addWidget(previous, row++, 1);
@@ -128,12 +147,12 @@ QWidget *TFMain::BuildOptions1Page() {
     addPair(catchUpLayout, row++, "cbRelancesQueDesNewAnimaux", "Relances que des new animaux",
             "cbPoidsQuePourNewAnimaux", "Poids que pour new animaux", catchUp);
     catchUpLayout->addWidget(
-        AddCheckBox("cbCommitParLigne", Utf8("valider chaque ligne séparément (plus lent)"), catchUp), row++, 0, 1, 2);
+        OptionBox("cbCommitParLigne", Utf8("valider chaque ligne séparément (plus lent)"), catchUp), row++, 0, 1, 2);
     catchUpLayout->addWidget(
-        AddCheckBox("cbEnvoisGroupes", Utf8("grouper les envois au serveur (plus rapide en réseau)"), catchUp), row++,
+        OptionBox("cbEnvoisGroupes", Utf8("grouper les envois au serveur (plus rapide en réseau)"), catchUp), row++,
         0, 1, 2);
     catchUpLayout->addWidget(
-        AddCheckBox("cbFichiersUTF8", Utf8("Fichiers UTF-8 : les lire en UTF-8 et les convertir"), catchUp), row++, 0,
+        OptionBox("cbFichiersUTF8", Utf8("Fichiers UTF-8 : les lire en UTF-8 et les convertir"), catchUp), row++, 0,
         1, 2);
     catchUpLayout->setColumnStretch(1, 1);
     layout->addWidget(catchUp);
@@ -144,22 +163,29 @@ QWidget *TFMain::BuildOptions1Page() {
         AddActionButton(new GradientButton(Utf8("Supprimer uniquement la comptabilité...#jusqu'à une certaine date ..."
                                                 "#Les pièces antérieures à la date sont supprimées, sauf celles"
                                                 " liées à une pièce hors période."),
-                                           kOrange, 270, tools),
+                                           kOrange, 230, tools),
                         "XiButton4"),
-        0, 0, 2, 1);
-    toolsLayout->addWidget(new QLabel(Utf8("inférieur au :"), tools), 0, 1, Qt::AlignBottom);
+        0, 0, 1, 2);
+    // The day of the purge under its button, so that the two need not share a row.
+    auto *before = new QHBoxLayout;
+    before->addWidget(new QLabel(Utf8("inférieur au :"), tools));
+    before->addWidget(DatePicker("DateTimePicker", tools));
+    before->addStretch(1);
+    toolsLayout->addLayout(before, 1, 0, 1, 2);
+    toolsLayout->addWidget(
+        AddActionButton(new GradientButton(Utf8("Générer le champ SYNTHESE pour toutes les consultations"), kBlue, 230,
+                                           tools),
+                        "Button1"),
+        2, 0, 1, 2, Qt::AlignLeft);
+    toolsLayout->addWidget(AddActionButton(new QPushButton(Utf8("générer les fichiers de test"), tools), "SpeedButton1",
+                                           &TFMain::SpeedButton1Click),
+                           3, 0, 1, 2, Qt::AlignLeft);
     // The progress of the accounting purge.
     lbEtape_ = new QLabel(tools);
     lbEtape_->setObjectName(QStringLiteral("lbEtape"));
+    lbEtape_->setWordWrap(true);
     toolsLayout->addWidget(lbEtape_, 4, 0, 1, 2);
-    toolsLayout->addWidget(DatePicker("DateTimePicker", tools), 1, 1, Qt::AlignTop);
-    toolsLayout->addWidget(
-        AddActionButton(new QPushButton(Utf8("Générer le champ SYNTHESE pour toutes les consultations"), tools),
-                        "Button1"),
-        2, 0, 1, 2);
-    toolsLayout->addWidget(AddActionButton(new QPushButton(Utf8("générer les fichiers de test"), tools), "SpeedButton1",
-                                           &TFMain::SpeedButton1Click),
-                           3, 0, 1, 2);
+    toolsLayout->setColumnStretch(1, 1);
     layout->addWidget(tools);
 
     // Settings kept at their defaults, not offered to the operator.
