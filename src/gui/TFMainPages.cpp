@@ -165,7 +165,7 @@ QWidget *TFMain::BuildOptions1Page() {
                                                 " liées à une pièce hors période."),
                                            kOrange, 230, tools),
                         "XiButton4"),
-        0, 0, 1, 2);
+        0, 0, 1, 2, Qt::AlignLeft);
     // The day of the purge under its button, so that the two need not share a row.
     auto *before = new QHBoxLayout;
     before->addWidget(new QLabel(Utf8("inférieur au :"), tools));

@@ -40,8 +40,8 @@ QSize WrappingCheckBox::minimumSizeHint() const {
     int widest = 0;
     for (const QString &word : text().split(breaks, Qt::SkipEmptyParts))
         widest = std::max(widest, fontMetrics().horizontalAdvance(word));
-    const int width = std::min(CaptionLeft() + widest + 2, sizeHint().width());
-    return {width, heightForWidth(width)};
+    // One line high: how many lines it takes at the width it is given is heightForWidth's to say.
+    return {std::min(CaptionLeft() + widest + 2, sizeHint().width()), QCheckBox::sizeHint().height()};
 }
 
 int WrappingCheckBox::heightForWidth(int width) const {

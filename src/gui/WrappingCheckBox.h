@@ -13,7 +13,7 @@ public:
 
     // The caption on one line, as a check box asks.
     QSize sizeHint() const override;
-    // As narrow as its longest word.
+    // As narrow as its longest word, one line high.
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
