@@ -7,20 +7,12 @@
 #include "run/PreflightCheck.h"
 #include "app/RunState.h"
 #include "run/SourceFolder.h"
-#include "cleaning/AccountingPurge.h"
-#include "cleaning/EmptyTables.h"
-#include "cleaning/SitePurge.h"
+#include "run/MaintenanceActions.h"
 #include "cli/ConsoleOperator.h"
 #include "cli/FrenchHelp.h"
 #include "cli/Platform.h"
 #include "cli/ServerWatch.h"
-#include "database/DatabaseSetup.h"
-#include "database/Statement.h"
-#include "database/TargetDatabase.h"
-#include "cleaning/CitiesFill.h"
 #include "import/ImportSteps.h"
-#include "import/catalogue/SampleCatalogue.h"
-#include "import/medical/MedicalSynthesis.h"
 #include "normalized/Conversions.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/TestFileGenerator.h"
@@ -29,9 +21,10 @@
 #include <CLI/CLI.hpp>
 
 #include <csignal>
-#include <optional>
 #include <filesystem>
 #include <functional>
+#include <list>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -88,6 +81,25 @@ int ExitStatusOf(RunOutcome outcome) {
     return kExitRefused;
 }
 
+// The command of a maintenance action: what the parser gave each of its options.
+struct ActionCommand {
+    struct Value {
+        const ActionOption *option;
+        CLI::Option *parsed = nullptr;
+        std::string text;
+        int number = 0;
+        bool flag = false;
+        std::string Given() const {
+            return option->kind == ActionOption::Kind::Integer ? std::to_string(number)
+                   : option->kind == ActionOption::Kind::Flag  ? std::string("1")
+                                                               : text;
+        }
+    };
+    const MaintenanceAction *action = nullptr;
+    CLI::App *command = nullptr;
+    std::list<Value> values; // the parser writes into them: their places do not move
+};
+
 class Cli {
 public:
     Cli(std::ostream &out, std::ostream &err, bool interactive) : out_(out), err_(err), op_(out, err) {
@@ -104,45 +116,33 @@ private:
         return kExitUsage;
     }
 
-    int CreateDatabase();
-    int RegenerateSummaries();
-    int TestAccess();
     int Import();
     int Check();
-    // Scans --source and unticks what --set and --skip leave out; false (usage error reported) when one
-    // does not fit.
+    // Scans --source and unticks what --set and --skip leave out; false (usage error reported) when one does not
+    // fit.
     bool OfferSourceFiles(RunState &state);
     int GenerateTestFiles();
-    int EmptyTablesCommand();
-    int PurgeAccounting();
-    int PurgeSite();
-    int FillCities();
-    int Restore();
+    // The command of a maintenance action, with the action's options, and --backup when the action backs up.
+    ActionCommand &AddActionCommand(CLI::App &app, const MaintenanceAction &action);
+    // Runs the action of the command with the options given; its outcome as the exit status.
+    int RunMaintenanceAction(const ActionCommand &command);
     // The command that finishes the import this one began.
     std::string ResumeCommand() const;
-    // Runs a cleaning action with Ctrl+C as its interrupt button; its outcome as the exit status.
-    int RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action);
 
     std::ostream &out_;
     std::ostream &err_;
     ConsoleOperator op_;
     CommonOptions common_;
-    std::string createPath_;
-    int createBuild_ = 93;
-    bool sampleCatalogue_ = false;
     std::string sourceDir_;
     std::vector<std::string> skipped_;
     std::string outputDir_;
-    bool accountingOnly_ = false;
-    std::string before_;
-    int site_ = 1;
-    CLI::Option *siteOption_ = nullptr;
     CLI::Option *databaseOption_ = nullptr;
     std::string backupFile_;
     bool resume_ = false;
     bool again_ = false;
     bool rehearse_ = false;
     std::vector<std::string> args_;
+    std::list<ActionCommand> actions_;
 };
 
 bool Cli::ApplyCommonOptions(RunState &state) {
@@ -229,17 +229,15 @@ int Cli::Run(const std::vector<std::string> &args) {
     app.footer(kExamples);
 
     std::function<int()> action;
-    auto *create = app.add_subcommand("create-database",
-                                      "crée une base vide à partir du schéma, avec un vétérinaire (essais)");
-    create->add_option("CHEMIN", createPath_, "le fichier de la nouvelle base")->required()->type_name("");
-    create->add_option("--build", createBuild_, "le numéro de version du schéma écrit dans VERSION (93)")
-        ->type_name("NUMÉRO");
-    create->add_flag("--sample-catalogue", sampleCatalogue_,
-                     "ajoute quelques grossistes et produits, pour la démonstration");
-    create->callback([&] { action = [this] { return CreateDatabase(); }; });
-
-    auto *test = app.add_subcommand("test-access", "teste l'accès à la base de données (bouton Tester)");
-    test->callback([&] { action = [this] { return TestAccess(); }; });
+    // Before anything changes, the import and the actions that delete back up the database into that file.
+    const auto addBackup = [this](CLI::App *sub) {
+        sub->add_option("--backup", backupFile_,
+                        "d'abord une sauvegarde de la base dans ce fichier, tel que le serveur le voit, jamais "
+                        "par-dessus un fichier existant ; l'action ne commence pas si elle échoue. La restaurer "
+                        "avec clinova-import restore --backup FICHIER --database NOUVELLE.FDB")
+            ->type_name("FICHIER");
+    };
+    std::vector<CLI::App *> commands;
 
     auto *import = app.add_subcommand("import", "importe les fichiers normalisés d'un répertoire");
     import->add_option("--source", sourceDir_, "le répertoire des fichiers normalisés")
@@ -259,7 +257,9 @@ int Cli::Run(const std::vector<std::string> &args) {
                      "importation, rapport, suppression) ; la base n'est pas modifiée, les fichiers vont dans "
                      "REPETITION dans le répertoire")
         ->excludes("--resume");
+    addBackup(import);
     import->callback([&] { action = [this] { return Import(); }; });
+    commands.push_back(import);
 
     auto *check = app.add_subcommand("check", "vérifie les fichiers normalisés d'un répertoire, sans base de données");
     check->add_option("--source", sourceDir_, "le répertoire des fichiers normalisés")
@@ -268,51 +268,27 @@ int Cli::Run(const std::vector<std::string> &args) {
     check->add_option("--skip", skipped_, "un fichier du répertoire à ne pas vérifier (répétable)")
         ->type_name("FICHIER");
     check->callback([&] { action = [this] { return Check(); }; });
+    commands.push_back(check);
+
+    // One command per maintenance action, from the table.
+    for (const MaintenanceAction &maintenance : MaintenanceActions()) {
+        ActionCommand &command = AddActionCommand(app, maintenance);
+        if (maintenance.backsUp)
+            addBackup(command.command);
+        const ActionCommand *chosen = &command;
+        command.command->callback([&action, this, chosen] {
+            action = [this, chosen] { return RunMaintenanceAction(*chosen); };
+        });
+        commands.push_back(command.command);
+    }
 
     auto *generate = app.add_subcommand("generate-test-files", "écrit les trois fichiers de test");
     generate->add_option("--output", outputDir_, "le répertoire où les écrire")->required()->type_name("RÉPERTOIRE");
     generate->callback([&] { action = [this] { return GenerateTestFiles(); }; });
-
-    auto *empty = app.add_subcommand("empty-tables",
-                                     "vide les tables des clients, animaux, dossiers médicaux et de la comptabilité");
-    empty->add_flag("--accounting-only", accountingOnly_, "vide seulement la comptabilité de tous les sites");
-    empty->callback([&] { action = [this] { return EmptyTablesCommand(); }; });
-
-    auto *purgeAccounting =
-        app.add_subcommand("purge-accounting", "supprime la comptabilité antérieure à une date");
-    purgeAccounting->add_option("--before", before_, "le premier jour gardé")->required()->type_name("JJ/MM/AAAA");
-    purgeAccounting->callback([&] { action = [this] { return PurgeAccounting(); }; });
-
-    auto *purgeSite = app.add_subcommand("purge-site", "supprime la comptabilité d'un site");
-    siteOption_ = purgeSite->add_option("--site", site_, "le numéro du site (par défaut : edIDSITECompta)")
-                      ->type_name("NUMÉRO");
-    purgeSite->callback([&] { action = [this] { return PurgeSite(); }; });
-
-    auto *summaries = app.add_subcommand("regenerate-summaries",
-                                         "régénère la synthèse de chaque consultation à partir de son document");
-    summaries->callback([&] { action = [this] { return RegenerateSummaries(); }; });
-
-    auto *fillCities =
-        app.add_subcommand("fill-cities", "remplit la table des villes à partir des adresses des clients");
-    fillCities->callback([&] { action = [this] { return FillCities(); }; });
-
-    auto *restore = app.add_subcommand("restore", "restaure une sauvegarde dans une nouvelle base (--database, "
-                                                  "jamais une base existante), comme gbak\u00a0-c");
-    restore->add_option("--backup", backupFile_, "le fichier de sauvegarde, tel que le serveur le voit")
-        ->required()
-        ->type_name("FICHIER");
-    restore->callback([&] { action = [this] { return Restore(); }; });
-    // Before anything changes, the import and the actions that delete back up the database into that file.
-    for (auto *sub : {import, empty, purgeAccounting, purgeSite})
-        sub->add_option("--backup", backupFile_,
-                        "d'abord une sauvegarde de la base dans ce fichier, tel que le serveur le voit, jamais "
-                        "par-dessus un fichier existant ; l'action ne commence pas si elle échoue. La restaurer "
-                        "avec clinova-import restore --backup FICHIER --database NOUVELLE.FDB")
-            ->type_name("FICHIER");
+    commands.push_back(generate);
 
     // Options of the whole program may also follow the command.
-    for (auto *sub :
-         {create, test, import, check, generate, empty, purgeAccounting, purgeSite, fillCities, summaries, restore})
+    for (auto *sub : commands)
         sub->fallthrough()->group("Commandes")->footer("");
 
     args_ = args;
@@ -337,46 +313,6 @@ int Cli::Run(const std::vector<std::string> &args) {
         }
     }
     return action ? action() : kExitUsage;
-}
-
-int Cli::CreateDatabase() {
-    if (std::filesystem::exists(createPath_)) {
-        op_.ShowMessage(FromUtf8("Le fichier existe déjà : ") + createPath_);
-        return kExitRefused;
-    }
-    try {
-        CreateTargetDatabase(createPath_, createBuild_);
-        TargetDatabase db;
-        db.Open(createPath_);
-        if (sampleCatalogue_)
-            AddSampleCatalogue(db);
-        // What the new database holds, read back from it.
-        const int build = ReadDatabaseBuild(db);
-        Statement vet(db, "select ID, LOGINUSER, NOM from ADMINISTRATION where TYPE_USER=0 order by ID");
-        std::string veterinarian = FromUtf8("aucun");
-        if (vet.Open())
-            veterinarian = "ID " + std::to_string(vet.GetInt("ID")) + ", " + vet.GetText("LOGINUSER") + " (" +
-                           vet.GetText("NOM") + ")";
-        vet.Close();
-        db.Close();
-        op_.AddToLog(FromUtf8("Base de données créée : ") + FromArgument(createPath_));
-        op_.AddToLog(FromUtf8("Version du schéma (BUILD) : ") + std::to_string(build));
-        op_.AddToLog(FromUtf8("Vétérinaire : ") + veterinarian);
-        if (sampleCatalogue_)
-            op_.AddToLog(FromUtf8("Catalogue d'exemple : quelques grossistes et produits"));
-    } catch (const std::exception &e) {
-        op_.ShowMessage(e.what());
-        return kExitRefused;
-    }
-    return kExitOk;
-}
-
-int Cli::TestAccess() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    const bool connected = btnTestClick(state);
-    return connected && state.IDDefaultUser != -1 ? kExitOk : kExitRefused;
 }
 
 bool Cli::OfferSourceFiles(RunState &state) {
@@ -486,73 +422,51 @@ int Cli::GenerateTestFiles() {
     return kExitOk;
 }
 
-int Cli::RunCleaning(RunState &state, const std::function<CleaningOutcome(RunState &)> &action) {
-    const InterruptHandler interrupts(op_.InterruptFlag());
-    switch (action(state)) {
-    case CleaningOutcome::Done:
-        return kExitOk;
-    case CleaningOutcome::Interrupted:
-        return InterruptedStatus();
-    case CleaningOutcome::Refused:
-    case CleaningOutcome::Failed:
-        return kExitRefused;
+ActionCommand &Cli::AddActionCommand(CLI::App &app, const MaintenanceAction &action) {
+    ActionCommand &command = actions_.emplace_back();
+    command.action = &action;
+    command.command = app.add_subcommand(action.command, action.description);
+    for (const ActionOption &option : action.options) {
+        ActionCommand::Value &value = command.values.emplace_back();
+        value.option = &option;
+        switch (option.kind) {
+        case ActionOption::Kind::Flag:
+            value.parsed = command.command->add_flag(option.name, value.flag, option.help);
+            break;
+        case ActionOption::Kind::Text:
+            value.parsed = command.command->add_option(option.name, value.text, option.help);
+            break;
+        case ActionOption::Kind::Integer:
+            value.parsed = command.command->add_option(option.name, value.number, option.help);
+            break;
+        }
+        if (option.kind != ActionOption::Kind::Flag)
+            value.parsed->type_name(option.typeName);
+        if (option.required)
+            value.parsed->required();
     }
-    return kExitRefused;
+    return command;
 }
 
-int Cli::EmptyTablesCommand() {
+int Cli::RunMaintenanceAction(const ActionCommand &command) {
+    const MaintenanceAction &action = *command.action;
     RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    // btnDelete, or XiButton2 with --accounting-only.
-    return RunCleaning(state, [this](RunState &s) { return EmptyTables(s, !accountingOnly_); });
-}
-
-int Cli::PurgeAccounting() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    std::string error;
-    if (!SetOption(state.options, "DateTimePicker", before_, error))
-        return Usage("--before : " + ToUtf8(error));
-    return RunCleaning(state, [](RunState &s) { return XiButton4Click(s); });
-}
-
-int Cli::PurgeSite() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    if (siteOption_->count() > 0)
-        state.options.edIDSITECompta = std::to_string(site_);
-    if (!TryStrToInt(TrimView(state.options.edIDSITECompta)))
-        return Usage("edIDSITECompta n'est pas un numéro de site : " + ToUtf8(state.options.edIDSITECompta));
-    return RunCleaning(state, XiButton5Click);
-}
-
-int Cli::RegenerateSummaries() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    const InterruptHandler interrupts(op_.InterruptFlag());
-    return ExitStatusOf(Button1Click(state));
-}
-
-int Cli::FillCities() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
-        return kExitUsage;
-    // XiButton1.
-    return RunCleaning(state, XiButton1Click);
-}
-
-int Cli::Restore() {
-    RunState state(op_);
-    if (!ApplyCommonOptions(state))
+    if (action.database != ActionDatabase::None && !ApplyCommonOptions(state))
         return kExitUsage;
     // Without --database the window's default path would be taken: the new database must be named.
-    if (common_.database.empty())
-        return Usage("restore attend --database, le fichier de la nouvelle base");
-    return RestoreBackup(state, FromArgument(backupFile_)) ? kExitOk : kExitRefused;
+    if (action.database == ActionDatabase::NewTarget && common_.database.empty())
+        return Usage(std::string(action.command) + " attend --database, le fichier de la nouvelle base");
+    ActionInput input;
+    for (const ActionCommand::Value &value : command.values)
+        if (value.parsed->count() > 0)
+            input.arguments[value.option->name] = value.Given();
+    if (std::string error; action.prepare && !action.prepare(state, input.arguments, error))
+        return Usage(ToUtf8(error));
+    // Ctrl+C as the interrupt button of the actions that end cleanly on it.
+    std::optional<InterruptHandler> interrupts;
+    if (action.interruptible)
+        interrupts.emplace(op_.InterruptFlag());
+    return ExitStatusOf(action.work(state, input));
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 // the engine through ImportOptions, read from the controls with the table of control names when an
 // action starts. Actions run one at a time: while one runs, the other action buttons are disabled. The
 // window fits the screen it opens on: the sections and the pages scroll when the screen is too small.
-// An import or a check ends with its results window.
+// An import or a check ends with its results window. The maintenance actions' buttons are wired from their table
+// (run/MaintenanceActions.h). The window is built in several files: its sections (TFMainSections.cpp), its pages
+// (TFMainPages.cpp), its actions (TFMainActions.cpp) and the import's run (TFMainImport.cpp).
 
 #include "app/ImportOptions.h"
 
@@ -27,6 +29,8 @@ class QVBoxLayout;
 
 namespace clinova {
 
+struct ActionButton;
+struct MaintenanceAction;
 struct RunState;
 class QtOperator;
 class ResultsWindow;
@@ -54,7 +58,6 @@ public:
     // The actions of the window, named after their controls.
     void btnChangePathClick();
     void Label1DblClick();
-    void btnTestClick();
     void btnSelectPathSourcesClick();
     void Label4DblClick();
     // Makes the folder the source folder and offers the files it holds (the folder browser's action).
@@ -66,12 +69,6 @@ public:
     void panCouleurClick();
     void btnWebClick();
     void SpeedButton1Click();
-    void btnDeleteClick();
-    void XiButton2Click();
-    void XiButton4Click();
-    void XiButton5Click();
-    void XiButton6Click();
-    void Button1Click();
     // Asks for a file and saves the log into it.
     void btnSaveLogClick();
     // Writes the log's text into the file, UTF-8; throws FileError when the file cannot be written.
@@ -106,7 +103,14 @@ private:
     void ShowResults();
 
     QCheckBox *AddCheckBox(const char *name, const QString &caption, QWidget *parent);
-    QPushButton *AddActionButton(QPushButton *button, const char *name, void (TFMain::*action)());
+    // Names the button and makes it one of the action buttons, run one at a time; without an action, the button is
+    // one of the maintenance actions', wired from their table.
+    QPushButton *AddActionButton(QPushButton *button, const char *name, void (TFMain::*action)() = nullptr);
+    // Connects each button of the maintenance actions' table to its action; throws ProgramError when the window
+    // lacks one.
+    void WireMaintenanceActions();
+    // The action as its button starts it: the settings of the window, the button's options, the stage in lbEtape.
+    void RunMaintenance(const MaintenanceAction &action, const ActionButton &button);
 
     void UpdateActionButtons();
     void ScanFolder(const QString &folder);

@@ -1,4 +1,5 @@
 #include "cli/CliApp.h"
+#include "run/MaintenanceActions.h"
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 using namespace clinova;
@@ -123,6 +125,32 @@ TEST(Cli, HelpAndUsageErrorsAreFrench) {
         EXPECT_EQ(run.status, kExitUsage) << said;
         EXPECT_TRUE(run.Said("clinova-import: " + said)) << run.err;
         EXPECT_EQ(EnglishWordsIn(run.err), std::vector<std::string>{}) << run.err;
+    }
+}
+
+// The commands are those scripts rely on, each maintenance action of the table among them with the table's
+// options, and --backup offered to the actions that back the database up first.
+TEST(Cli, EveryMaintenanceActionIsACommandWithItsOptions) {
+    const auto help = Cli({"--help"});
+    std::set<std::string> commands;
+    static const std::regex listed(R"(\n  ([a-z][-a-z]+)  )");
+    for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), listed); it != std::sregex_iterator(); ++it)
+        commands.insert((*it)[1]);
+    EXPECT_EQ(commands, (std::set<std::string>{"import", "check", "create-database", "test-access", "empty-tables",
+                                               "purge-accounting", "purge-site", "regenerate-summaries",
+                                               "fill-cities", "restore", "generate-test-files"}))
+        << help.out;
+    for (const MaintenanceAction &action : MaintenanceActions()) {
+        const auto own = Cli({action.command, "--help"});
+        EXPECT_EQ(own.status, kExitOk) << action.command;
+        bool ownBackup = false;
+        for (const ActionOption &option : action.options) {
+            EXPECT_NE(own.out.find(option.name), std::string::npos) << action.command << " " << option.name;
+            ownBackup |= std::string(option.name) == "--backup";
+        }
+        EXPECT_EQ(own.out.find("d'abord une sauvegarde de la base") != std::string::npos, action.backsUp)
+            << action.command;
+        EXPECT_EQ(own.out.find("--backup") != std::string::npos, action.backsUp || ownBackup) << action.command;
     }
 }
 

@@ -4,12 +4,15 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -31,6 +34,14 @@ bool IsControl(QWidget *widget) {
 
 QRect GlobalRect(QWidget *widget) {
     return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
+
+QString WidgetCaption(QWidget *widget) {
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    return QString::fromLatin1(widget->metaObject()->className());
 }
 
 QScrollArea *EnclosingScrollArea(QWidget *widget, QWidget *window) {
@@ -105,4 +116,37 @@ TEST(guiLaptopScreen, TheWindowFitsAndEveryControlOfEveryPageCanBeReached) {
         }
         EXPECT_GT(controls, 30) << "the sections and the page";
     }
+}
+
+// "Options 1" shows whole across: no sideways scrolling, every caption and every date as wide as it asks, inside the
+// page's view.
+TEST(guiLaptopScreen, OptionsOnePageShowsWithoutSidewaysScrolling) {
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    Find<QTabWidget>(window, "PageControl1")->setCurrentIndex(2);
+    QApplication::processEvents();
+    auto *area = Find<QScrollArea>(window, "ScrollOptions1");
+    EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0) << "page " << area->widget()->width() << " wide, view "
+                                                         << area->viewport()->width();
+    const QRect view = GlobalRect(area->viewport());
+    int shown = 0;
+    for (QWidget *widget : area->widget()->findChildren<QWidget *>()) {
+        const bool captioned = qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLabel *>(widget);
+        if (!widget->isVisibleTo(&window) || !(captioned || qobject_cast<QDateEdit *>(widget)))
+            continue;
+        const QString name = widget->objectName().isEmpty() ? WidgetCaption(widget) : widget->objectName();
+        const QRect at = GlobalRect(widget);
+        EXPECT_TRUE(at.left() >= view.left() && at.right() <= view.right())
+            << name.toStdString() << " from " << at.left() << " to " << at.right() << ", view " << view.left()
+            << " to " << view.right();
+        // A caption that wraps may be narrower than on one line, as long as it is as tall as its lines; nothing else
+        // may be narrower than it asks.
+        if (widget->hasHeightForWidth())
+            EXPECT_GE(widget->height(), widget->heightForWidth(widget->width())) << name.toStdString();
+        else
+            EXPECT_GE(widget->width(), widget->sizeHint().width()) << name.toStdString();
+        ++shown;
+    }
+    EXPECT_GT(shown, 25);
 }

@@ -4,6 +4,7 @@
 
 #include "import/ImportSteps.h"
 #include "run/ImportRun.h"
+#include "run/MaintenanceActions.h"
 #include "app/RunState.h"
 #include "gui/QtOperator.h"
 #include "gui/WaitWindow.h"
@@ -20,10 +21,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -386,6 +389,56 @@ TEST(guiMainWindow, CitiesButtonFillsTheTownsTableOfTheDatabaseInTheWindow) {
     EXPECT_EQ(ToUtf8(database.Scalar("select VILLE || '/' || CODEPOSTAL from VILLES")), "AYTRÉ/17440");
     EXPECT_FALSE(window.Busy());
     EXPECT_TRUE(button->isEnabled());
+}
+
+// Each button of the maintenance actions' table starts its action with the button's options: it asks what the
+// table says, its second question names what that button deletes, and "Non" leaves the database as it was.
+TEST(guiMainWindow, EveryButtonOfTheActionsTableAsksWhatItsActionAsks) {
+    TestDatabase database;
+    database.Exec(FromUtf8("insert into CLIENTS (ID, VILLE1, CP1) values (1, 'Aytré', '17440')"));
+    TFMain window;
+    Find<QLineEdit>(window, "edPathNameDatabase")->setText(QString::fromStdString(database.Path()));
+    Find<QSpinBox>(window, "edIDSITECompta")->setValue(4);
+    const std::map<std::string, QString> deleted{
+        {"btnDelete", Utf8("clients, animaux, dossiers médicaux")}, {"XiButton2", Utf8("de tous les sites")},
+        {"XiButton4", Utf8("antérieurs au 01/01/2019")},           {"XiButton5", Utf8("du site 4 ")},
+        {"XiButton6", Utf8("du site 1 ")}};
+    const QString closed = Utf8("\n\nAvez-vous fermé Clinova ?");
+    std::size_t buttons = 0;
+    for (const MaintenanceAction &action : MaintenanceActions()) {
+        for (const ActionButton &button : action.buttons) {
+            SCOPED_TRACE(button.name);
+            ++buttons;
+            auto *widget = Find<QPushButton>(window, button.name);
+            ASSERT_NE(widget, nullptr);
+            ASSERT_TRUE(widget->isEnabled());
+            // "Non" (Escape) to the last question; Enter to the others and to a box that only says.
+            const auto asks = action.questions;
+            ModalAnswerer answerer(asks == ActionQuestions::None            ? std::vector{PressKey(Qt::Key_Return)}
+                                   : asks == ActionQuestions::ProductClosed ? std::vector{PressKey(Qt::Key_Escape)}
+                                   : std::vector{PressKey(Qt::Key_Return), PressKey(Qt::Key_Escape)});
+            QTest::mouseClick(widget, Qt::LeftButton);
+            EXPECT_EQ(answerer.unexpected, 0);
+            switch (asks) {
+            case ActionQuestions::None:
+                ASSERT_EQ(answerer.texts.size(), 1u);
+                EXPECT_EQ(answerer.texts[0], Utf8("\n\nAccès à la base de données : OK"));
+                break;
+            case ActionQuestions::ProductClosed:
+                EXPECT_EQ(answerer.texts, std::vector<QString>{closed});
+                break;
+            case ActionQuestions::ProductClosedThenWhatGoes:
+                ASSERT_EQ(answerer.texts.size(), 2u);
+                EXPECT_EQ(answerer.texts[0], closed);
+                EXPECT_TRUE(answerer.texts[1].contains(deleted.at(button.name))) << answerer.texts[1].toStdString();
+                break;
+            }
+            EXPECT_FALSE(window.Busy());
+        }
+    }
+    EXPECT_EQ(buttons, 8u);
+    EXPECT_EQ(database.Scalar("select count(*) from CLIENTS"), "1");
+    EXPECT_EQ(database.Scalar("select count(*) from VILLES"), "0");
 }
 
 TEST(guiMainWindow, ChoosersFillTheirSettingsAndCancellingChangesNothing) {
