@@ -39,7 +39,8 @@ struct StepDefinition {
     bool interruptible = true;                          // a few steps always run to their end
     // Each line writes at most one main row, by one insert, and after it only writes that follow from it
     // (StepLine::AfterMainRow), adds to the correspondence lists, and leaves to StepLine::OnceWritten what
-    // must wait for its rows: nothing the line does reads what it wrote or a count of it. Its writes go through
+    // must wait for its rows: nothing the line does needs a count of what it wrote, and what it reads runs only
+    // after the rows that wait are sent (a read that needs them costs a sending). Its writes go through
     // StepLine::Write into the step's batch (RowBatch), which checks the contract, and travel to the server
     // several at a time; a main row the server refuses later fails its line after the fact, a write after it
     // refused later is a warning of its line.

@@ -139,7 +139,7 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     // The weight row is written after its animal, so that an animal that cannot be inserted leaves no
     // weight behind, attached to nothing or to another animal of the same ID.
     const int weightID = keys.weight != 0 ? state_.db.DrawNewID("CURRENT_ID_POIDS") : -1;
-    QAni_.Execute();
+    line.Write(QAni_);
     lists.fSourceIDAnimalList.Add(sourceID);
     lists.fSourceIDNewAnimalList.Add(sourceID);
     lists.fDatabaseIDAnimalList.Add(animalID);
@@ -154,7 +154,7 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
             QPoids_.SetDateTime("DATEPESEE", keys.weighed);
             QPoids_.SetDateTime("DT_HISTORIQUE", keys.weighed);
             QPoids_.SetDouble("POIDS", keys.weight);
-            QPoids_.Execute();
+            line.Write(QPoids_);
         });
     }
     line.AfterMainRow(
@@ -252,7 +252,8 @@ const StepDefinition &AnimalStepDefinition() {
                                      .mandatoryColumns = {"ID_ANIMAL", "ID_CLIENT", "DCD", "NOM"},
                                      .interruptionKind = "ANIMAUX",
                                      .logPrefix = {},
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 
