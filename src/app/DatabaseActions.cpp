@@ -1,6 +1,7 @@
 #include "app/DatabaseActions.h"
 
 #include "app/RunState.h"
+#include "app/RunSummary.h"
 #include "database/DatabaseError.h"
 #include "database/DatabaseBackup.h"
 #include "database/Statement.h"
@@ -222,12 +223,13 @@ std::string ServiceProgressText(const BackupProgress &progress, bool restore) {
                std::to_string(progress.tables) + " tables)";
     case BackupProgress::Phase::Rows:
         return action + FromUtf8(fmt::format("table {}/{} ", progress.table, progress.tables)) + progress.tableName +
-               FromUtf8(fmt::format(" : {} lignes ({} en tout)", progress.tableRows, progress.rows));
+               " : " + CountText(progress.tableRows, "ligne", "lignes") + " (" + std::to_string(progress.rows) +
+               " en tout)";
     case BackupProgress::Phase::Finishing:
         break;
     }
     return action + FromUtf8(restore ? "création des index et des droits (" : "fin de l'écriture (") +
-           std::to_string(progress.rows) + " lignes en tout)";
+           CountText(progress.rows, "ligne", "lignes") + " en tout)";
 }
 
 std::string DefaultBackupPath(const std::string &databasePath, const DateTime &now) {
