@@ -9,6 +9,7 @@
 #include "gui/QtText.h"
 #include "gui/ResultsWindow.h"
 #include "gui/WaitWindow.h"
+#include "import/ImportSteps.h"
 #include "import/catalogue/SampleCatalogue.h"
 #include "normalized/NormalizedFile.h"
 #include "normalized/Win1252.h"
@@ -20,6 +21,8 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -383,4 +386,38 @@ TEST(guiResults, AnInterruptedRunIsResumedOnOuiAndAnImportDoneAlreadyAsksWithNon
         EXPECT_EQ(answerer.unexpected, 0);
     }
     EXPECT_EQ(clients(), imported);
+}
+
+// The results of every file of a run on the laptop's screen (at 125 % too: gui_laptop_screen_125): the total
+// row is in view, inside the screen, and the table needs no sideways scrolling.
+TEST(guiLaptopScreen, TheResultsTotalIsInViewWithoutSidewaysScrolling) {
+    TFMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    std::vector<StepSummary> summaries;
+    for (const StepEntry *step : ImportSteps())
+        for (const StepFile &file : step->files) {
+            StepSummary s;
+            s.fileName = file.definition().fileName;
+            s.read = 15000;
+            s.imported = 14000;
+            s.failed = 1000;
+            s.seconds = 754;
+            s.ran = true;
+            summaries.push_back(s);
+        }
+    summaries[3].interrupted = true;
+    ResultsWindow &results = window.Results();
+    results.ShowImport(summaries, {"/src/REJETS_CLIENTS.TXT", "/src/__fSourceIDClientList.txt"}, "/src/");
+    results.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&results));
+    QApplication::processEvents();
+    QTableWidget *total = results.TotalTable();
+    ASSERT_TRUE(total->isVisible());
+    const QRect screen = results.screen()->availableGeometry();
+    const QRect shown(total->mapToGlobal(QPoint(0, 0)), total->size());
+    EXPECT_TRUE(screen.contains(shown)) << shown.y() << "+" << shown.height() << " of " << screen.height();
+    EXPECT_TRUE(QRect(QPoint(), results.size()).contains(QRect(total->mapTo(&results, QPoint()), total->size())));
+    EXPECT_FALSE(results.Table()->horizontalScrollBar()->isVisible()) << "no sideways scrolling";
+    EXPECT_EQ(CellText(total, 0, 0), QStringLiteral("Total"));
 }
