@@ -1,6 +1,7 @@
 #include "app/DatabaseActions.h"
 
 #include "app/RunState.h"
+#include "app/RunSummary.h"
 #include "database/DatabaseError.h"
 #include "database/DatabaseBackup.h"
 #include "database/Statement.h"
@@ -29,16 +30,20 @@ bool PathTaken(const std::string &path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// Runs one service of the database's location with the wait window showing its report, line by line.
-void RunService(RunState &state, const std::string &firstMessage, const std::string &linePrefix,
+// Runs one service of the database's location with the wait window showing its progress.
+void RunService(RunState &state, const std::string &firstMessage, bool restore,
                 const std::function<void(DatabaseBackup &, const DatabaseBackup::Progress &)> &service) {
     Operator &op = state.op;
     WaitShown wait(op);
     op.SetWaitMessage(firstMessage);
     op.ProcessPendingMessages();
     DatabaseBackup backup(TargetConnection(state.options));
-    service(backup, [&](const std::string &line) {
-        op.SetWaitMessage(linePrefix + line);
+    service(backup, [&](const BackupProgress &progress) {
+        const std::string text = ServiceProgressText(progress, restore);
+        // The bar counts the tables; the end of the work fills it.
+        const bool rows = progress.phase != BackupProgress::Phase::Definitions;
+        const bool end = progress.phase == BackupProgress::Phase::Finishing;
+        op.ServiceProgress({text, end ? progress.tables : rows ? progress.table : 0, rows ? progress.tables : 0});
         op.ProcessPendingMessages();
     });
 }
@@ -210,6 +215,23 @@ bool btnTestClick(RunState &state) {
     }
 }
 
+std::string ServiceProgressText(const BackupProgress &progress, bool restore) {
+    const std::string action = restore ? "Restauration : " : "Sauvegarde : ";
+    switch (progress.phase) {
+    case BackupProgress::Phase::Definitions:
+        return action + FromUtf8(restore ? "création de la structure de la base (" : "lecture de la structure de la base (") +
+               std::to_string(progress.tables) + " tables)";
+    case BackupProgress::Phase::Rows:
+        return action + FromUtf8(fmt::format("table {}/{} ", progress.table, progress.tables)) + progress.tableName +
+               " : " + CountText(progress.tableRows, "ligne", "lignes") + " (" + std::to_string(progress.rows) +
+               " en tout)";
+    case BackupProgress::Phase::Finishing:
+        break;
+    }
+    return action + FromUtf8(restore ? "création des index et des droits (" : "fin de l'écriture (") +
+           CountText(progress.rows, "ligne", "lignes") + " en tout)";
+}
+
 std::string DefaultBackupPath(const std::string &databasePath, const DateTime &now) {
     const auto cut = databasePath.find_last_of("/\\");
     const std::size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
@@ -243,7 +265,7 @@ BackupOutcome BackupBeforeAction(RunState &state) {
     op.AddToLog(FromUtf8("Sauvegarde de la base de données dans ") + file);
     const auto started = std::chrono::steady_clock::now();
     try {
-        RunService(state, FromUtf8("Sauvegarde de la base de données..."), "Sauvegarde : ",
+        RunService(state, FromUtf8("Sauvegarde de la base de données..."), false,
                    [&](DatabaseBackup &backup, const DatabaseBackup::Progress &progress) {
                        backup.Backup(database, file, progress);
                    });
@@ -270,7 +292,7 @@ bool RestoreBackup(RunState &state, const std::string &backupFile) {
     op.AddToLog("Restauration de " + backupFile + " dans " + database);
     const auto started = std::chrono::steady_clock::now();
     try {
-        RunService(state, "Restauration de la sauvegarde...", "Restauration : ",
+        RunService(state, "Restauration de la sauvegarde...", true,
                    [&](DatabaseBackup &backup, const DatabaseBackup::Progress &progress) {
                        backup.Restore(backupFile, database, progress);
                    });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/DatabaseBackup.h"
 #include "database/TargetDatabase.h"
 #include "normalized/DateTime.h"
 
@@ -45,6 +46,10 @@ void CloseTargetDatabase(RunState &state);
 // second failure there is not shown over the first), then the error's text is shown in the plain box, after
 // DatabaseErrorLeadIn() and the explanation of its code when the database raised it.
 void EndActionOnError(RunState &state, const std::exception &error);
+
+// The progress of a backup (or of a restore) as the wait window and the command line show it: "Sauvegarde : table
+// 3/40 CLIENTS : 1200 lignes (45210 en tout)", the structure read before the rows, the end after them.
+std::string ServiceProgressText(const BackupProgress &progress, bool restore);
 
 // The backup file of a database made at that moment: beside it (the folder of its path, '/' or '\\'), named after
 // it and the date and time: BASE.CN2 gives BASE_20240305_090703.fbk.

@@ -259,8 +259,9 @@ std::optional<JournalContents> ReadJournal(const std::string &path) {
                 record.stepsDone.insert(f[1]);
             } else if (kind == "A" && f.size() == 3) {
                 record.lists.push_back({f[1], false, 0, f[2]});
-            } else if ((kind == "R" || kind == "W" || kind == "L") && f.size() == 4) {
-                record.noted[f[1]][std::stoi(f[2])] = {static_cast<NotedKind>(kind[0]), f[3]};
+            } else if ((kind == "R" || kind == "W" || kind == "L") && (f.size() == 4 || f.size() == 5)) {
+                record.noted[f[1]][std::stoi(f[2])] = {static_cast<NotedKind>(kind[0]), f[3],
+                                                       f.size() == 5 ? f[4] : std::string()};
             } else if (kind == "T" && f.size() == 3) {
                 record.lists.push_back({f[1], true, std::stoi(f[2]), {}});
             } else {
@@ -449,8 +450,9 @@ const std::map<int, JournalContents::NotedLine> &ImportJournal::NotedLinesBefore
     return file == notedBefore_.end() ? none : file->second;
 }
 
-void ImportJournal::LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text) {
-    at_.noted.push_back({fileName, number, kind, text});
+void ImportJournal::LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text,
+                              const std::string &column) {
+    at_.noted.push_back({fileName, number, kind, text, column});
 }
 
 ImportJournal::Snapshot ImportJournal::Take() const {
@@ -589,7 +591,8 @@ void ImportJournal::Record(const std::string &extra, const Snapshot &at, bool be
                 continue;
             }
             block += std::string(1, static_cast<char>(it->kind)) + "\t" + Escaped(it->fileName) + "\t" +
-                     std::to_string(it->number) + "\t" + Escaped(it->text) + "\n";
+                     std::to_string(it->number) + "\t" + Escaped(it->text) +
+                     (it->column.empty() ? std::string() : "\t" + Escaped(it->column)) + "\n";
             it = at_.noted.erase(it);
         }
         const auto &lists = kCorrespondenceLists;

@@ -58,6 +58,7 @@ struct JournalContents {
     struct NotedLine {
         NotedKind kind = NotedKind::Failed;
         std::string text;
+        std::string column; // a failed line's value that did not convert: its column, which the rejects name
     };
     std::map<std::string, std::map<int, NotedLine>> noted;
     bool finished = false;
@@ -147,7 +148,8 @@ public:
     void LineEnded(int number);
     // A line failed (its reason), was imported with warnings (their text) or was left aside (its reason):
     // recorded with its line.
-    void LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text);
+    void LineNoted(const std::string &fileName, int number, NotedKind kind, const std::string &text,
+                   const std::string &column = {});
     // The step has read the file up to lastLine and committed what they wrote.
     void LinesRead(const std::string &fileName, int lastLine);
     // A step has ended and its rows are committed.
@@ -183,6 +185,7 @@ private:
             int number;
             NotedKind kind;
             std::string text;
+            std::string column;
         };
         std::vector<Noted> noted; // not recorded yet
     };

@@ -33,6 +33,7 @@ struct LineRecord {
     std::string text;
     LineOutcome outcome;
     std::optional<std::string> failure; // the line failed, with this message
+    std::string failedColumn;           // the column of the value that did not convert, named in the rejects
     std::string skipReason;
     std::vector<std::string> warnings;
     std::vector<std::function<void()>> onceWritten;
@@ -252,7 +253,7 @@ private:
         if (noted && noted->kind == NotedKind::Failed) {
             // A failed line is a failed line of this run too: its log line and its place in the rejects.
             ++summary_.read;
-            FailLine(i, reader_->Raw(), noted->text, false);
+            FailLine(i, reader_->Raw(), noted->text, false, noted->column);
             return;
         }
         if (noted && noted->kind == NotedKind::Skipped) {
@@ -302,6 +303,7 @@ private:
         const auto commitsBefore = db.Commits();
         warnings_.clear();
         skipReason_.clear();
+        fieldsRead_.clear();
         followingRefused_ = false;
         try {
             if (const auto unmapped = reader_->Unmapped()) {
@@ -314,7 +316,8 @@ private:
             ++summary_.read;
             if (batch_)
                 batch_->StartLine(i);
-            const LineOutcome outcome = work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_));
+            const LineOutcome outcome =
+                work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_, &fieldsRead_));
             if (outcome == LineOutcome::Skipped && skipReason_.empty())
                 throw ProgramError(FromUtf8("ligne ignorée sans motif"));
             // The end of the line: the batch leaves when it is full, and before a commit, so that what the server
@@ -327,7 +330,7 @@ private:
                 Settle();
             if (followingRefused_)
                 onceWritten_.clear();
-            LineRecord record{i,       {}, outcome, {}, std::move(skipReason_), std::move(warnings_),
+            LineRecord record{i,       {}, outcome, {}, {}, std::move(skipReason_), std::move(warnings_),
                               std::move(onceWritten_), lineListsBefore_, CurrentLengths(state_),
                               batch_ && batch_->HoldsRowsOf(i)};
             onceWritten_.clear();
@@ -364,15 +367,32 @@ private:
             throw;
         } catch (const std::exception &e) {
             onceWritten_.clear();
-            LineFailed(i, raw, e.what());
+            LineFailed(i, raw, e.what(), ColumnNotConverted(e));
             if (journal)
                 journal->LineEnded(i);
         }
     }
 
+    // The column of the value a conversion refused: the last field the line's work read that holds it; empty
+    // when the error names no value or no field read holds it.
+    std::string ColumnNotConverted(const std::exception &error) const {
+        const auto *conversion = dynamic_cast<const ConversionError *>(&error);
+        if (!conversion || !conversion->Value())
+            return {};
+        for (auto field = fieldsRead_.rbegin(); field != fieldsRead_.rend(); ++field) {
+            if (**field != *conversion->Value())
+                continue;
+            for (const TCol &column : columns_)
+                if (column.Index >= 0 && static_cast<std::size_t>(column.Index) < cut_.Fields.size() &&
+                    &cut_.Fields[static_cast<std::size_t>(column.Index)] == *field)
+                    return column.Name;
+        }
+        return {};
+    }
+
     // A line that failed before its end: it waits behind the held lines, if any.
-    void LineFailed(int i, const std::string &raw, std::string message) {
-        Ended({i, {}, LineOutcome::Imported, std::move(message), {}, {}, {}, {}, {}, false}, raw);
+    void LineFailed(int i, const std::string &raw, std::string message, std::string column = {}) {
+        Ended({i, {}, LineOutcome::Imported, std::move(message), std::move(column), {}, {}, {}, {}, {}, false}, raw);
     }
 
     // A line has ended: its output is given now, unless it or a line before it waits for held rows. Only a line
@@ -398,7 +418,7 @@ private:
 
     void Give(const LineRecord &line, const std::string &text) {
         if (line.failure) {
-            FailLine(line.number, text, *line.failure);
+            FailLine(line.number, text, *line.failure, true, line.failedColumn);
             return;
         }
         for (const auto &action : line.onceWritten)
@@ -466,14 +486,17 @@ private:
     }
 
     // journaled: false for a line the journal holds already.
-    void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true) {
+    // column: that of a value that did not convert, which the rejects name before the message (the log line
+    // names the line).
+    void FailLine(int number, const std::string &text, const std::string &message, bool journaled = true,
+                  const std::string &column = {}) {
         ++summary_.failed;
         summary_.reasons.Note(ReasonKind::Failed, number, message);
         if (state_.journal && journaled)
-            state_.journal->LineNoted(step_.fileName, number, NotedKind::Failed, message);
+            state_.journal->LineNoted(step_.fileName, number, NotedKind::Failed, message, column);
         op_.AddToLog(LineFailureLog(step_, number, message));
         if (reports_.rejects)
-            reports_.rejects->Add(text, message);
+            reports_.rejects->Add(text, column.empty() ? message : column + " : " + message);
     }
 
     LineRecord *Waiting(int number) {
@@ -599,6 +622,7 @@ private:
     int total_ = 0;
     std::vector<std::string> warnings_;
     std::string skipReason_; // of the line being read, when its work left it aside
+    std::vector<const std::string *> fieldsRead_; // the fields the line's work read, in order
     std::deque<LineRecord> lines_; // ended, their output not given yet
     UncommittedLines *uncommitted_ = nullptr;
     int currentLine_ = 0;

@@ -67,17 +67,23 @@ class StepLine {
 public:
     StepLine(const TColList &columns, TCut &cut, int number, const std::string &raw,
              std::vector<std::string> *warnings = nullptr, LineWrites *writes = nullptr,
-             std::string *skipReason = nullptr)
+             std::string *skipReason = nullptr, std::vector<const std::string *> *fieldsRead = nullptr)
         : columns_(columns), cut_(cut), number_(number), raw_(raw), warnings_(warnings), writes_(writes),
-          skipReason_(skipReason) {}
+          skipReason_(skipReason), fieldsRead_(fieldsRead) {}
 
     // Data lines count from 1: line 1 is the first line after the header.
     int Number() const { return number_; }
     // The line exactly as read.
     const std::string &Raw() const { return raw_; }
     bool Has(std::string_view column) const { return columns_.FindColumn(column) != nullptr; }
-    // The trimmed field of the named column; empty when the header has no such column.
-    const std::string &Field(std::string_view column) const { return FieldOf(columns_, cut_, column); }
+    // The trimmed field of the named column; empty when the header has no such column. The field is noted as
+    // read: a value that then does not convert names its column in the rejects.
+    const std::string &Field(std::string_view column) const {
+        const std::string &field = FieldOf(columns_, cut_, column);
+        if (fieldsRead_)
+            fieldsRead_->push_back(&field);
+        return field;
+    }
     // The field's text taken out of the line, for a long text the work turns into something else (a document),
     // so that it is not held twice; the field reads empty afterwards.
     std::string TakeField(std::string_view column) const {
@@ -159,6 +165,7 @@ private:
     std::vector<std::string> *warnings_;
     LineWrites *writes_;
     std::string *skipReason_;
+    std::vector<const std::string *> *fieldsRead_;
 };
 
 using LineWork = std::function<LineOutcome(const StepLine &)>;

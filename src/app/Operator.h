@@ -61,24 +61,26 @@ struct StyledBox {
 
 StyledBox MakeStyledBox(std::string_view messageText, int mode, int button1, int button2);
 
-// Where an import run stands, for the front ends that draw their own progress (the command line's
-// progress line). The run reports each step as it begins (step, steps, stepName, runBytes); a step reports
-// each line it reads (fileName, path, line, lines). Fields a call does not report stay empty or 0.
+// Where an import run stands, for the front ends that draw their own progress (the command line's progress
+// line, the wait window's line of the run). The run reports each step as it begins (step, steps, stepLabel,
+// runBytes) and its own end (runEnded); a step reports each line it reads (fileName, path, line, lines). Fields
+// a call does not report stay empty or 0.
 struct StepProgressReport {
     int step = 0; // 1 to steps
     int steps = 0;
-    std::string_view stepName;   // "doImportationClients"
+    std::string_view stepLabel;  // Windows-1252: "Clients", the step as a person reads it
     std::uintmax_t runBytes = 0; // the size of every file the run reads, together
     std::string_view fileName;   // "CLIENTS.TXT"
     std::string_view path;       // that file in the source folder
     int line = 0;                // 1 to lines: the data line just read
     int lines = 0;
+    bool runEnded = false;
 
-    static StepProgressReport Step(int step, int steps, std::string_view stepName, std::uintmax_t runBytes) {
+    static StepProgressReport Step(int step, int steps, std::string_view stepLabel, std::uintmax_t runBytes) {
         StepProgressReport report;
         report.step = step;
         report.steps = steps;
-        report.stepName = stepName;
+        report.stepLabel = stepLabel;
         report.runBytes = runBytes;
         return report;
     }
@@ -90,6 +92,19 @@ struct StepProgressReport {
         report.lines = lines;
         return report;
     }
+    static StepProgressReport RunEnded() {
+        StepProgressReport report;
+        report.runEnded = true;
+        return report;
+    }
+};
+
+// Where a backup or a restore of the database stands: its text (Windows-1252, "Sauvegarde : table 3/40 CLIENTS,
+// 1200 lignes") and the tables whose rows are done or under way of all the tables (total 0 while not known).
+struct ServiceProgressReport {
+    std::string_view text;
+    int done = 0;
+    int total = 0;
 };
 
 // The styled box ShowMessageBox uses for a set of buttons; false when it falls back to the standard dialog
@@ -124,6 +139,9 @@ public:
     // The progress of an import run, told beside the wait window's texts; front ends without a display of
     // their own for it ignore it.
     virtual void StepProgress(const StepProgressReport &report) { (void)report; }
+    // The progress of a backup or a restore; the wait window's message line takes its text unless the front end
+    // shows it otherwise (a bar of its own, the command line's progress line).
+    virtual void ServiceProgress(const ServiceProgressReport &report) { SetWaitMessage(std::string(report.text)); }
 
     // Shared behaviour over the primitives above. With rightIsDefault, Enter gives button2 (mode 2).
     int AskConfirmation(std::string_view text, int mode, int button1, int button2, bool rightIsDefault = false);

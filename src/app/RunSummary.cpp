@@ -11,30 +11,6 @@ namespace clinova {
 
 namespace {
 
-// The cells of one row before they are padded; a row left aside has its mark and no counts.
-struct RowCells {
-    std::string name;
-    std::vector<std::string> numbers;
-    std::vector<std::string> words;
-    std::string duration;
-    std::string mark;
-    bool counted = true;
-};
-
-RowCells CellsOf(const StepSummary &summary, const std::vector<SummaryColumn> &columns) {
-    RowCells row;
-    row.name = summary.fileName;
-    row.mark = SummaryMark(summary);
-    row.counted = !summary.missingColumns && summary.leftAside.empty();
-    for (const SummaryColumn &column : columns) {
-        const int count = summary.*(column.count);
-        row.numbers.push_back(std::to_string(count));
-        row.words.push_back(FromUtf8(count < 2 ? column.singular : column.plural));
-    }
-    row.duration = DurationText(summary.seconds);
-    return row;
-}
-
 std::string PadRight(std::string text, std::size_t width) {
     if (text.size() < width)
         text.append(width - text.size(), ' ');
@@ -45,6 +21,57 @@ std::string PadLeft(const std::string &text, std::size_t width) {
     return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
 }
 
+// One table of the summary: a header row of the columns' names, then a row per summary, the names to the left,
+// the numbers and the times to the right, each column as wide as its widest cell. A row left aside has its
+// mark instead of its counts. With duration, a column of the times; with remarks, a last one of the marks.
+std::vector<std::string> Table(const std::vector<StepSummary> &rows, const std::vector<SummaryColumn> &columns,
+                               bool duration, bool remarks) {
+    std::vector<std::vector<std::string>> cells; // the header, then the rows: name, counts, time
+    std::vector<std::string> header{"Fichier"};
+    for (const SummaryColumn &column : columns)
+        header.push_back(FromUtf8(column.plural));
+    if (duration)
+        header.push_back(FromUtf8("durée"));
+    if (remarks)
+        header.push_back("remarque");
+    cells.push_back(header);
+    std::vector<bool> counted{true};
+    for (const StepSummary &summary : rows) {
+        std::vector<std::string> row{summary.fileName};
+        counted.push_back(!summary.missingColumns && summary.leftAside.empty());
+        for (const SummaryColumn &column : columns)
+            row.push_back(std::to_string(summary.*(column.count)));
+        if (duration)
+            row.push_back(DurationText(summary.seconds));
+        if (remarks)
+            row.push_back(SummaryMark(summary));
+        cells.push_back(row);
+    }
+    std::vector<std::size_t> widths(header.size(), 0);
+    for (std::size_t r = 0; r < cells.size(); ++r)
+        for (std::size_t c = 0; c < cells[r].size(); ++c)
+            if (counted[r] || c == 0)
+                widths[c] = std::max(widths[c], cells[r][c].size());
+    std::vector<std::string> lines;
+    for (std::size_t r = 0; r < cells.size(); ++r) {
+        // Two spaces after the name, one between the other columns: a row of the fifteen files, the longest
+        // name, counts of six digits and a time of minutes fits 80 columns.
+        std::string text = PadRight(cells[r][0], widths[0]);
+        if (!counted[r]) {
+            lines.push_back(text + "  " + SummaryMark(rows[r - 1]));
+            continue;
+        }
+        for (std::size_t c = 1; c < cells[r].size(); ++c) {
+            const bool remark = remarks && c + 1 == cells[r].size();
+            text += (c == 1 || remark ? "  " : " ") + (remark ? cells[r][c] : PadLeft(cells[r][c], widths[c]));
+        }
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        lines.push_back(text);
+    }
+    return lines;
+}
+
 } // namespace
 
 const std::vector<SummaryColumn> &SummaryColumns() {
@@ -53,7 +80,7 @@ const std::vector<SummaryColumn> &SummaryColumns() {
         {"importée", "importées", &StepSummary::imported},
         {"doublon", "doublons", &StepSummary::matched},
         {"ignorée", "ignorées", &StepSummary::skipped},
-        {"en échec", "en échec", &StepSummary::failed},
+        {"échec", "échecs", &StepSummary::failed},
         {"avertissement", "avertissements", &StepSummary::warnings, true},
         {"non lue", "non lues", &StepSummary::notRead, true},
         {"déjà importée", "déjà importées", &StepSummary::alreadyDone, true},
@@ -125,45 +152,37 @@ std::vector<std::string> ImportSummaryLines(const std::vector<StepSummary> &summ
     if (summaries.empty())
         return lines;
 
-    const std::vector<SummaryColumn> columns = ShownSummaryColumns(summaries);
-    std::vector<RowCells> rows;
-    for (const StepSummary &summary : summaries)
-        rows.push_back(CellsOf(summary, columns));
+    // The counts of every run in one table; those only some runs have (warnings, lines not read, lines a resume
+    // found imported) and the mark of an interrupted file in a second one, for the files that have some: each
+    // table fits 80 columns with the longest name, counts of six digits (seven for the total) and times of minutes.
+    std::vector<SummaryColumn> always;
+    std::vector<SummaryColumn> optional;
+    for (const SummaryColumn &column : ShownSummaryColumns(summaries))
+        (column.whenNotZero ? optional : always).push_back(column);
+    const bool interrupted =
+        std::any_of(summaries.begin(), summaries.end(), [](const StepSummary &s) { return s.interrupted; });
+    std::vector<StepSummary> rows = summaries;
     StepSummary total = SummaryTotal(summaries);
     // The total says how much was read; an interruption is marked on its own row.
     total.interrupted = false;
-    rows.push_back(CellsOf(total, columns));
-
-    // Every column as wide as its widest cell: numbers to the right, words and names to the left.
-    const std::size_t counts = columns.size();
-    std::size_t nameWidth = 0;
-    std::size_t durationWidth = 0;
-    std::vector<std::size_t> numberWidths(counts, 0);
-    std::vector<std::size_t> wordWidths(counts, 0);
-    for (const RowCells &row : rows) {
-        nameWidth = std::max(nameWidth, row.name.size());
-        if (!row.counted)
-            continue;
-        for (std::size_t c = 0; c < counts; ++c) {
-            numberWidths[c] = std::max(numberWidths[c], row.numbers[c].size());
-            wordWidths[c] = std::max(wordWidths[c], row.words[c].size());
-        }
-        durationWidth = std::max(durationWidth, row.duration.size());
-    }
+    rows.push_back(total);
 
     lines.push_back(FromUtf8("Résumé de l'importation :"));
-    for (const RowCells &row : rows) {
-        std::string text = PadRight(row.name, nameWidth);
-        if (row.counted) {
-            for (std::size_t c = 0; c < counts; ++c)
-                text += "  " + PadLeft(row.numbers[c], numberWidths[c]) + " " + PadRight(row.words[c], wordWidths[c]);
-            text += "  " + PadLeft(row.duration, durationWidth);
-        }
-        if (!row.mark.empty())
-            text += "  " + row.mark;
-        lines.push_back(text);
+    for (std::string &line : Table(rows, always, true, false))
+        lines.push_back(std::move(line));
+    if (!optional.empty() || interrupted) {
+        std::vector<StepSummary> some;
+        for (const StepSummary &summary : summaries)
+            if (summary.interrupted || std::any_of(optional.begin(), optional.end(), [&](const SummaryColumn &column) {
+                    return summary.*(column.count) != 0;
+                }))
+                some.push_back(summary);
+        if (!optional.empty())
+            some.push_back(total);
+        for (std::string &line : Table(some, optional, false, interrupted))
+            lines.push_back(std::move(line));
     }
-    if (std::any_of(summaries.begin(), summaries.end(), [](const StepSummary &s) { return s.interrupted; }))
+    if (interrupted)
         lines.push_back(FromUtf8("Importation interrompue : les étapes suivantes n'ont rien lu"));
 
     if (!writtenFiles.empty()) {

@@ -58,7 +58,8 @@ struct StepFile {
 };
 
 struct StepEntry {
-    const char *name;         // "doImportationClients", as the log names the step
+    const char *name;         // "doImportationClients", as the log's DEBUT and FIN lines name the step
+    const char *label;        // UTF-8: "Clients", the step as the progress, the results and the report name it
     void (*work)(RunState &); // the step itself
     std::vector<StepFile> files = {};
 };

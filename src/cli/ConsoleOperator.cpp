@@ -52,6 +52,11 @@ void ConsoleOperator::StepProgress(const StepProgressReport &report) {
         progress_->Report(report, ProgressLine::Clock::now());
 }
 
+void ConsoleOperator::ServiceProgress(const ServiceProgressReport &report) {
+    if (progress_)
+        progress_->Report(report, ProgressLine::Clock::now());
+}
+
 void ConsoleOperator::EraseProgress() {
     if (progress_)
         progress_->Erase();

@@ -43,6 +43,7 @@ public:
     void ShowMessage(const std::string &text) override;
     void ProcessPendingMessages() override {}
     void StepProgress(const StepProgressReport &report) override;
+    void ServiceProgress(const ServiceProgressReport &report) override;
 
 private:
     void PrintMessage(const std::string &text);

@@ -4,8 +4,6 @@
 
 #include <fmt/format.h>
 
-#include <cmath>
-#include <filesystem>
 #include <ostream>
 
 namespace clinova {
@@ -13,10 +11,6 @@ namespace clinova {
 namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-
-double SecondsBetween(ProgressLine::Clock::time_point from, ProgressLine::Clock::time_point to) {
-    return std::chrono::duration<double>(to - from).count();
-}
 
 // The first `columns` characters of a UTF-8 text.
 std::string CutToColumns(const std::string &text, int columns) {
@@ -34,80 +28,42 @@ std::string CutToColumns(const std::string &text, int columns) {
 
 ProgressLine::ProgressLine(std::ostream &terminal, int width) : terminal_(terminal), width_(width > 1 ? width : 80) {}
 
-std::string ProgressLine::RemainingText(double seconds) {
-    const auto whole = static_cast<long long>(std::ceil(std::max(seconds, 0.0)));
-    if (whole < 60)
-        return fmt::format("{} s", whole);
-    if (whole < 3600)
-        return fmt::format("{} min {:02} s", whole / 60, whole % 60);
-    return fmt::format("{} h {:02} min", whole / 3600, (whole % 3600) / 60);
-}
-
 void ProgressLine::Report(const StepProgressReport &report, Clock::time_point now) {
     // Another step or another file is drawn at once; the lines of a file, ten times a second at most.
-    bool news = lastDraw_ == Clock::time_point{};
-    if (report.steps > 0) {
-        news = true;
-        // The first step starts a run: the pace of an earlier run says nothing about this one.
-        if (report.step <= 1 || !runStarted_) {
-            runStarted_ = true;
-            runStart_ = now;
-            bytesBeforeFile_ = 0;
-            fileBytes_ = 0;
-            fileName_.clear();
-        }
-        step_ = report.step;
-        steps_ = report.steps;
-        stepName_ = ToUtf8(report.stepName);
-        runBytes_ = report.runBytes;
-        line_ = 0;
-        lines_ = 0;
-    }
-    if (report.line > 0) {
-        if (report.fileName != fileName_ || report.line < line_) {
-            news = true;
-            // Another file: the one before is read, whether to its end or not.
-            bytesBeforeFile_ += fileBytes_;
-            fileName_ = report.fileName;
-            std::error_code ec;
-            fileBytes_ = std::filesystem::file_size(std::string(report.path), ec);
-            if (ec)
-                fileBytes_ = 0;
-            firstLine_ = report.line;
-            fileStart_ = now;
-        }
-        line_ = report.line;
-        lines_ = report.lines;
+    service_.clear();
+    const bool news = run_.Report(report, now) || lastDraw_ == Clock::time_point{};
+    if (report.runEnded) {
+        Erase();
+        return;
     }
     if (news || now - lastDraw_ >= kRedrawInterval)
         Draw(now);
 }
 
+void ProgressLine::Report(const ServiceProgressReport &report, Clock::time_point now) {
+    const std::string text = ToUtf8(report.text);
+    const bool news = service_.empty() || lastDraw_ == Clock::time_point{};
+    service_ = text;
+    if (news || now - lastDraw_ >= kRedrawInterval)
+        Draw(now);
+}
+
 std::string ProgressLine::Text(Clock::time_point now) const {
-    if (steps_ == 0)
+    if (!service_.empty())
+        return service_;
+    if (!run_.Running())
         return {};
-    std::string text = fmt::format("étape {}/{}", step_, steps_);
-    // Until the step reads a line (some read none), the step's name.
-    if (line_ == 0)
-        return stepName_.empty() ? text : text + " " + stepName_;
-    text += fmt::format(" {} {}/{}", ToUtf8(fileName_), line_, lines_);
-
-    // Lines are reported as they are read: the lines done are those before.
-    const double fileSeconds = SecondsBetween(fileStart_, now);
-    const int done = line_ - firstLine_;
-    if (fileSeconds < 1 || done < 1)
+    std::string text = fmt::format("étape {}/{}", run_.Step(), run_.Steps());
+    // Until the step reads a line (some read none), the step's label.
+    if (run_.Line() == 0)
+        return run_.StepLabel().empty() ? text : text + " " + ToUtf8(run_.StepLabel());
+    text += fmt::format(" {} {}/{}", ToUtf8(run_.FileName()), run_.Line(), run_.Lines());
+    const auto pace = run_.LinesPerSecond(now);
+    if (!pace)
         return text;
-    const double pace = done / fileSeconds;
-    text += fmt::format(" {:.0f} lignes/s restant {}", pace, RemainingText((lines_ - line_ + 1) / pace));
-
-    // The run's files are read at the pace of the bytes read so far.
-    const double runSeconds = SecondsBetween(runStart_, now);
-    const double bytesDone = static_cast<double>(bytesBeforeFile_) +
-                             (lines_ > 0 ? static_cast<double>(fileBytes_) * (line_ - 1) / lines_ : 0.0);
-    if (runBytes_ > 0 && bytesDone > 0 && runSeconds >= 1) {
-        const double bytesLeft = std::max(static_cast<double>(runBytes_) - bytesDone, 0.0);
-        text += fmt::format(" (import {})", RemainingText(runSeconds * bytesLeft / bytesDone));
-    }
+    text += fmt::format(" {:.0f} lignes/s restant {}", *pace, RemainingText(*run_.StepSecondsLeft(now)));
+    if (const auto runLeft = run_.RunSecondsLeft(now))
+        text += fmt::format(" (import {})", RemainingText(*runLeft));
     return text;
 }
 

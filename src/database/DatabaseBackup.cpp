@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -70,14 +73,71 @@ void RemoveQuietly(const std::string &path) {
 }
 
 // "gbak:    writing data for table CLIENTS " gives "writing data for table CLIENTS".
-std::string WithoutToolPrefix(std::string_view line) {
+std::string_view WithoutToolPrefix(std::string_view line) {
     constexpr std::string_view prefix = "gbak:";
     if (line.starts_with(prefix))
         line.remove_prefix(prefix.size());
-    return std::string(TrimView(line));
+    return TrimView(line);
+}
+
+// The service reports the rows of a table every this many rows, and at its end.
+constexpr int kRowsReportInterval = 10000;
+
+// What follows one of the texts at the start of the line; nullopt when it starts with none of them.
+std::optional<std::string_view> After(std::string_view line, std::initializer_list<std::string_view> starts) {
+    for (const std::string_view start : starts)
+        if (line.starts_with(start))
+            return line.substr(start.size());
+    return std::nullopt;
 }
 
 } // namespace
+
+bool BackupReportReader::Read(std::string_view line) {
+    line = WithoutToolPrefix(line);
+    BackupProgress &p = progress_;
+    // "writing data for table CLIENTS", "restoring data for table CLIENTS": the rows of the next table.
+    if (const auto table = After(line, {"writing data for table ", "restoring data for table "})) {
+        p.phase = BackupProgress::Phase::Rows;
+        rowsBeforeTable_ = p.rows;
+        ++p.table;
+        p.tables = std::max(p.tables, p.table);
+        p.tableName = std::string(*table);
+        p.tableRows = 0;
+        return true;
+    }
+    // "1200 records written", "1200 records restored": the rows of the table so far.
+    if (p.phase == BackupProgress::Phase::Rows && !line.empty() && line.front() >= '0' && line.front() <= '9') {
+        const auto space = line.find(' ');
+        if (After(line.substr(space == std::string_view::npos ? line.size() : space), {" records"})) {
+            if (const auto rows = TryStrToInt64(line.substr(0, space))) {
+                p.tableRows = *rows;
+                p.rows = rowsBeforeTable_ + *rows;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (p.phase == BackupProgress::Phase::Definitions) {
+        // "writing table CLIENTS", "restoring table CLIENTS" (a view is said to be one after its name).
+        if (After(line, {"writing table ", "restoring table "})) {
+            ++p.tables;
+            return true;
+        }
+        if (line.starts_with("table ") && line.ends_with(" is a view")) {
+            p.tables = std::max(p.tables - 1, 0);
+            return true;
+        }
+        return false;
+    }
+    // Past the rows, what follows is the end of the work: the indexes of a table stand between tables, anything
+    // else comes after the last one (a restore tells only the tables that hold rows).
+    if (p.phase == BackupProgress::Phase::Rows && !After(line, {"writing index ", "restoring index "})) {
+        p.phase = BackupProgress::Phase::Finishing;
+        return true;
+    }
+    return false;
+}
 
 std::string ServiceManagerName(const ConnectionSettings &settings) {
     if (!settings.useIP)
@@ -131,6 +191,7 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
         // error of the query that would have read past its last line.
         const unsigned char item = isc_info_svc_line;
         std::vector<unsigned char> buffer(16 * 1024);
+        BackupReportReader report;
         for (;;) {
             service_->query(st, 0, nullptr, 1, &item, static_cast<unsigned>(buffer.size()), buffer.data());
             const unsigned char *p = buffer.data();
@@ -142,8 +203,8 @@ void DatabaseBackup::Run(const std::vector<unsigned char> &start, const Progress
                     continue;
                 break;
             }
-            if (progress)
-                progress(WithoutToolPrefix(std::string(reinterpret_cast<const char *>(p + 3), length)));
+            if (report.Read(std::string_view(reinterpret_cast<const char *>(p + 3), length)) && progress)
+                progress(report.Progress());
         }
     });
 }
@@ -156,7 +217,7 @@ void DatabaseBackup::Backup(const std::string &databasePath, const std::string &
             spb->insertTag(st, isc_action_svc_backup);
             spb->insertString(st, isc_spb_dbname, databasePath.c_str());
             spb->insertString(st, isc_spb_bkp_file, file.c_str());
-            spb->insertTag(st, isc_spb_verbose);
+            spb->insertInt(st, isc_spb_verbint, kRowsReportInterval);
         });
     };
     // A server writes the file where this program may not reach.
@@ -194,7 +255,7 @@ void DatabaseBackup::Restore(const std::string &backupFile, const std::string &d
         spb->insertString(st, isc_spb_bkp_file, backupFile.c_str());
         spb->insertString(st, isc_spb_dbname, databasePath.c_str());
         spb->insertInt(st, isc_spb_options, isc_spb_res_create);
-        spb->insertTag(st, isc_spb_verbose);
+        spb->insertInt(st, isc_spb_verbint, kRowsReportInterval);
     });
     try {
         Run(start, progress);

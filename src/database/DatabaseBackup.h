@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace clinova {
@@ -18,11 +19,39 @@ namespace clinova {
 // "127.0.0.1/3051:service_mgr").
 std::string ServiceManagerName(const ConnectionSettings &settings);
 
+// Where a backup or a restore stands, as the service's report tells it.
+struct BackupProgress {
+    enum class Phase {
+        Definitions, // the domains, tables, procedures... before any row
+        Rows,        // the rows, table after table
+        Finishing,   // after the rows: indexes, triggers, rights
+    };
+    Phase phase = Phase::Definitions;
+    int tables = 0;          // the tables the definitions named (views apart): known once the rows begin
+    int table = 0;           // the table whose rows are under way, 1 to tables; 0 before the rows (a restore
+                             // tells only the tables that hold rows: it may end below tables)
+    std::string tableName;   // Windows-1252, as the database names it
+    long long tableRows = 0; // that table's rows done so far
+    long long rows = 0;      // the rows of every table so far
+};
+
+// Reads the service's report line by line (without its "gbak:" prefix) into a BackupProgress. The report's
+// words are the service's own, in English: they are read here and never shown.
+class BackupReportReader {
+public:
+    // True when the line moved the progress on.
+    bool Read(std::string_view line);
+    const BackupProgress &Progress() const { return progress_; }
+
+private:
+    BackupProgress progress_;
+    long long rowsBeforeTable_ = 0;
+};
+
 class DatabaseBackup final {
 public:
-    // One line of the service's report, as it works ("writing data for table CLIENTS"), without the
-    // "gbak:" prefix; Windows-1252 like the paths it names.
-    using Progress = std::function<void(const std::string &line)>;
+    // Called as the progress moves on: every table defined, every table begun, every few thousand rows.
+    using Progress = std::function<void(const BackupProgress &progress)>;
 
     // Attaches to the service manager of the settings' location (their path is not used), so that a wrong
     // address or password shows at once; each action then works on an attachment of its own.

@@ -6,6 +6,10 @@
 #include "gui/TFEditMessage.h"
 #include "gui/WaitWindow.h"
 
+#include "normalized/Win1252.h"
+
+#include <fmt/format.h>
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -129,6 +133,42 @@ void QtOperator::ShowMessage(const std::string &text) {
 void QtOperator::ProcessPendingMessages() {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
+}
+
+std::string QtOperator::RunLineText(const RunProgress &run) {
+    if (!run.Running())
+        return {};
+    std::string text = fmt::format("Étape {}/{} : ", run.Step(), run.Steps()) + ToUtf8(run.StepLabel());
+    if (run.Line() > 0)
+        text += fmt::format(" — {} {}/{}", ToUtf8(run.FileName()), run.Line(), run.Lines());
+    return text;
+}
+
+std::string QtOperator::RunRemainingText(const RunProgress &run, RunProgress::Clock::time_point now) {
+    if (run.Line() == 0)
+        return {};
+    const auto step = run.StepSecondsLeft(now);
+    if (!step)
+        return "Estimation du temps restant ...";
+    std::string text = "Temps restant : " + RunProgress::RemainingText(*step) + " pour l'étape";
+    if (const auto all = run.RunSecondsLeft(now))
+        text += ", " + RunProgress::RemainingText(*all) + " pour l'importation";
+    return text;
+}
+
+void QtOperator::StepProgress(const StepProgressReport &report) {
+    const auto now = RunProgress::Clock::now();
+    // The run's line follows the counts of the message line: at once for news, ten times a second at most.
+    const bool news = run_.Report(report, now);
+    if (!news && now - lastRunShown_ < std::chrono::milliseconds(TFMessagePatienter::kUpdateIntervalMs))
+        return;
+    lastRunShown_ = now;
+    wait_.SetRunProgress(QString::fromStdString(RunLineText(run_)), QString::fromStdString(RunRemainingText(run_, now)));
+}
+
+void QtOperator::ServiceProgress(const ServiceProgressReport &report) {
+    wait_.SetServiceProgress(ToQString(std::string(report.text)), report.done, report.total);
+    ProcessPendingMessages();
 }
 
 void QtOperator::AddToMemo2(const std::string &line) {

@@ -2,6 +2,7 @@
 // The operator of the window: the log memo, the please-wait window and the message boxes.
 
 #include "app/Operator.h"
+#include "app/RunProgress.h"
 
 class QPlainTextEdit;
 class QWidget;
@@ -27,6 +28,12 @@ public:
     void ProcessPendingMessages() override;
     void AddToMemo2(const std::string &line) override;
     void ClearMemo2() override;
+    void StepProgress(const StepProgressReport &report) override;
+    void ServiceProgress(const ServiceProgressReport &report) override;
+
+    // The wait window's line of the run and its time left, UTF-8, as they read at that moment.
+    static std::string RunLineText(const RunProgress &run);
+    static std::string RunRemainingText(const RunProgress &run, RunProgress::Clock::time_point now);
 
     // The help memo that receives the trace lines of the consultation import.
     void SetHelpMemo(QPlainTextEdit *memo2) { memo2_ = memo2; }
@@ -36,6 +43,8 @@ private:
     TFMessagePatienter &wait_;
     QWidget *boxParent_;
     QPlainTextEdit *memo2_ = nullptr;
+    RunProgress run_;
+    RunProgress::Clock::time_point lastRunShown_{};
 };
 
 } // namespace clinova

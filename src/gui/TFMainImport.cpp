@@ -41,7 +41,7 @@ void TFMain::btnImportationClick() {
             resume->setChecked(state_->options.cbReprise && unfinished);
             // Also after an error that ended the run: what the steps before it did is shown.
             if (!state_->summaries.empty()) {
-                results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
+                results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources, state_->backupWritten);
                 ShowResults();
             }
             if ((outcome != RunOutcome::Interrupted && outcome != RunOutcome::Failed) || !unfinished ||
@@ -60,7 +60,7 @@ void TFMain::btnRepetitionClick() {
         results_->hide();
         RehearseImport(*state_);
         if (!state_->summaries.empty()) {
-            results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources);
+            results_->ShowImport(state_->summaries, state_->writtenFiles, state_->PathSources, state_->backupWritten);
             ShowResults();
         }
     });

@@ -1,5 +1,7 @@
 #include "gui/WaitWindow.h"
 
+#include "app/RunProgress.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -110,6 +112,16 @@ TFMessagePatienter::TFMessagePatienter(QWidget *parent)
     title->setFont(titleFont);
     title->setStyleSheet(QStringLiteral("color: #1b3860;"));
 
+    run_ = new QLabel(this);
+    run_->setObjectName(QStringLiteral("lbEtapeImportation"));
+    run_->setStyleSheet(QStringLiteral("color: #1b3860;"));
+    // A long step name and file take two lines rather than being cut.
+    run_->setWordWrap(true);
+    run_->setFixedHeight(2 * run_->fontMetrics().lineSpacing() + 4);
+    QSizePolicy keepRunPlace = run_->sizePolicy();
+    keepRunPlace.setRetainSizeWhenHidden(true);
+    run_->setSizePolicy(keepRunPlace);
+
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("lbMessage"));
     message_->setWordWrap(true);
@@ -122,6 +134,12 @@ TFMessagePatienter::TFMessagePatienter(QWidget *parent)
     QSizePolicy keepPlace = progress_->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     progress_->setSizePolicy(keepPlace);
+
+    backupBar_ = new QProgressBar(this);
+    backupBar_->setObjectName(QStringLiteral("ProgressSauvegarde"));
+    backupBar_->setFormat(QStringLiteral("%v / %m tables"));
+    backupBar_->setSizePolicy(keepPlace);
+    backupBar_->hide();
 
     remaining_ = new QLabel(this);
     remaining_->setObjectName(QStringLiteral("lbTempsRestant"));
@@ -148,8 +166,14 @@ TFMessagePatienter::TFMessagePatienter(QWidget *parent)
     auto *text = new QVBoxLayout;
     text->setSpacing(8);
     text->addWidget(title);
+    text->addWidget(run_);
     text->addWidget(message_);
-    text->addWidget(progress_);
+    // The two bars share one place: the lines of a step, or the tables of a backup.
+    auto *bars = new QVBoxLayout;
+    bars->setSpacing(0);
+    bars->addWidget(progress_);
+    bars->addWidget(backupBar_);
+    text->addLayout(bars);
     text->addWidget(remaining_);
 
     auto *top = new QHBoxLayout;
@@ -166,8 +190,10 @@ TFMessagePatienter::TFMessagePatienter(QWidget *parent)
     layout->addLayout(top);
     layout->addLayout(buttons);
 
-    setFixedSize(500, layout->sizeHint().height());
+    setFixedSize(520, layout->sizeHint().height());
+    backupBar_->setSizePolicy(progress_->sizePolicy());
     ResetProgress();
+    SetRunProgress({}, {});
 }
 
 void TFMessagePatienter::paintEvent(QPaintEvent *) {
@@ -250,7 +276,7 @@ void TFMessagePatienter::ShowMessageNow(const QString &text) {
         progress_->setRange(0, static_cast<int>(std::min<qint64>(total, INT_MAX)));
         progress_->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
         progress_->show();
-        if (!interrupted_)
+        if (!interrupted_ && run_->isHidden())
             remaining_->setText(RemainingTimeText(clock_.elapsed(), done - progressStart_, total - done));
     }
     // Painted now: the step may not let the window system in before its next line.
@@ -272,6 +298,29 @@ QString TFMessagePatienter::RemainingText() const {
     return remaining_->text();
 }
 
+QString TFMessagePatienter::RunText() const {
+    return run_->isHidden() ? QString() : run_->text();
+}
+
+void TFMessagePatienter::SetRunProgress(const QString &run, const QString &remaining) {
+    run_->setText(run);
+    run_->setVisible(!run.isEmpty());
+    if (!run.isEmpty() && !interrupted_)
+        remaining_->setText(remaining);
+}
+
+void TFMessagePatienter::SetServiceProgress(const QString &text, int done, int total) {
+    hasPending_ = false;
+    pendingTimer_.stop();
+    message_->setText(text);
+    ResetProgress();
+    backupBar_->setRange(0, std::max(total, 0));
+    backupBar_->setValue(std::clamp(done, 0, std::max(total, 0)));
+    backupBar_->show();
+    if (isVisible())
+        repaint();
+}
+
 QString TFMessagePatienter::RemainingTimeText(qint64 elapsedMs, qint64 done, qint64 left) {
     if (left <= 0)
         return {};
@@ -279,17 +328,12 @@ QString TFMessagePatienter::RemainingTimeText(qint64 elapsedMs, qint64 done, qin
     if (done < 2 || elapsedMs < 1000)
         return QStringLiteral("Estimation du temps restant ...");
     const qint64 seconds = (elapsedMs * left / done + 999) / 1000;
-    QString amount;
-    if (seconds < 60)
-        amount = QStringLiteral("%1 s").arg(seconds);
-    else if (seconds < 3600)
-        amount = QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    else
-        amount = QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("Temps restant estimé : %1").arg(amount);
+    return QStringLiteral("Temps restant estimé : %1")
+        .arg(QString::fromStdString(RunProgress::RemainingText(static_cast<double>(seconds))));
 }
 
 void TFMessagePatienter::ResetProgress() {
+    backupBar_->hide();
     progressPrefix_.clear();
     progressTotal_ = -1;
     progressStart_ = 0;

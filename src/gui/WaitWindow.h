@@ -2,6 +2,8 @@
 // The please-wait window shown while a step or an action works: its message line, a progress bar and an
 // estimate of the time left when the message ends with "i/n", and the "interrompre" button that sets
 // Interrupted (Escape presses it too). Frameless, on top of the other windows, centred, never modal.
+// During an import, a line above the message says where the whole run stands ("Étape 3/16 : Clients") and the
+// estimate is that of the step and of the run; during a backup or a restore, a bar of its own counts the tables.
 //
 // A step tells every line it reads; the window shows at most about ten of those counts a second, painted at
 // once, so that it costs the step nothing and is never left unpainted. The last count told is always shown.
@@ -36,6 +38,15 @@ public:
     QString RemainingText() const;
     QPushButton *InterruptButton() const { return interrupt_; }
     QProgressBar *ProgressBar() const { return progress_; }
+    QProgressBar *BackupBar() const { return backupBar_; }
+    QString RunText() const;
+
+    // Where the import run stands (empty outside a run: the line is hidden) and its time left, which then takes
+    // the place of the window's own estimate.
+    void SetRunProgress(const QString &run, const QString &remaining);
+    // The progress of a backup or a restore: its text on the message line, its tables on a bar of its own (total
+    // 0: not known yet, the bar only says it works).
+    void SetServiceProgress(const QString &text, int done, int total);
 
     // The estimate shown under the bar, from the time spent on the lines done since the estimate began
     // and the lines left; empty when nothing is left.
@@ -53,8 +64,10 @@ private:
     void ResetProgress();
     void ShowMessageNow(const QString &text);
 
+    QLabel *run_;
     QLabel *message_;
     QProgressBar *progress_;
+    QProgressBar *backupBar_;
     QLabel *remaining_;
     QPushButton *interrupt_;
     QShortcut *escape_;

@@ -17,6 +17,7 @@
 #include "import/medical/MedicalSynthesis.h"
 #include "import/medical/NotesImport.h"
 #include "import/medical/ReminderImport.h"
+#include "normalized/Win1252.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -27,7 +28,7 @@ namespace {
 
 // The users step: it reads the memo of the settings, no file.
 const StepEntry &UsersStepEntry() {
-    static const StepEntry entry{.name = "doImportationUsers", .work = doImportationUsers};
+    static const StepEntry entry{.name = "doImportationUsers", .label = "Utilisateurs", .work = doImportationUsers};
     return entry;
 }
 
@@ -41,6 +42,19 @@ const std::vector<const StepEntry *> &ImportSteps() {
         &MedicalSynthesisStepEntry(), &InventoryStepEntry(), &AppointmentStepEntry(), &DosageStepEntry(),
     };
     return steps;
+}
+
+const StepEntry *StepReading(std::string_view fileName) {
+    for (const StepEntry *step : ImportSteps())
+        for (const StepFile &file : step->files)
+            if (file.definition().fileName == fileName)
+                return step;
+    return nullptr;
+}
+
+std::string StepLabelOf(std::string_view fileName) {
+    const StepEntry *step = StepReading(fileName);
+    return step ? FromUtf8(step->label) : std::string();
 }
 
 const std::vector<SourceFile> &SourceFiles() {

@@ -6,11 +6,19 @@
 #include "app/ImportOptions.h"
 #include "app/StepEntry.h"
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace clinova {
 
 const std::vector<const StepEntry *> &ImportSteps();
+
+// The step that reads the file (by its name, "CLIENTS.TXT"); nullptr for a file no step reads.
+const StepEntry *StepReading(std::string_view fileName);
+// Its label in Windows-1252, as the results and the report name the file's content ("Clients"); empty for a file
+// no step reads.
+std::string StepLabelOf(std::string_view fileName);
 
 // A source file that has a check box of its own, as the folder scan and the window show it.
 struct SourceFile {

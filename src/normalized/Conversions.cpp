@@ -74,7 +74,7 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text) {
 template <typename T> T ParseIntegerOrThrow(std::string_view text) {
     if (const auto value = ParseNumber<T>(text))
         return *value;
-    throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une valeur entière correcte"));
+    throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une valeur entière correcte"), std::string(text));
 }
 
 } // namespace
@@ -309,7 +309,7 @@ std::optional<double> TryStrToFloat(std::string_view text) {
 double StrToFloat(std::string_view text) {
     if (const auto value = TryStrToFloat(text))
         return *value;
-    throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une valeur numérique correcte"));
+    throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une valeur numérique correcte"), std::string(text));
 }
 
 Date ParseDateDMY(std::string_view text) {
@@ -320,7 +320,7 @@ Date ParseDateDMY(std::string_view text) {
     const auto month = TryStrToInt(first == npos ? "" : text.substr(first + 1, second - first - 1));
     const auto year = TryStrToInt(second == npos ? "" : text.substr(second + 1));
     if (!day || !month || !year || !IsValidDate(*year, *month, *day))
-        throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une date correcte"));
+        throw ConversionError(Quoted(text) + FromUtf8(" n'est pas une date correcte"), std::string(text));
     return Date{*year, *month, *day};
 }
 

@@ -16,6 +16,15 @@ public:
 class ConversionError : public Error {
 public:
     using Error::Error;
+    // The message names the text that did not convert: the rejects name its column after it.
+    ConversionError(const std::string &message, std::string value)
+        : Error(message), value_(std::move(value)), hasValue_(true) {}
+    // The text that did not convert, as given; nullptr when the error names none.
+    const std::string *Value() const { return hasValue_ ? &value_ : nullptr; }
+
+private:
+    std::string value_;
+    bool hasValue_ = false;
 };
 
 // An error of TIntegerList or another list ("Index hors borne !").

@@ -69,7 +69,7 @@ bool ReadyForTheSteps(RunState &state) {
 
 // A step the interrupted run finished: its files are counted as already imported, nothing is read.
 void SkipFinishedStep(RunState &state, const StepEntry &step) {
-    state.op.AddToLog(FromUtf8("étape déjà faite par l'importation interrompue : ") + step.name);
+    state.op.AddToLog(FromUtf8("étape déjà faite par l'importation interrompue : ") + FromUtf8(step.label));
     for (const StepFile &file : step.files) {
         const std::string &name = file.definition().fileName;
         const int done = state.journal->LinesDoneBefore(name);
@@ -107,14 +107,20 @@ void RunTheSteps(RunState &state, std::size_t &stepsEnded) {
     Operator &op = state.op;
     state.StopRequested = false;
     stepsEnded = 0;
+    // The progress of the run ends with it, however it ends.
+    struct RunEnded {
+        Operator &op;
+        ~RunEnded() { op.StepProgress(StepProgressReport::RunEnded()); }
+    } ended{op};
     try {
         const auto &steps = ImportSteps();
         const std::uintmax_t runBytes = TickedFilesSize(state);
         for (std::size_t k = 0; k < steps.size(); ++k) {
             const StepEntry &step = *steps[k];
             op.AddToLog(std::string("DEBUT import ") + step.name);
-            op.StepProgress(StepProgressReport::Step(static_cast<int>(k + 1), static_cast<int>(steps.size()),
-                                                     step.name, runBytes));
+            const std::string label = FromUtf8(step.label);
+            op.StepProgress(
+                StepProgressReport::Step(static_cast<int>(k + 1), static_cast<int>(steps.size()), label, runBytes));
             if (state.journal && state.journal->StepDoneBefore(step.name) && !state.StopRequested) {
                 SkipFinishedStep(state, step);
             } else {
@@ -172,7 +178,14 @@ struct RunReport {
     void CountBefore(RunState &state) { facts.tables = CountTableRows(state.db); }
     void List(RunState &state) {
         auto &written = state.writtenFiles;
-        if (std::find(written.begin(), written.end(), facts.outputFolder + ReportFileName()) == written.end())
+        const auto listed = [&](const std::string &path) {
+            return std::find(written.begin(), written.end(), path) != written.end();
+        };
+        // The journal, which a resume reads and which stays as the record of the import.
+        const std::string journal = facts.outputFolder + JournalFileName();
+        if (state.journal && !listed(journal) && KindOfEntry(journal) == EntryKind::RegularFile)
+            written.push_back(journal);
+        if (!listed(facts.outputFolder + ReportFileName()))
             written.push_back(facts.outputFolder + ReportFileName());
     }
     void Write(RunState &state, RunOutcome outcome) {

@@ -1,5 +1,7 @@
 #include "run/MigrationReport.h"
 
+#include "import/ImportSteps.h"
+
 #include "app/ImportOptions.h"
 #include "app/RunSummary.h"
 #include "database/Connection.h"
@@ -222,12 +224,12 @@ std::string FilesSection(const ReportFacts &facts) {
         return out + "<p>Aucun fichier n'a été lu.</p></section>\n";
     out += Chart(facts.summaries);
     const auto columns = ShownSummaryColumns(facts.summaries);
-    out += "<table class=\"files\"><tr><th>Fichier</th>";
+    out += "<table class=\"files\"><tr><th>Fichier</th><th>Données</th>";
     for (const SummaryColumn &column : columns)
         out += fmt::format("<th class=\"n\">{}</th>", column.plural);
     out += "<th class=\"n\">Durée</th><th>Remarque</th></tr>\n";
     auto row = [&](const StepSummary &s, const char *cls) {
-        out += fmt::format("<tr{}><td>{}</td>", cls, Html(s.fileName));
+        out += fmt::format("<tr{}><td>{}</td><td>{}</td>", cls, Html(s.fileName), Html(StepLabelOf(s.fileName)));
         for (const SummaryColumn &column : columns)
             out += "<td class=\"n\">" + Number(s.*(column.count)) + "</td>";
         out += "<td class=\"n\">" + Duration(s.seconds) + "</td><td>" + Html(SummaryMark(s)) + "</td></tr>\n";

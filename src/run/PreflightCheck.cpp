@@ -3,6 +3,7 @@
 #include "run/MigrationReport.h"
 #include "run/SourceFolder.h"
 
+#include "app/ForwardingOperator.h"
 #include "app/IdentifierList.h"
 #include "app/ImportStep.h"
 #include "app/StepEntry.h"
@@ -10,6 +11,7 @@
 #include "normalized/Conversions.h"
 #include "normalized/Errors.h"
 #include "normalized/NormalizedFile.h"
+#include "normalized/OutputFile.h"
 #include "normalized/TColList.h"
 #include "normalized/TCut.h"
 #include "normalized/Win1252.h"
@@ -325,7 +327,42 @@ private:
     bool interrupted_ = false;
 };
 
+
+// The operator of the check, which also keeps every line it logs: the findings the file holds.
+class KeepingLog final : public ForwardingOperator {
+public:
+    using ForwardingOperator::ForwardingOperator;
+    std::vector<std::string> lines;
+
+    void AddToLog(const std::string &line) override {
+        lines.push_back(line);
+        inner_.AddToLog(line);
+    }
+};
+
+// Writes the findings into the folder (through an OutputFile); the path, or empty when it failed (logged).
+std::string WriteFindings(Operator &op, const std::string &folder, const DateTime &started,
+                          const std::vector<std::string> &lines) {
+    const std::string path = AddTrailingBackslash(folder) + FindingsFileName();
+    const Date &d = started.date;
+    std::string text = FromUtf8(fmt::format("Vérification du {:02}/{:02}/{:04} à {:02}:{:02} : ", d.day, d.month,
+                                            d.year, started.hour, started.minute)) +
+                       folder + "\r\n";
+    for (const std::string &line : lines)
+        text += line + "\r\n";
+    try {
+        if (const std::string replaced = ReplacedEntryLog(path, WriteFileSafely(path, text)); !replaced.empty())
+            op.AddToLog(replaced);
+        return path;
+    } catch (const Error &e) {
+        op.AddToLog(FindingsFileName() + FromUtf8(" non écrit : ") + e.what());
+        return {};
+    }
+}
+
 } // namespace
+
+const char *FindingsFileName() { return "VERIFICATION.TXT"; }
 
 bool PreflightResult::Clean() const {
     for (const PreflightCount &count : files)
@@ -340,19 +377,26 @@ PreflightResult CheckSourceFolder(Operator &op, const std::string &folder, const
     facts.kind = ReportFacts::Kind::Check;
     facts.started = Now();
     const auto started = std::chrono::steady_clock::now();
-    PreflightResult result = FolderCheck(op, folder, options).Run();
+    KeepingLog keeping(op);
+    PreflightResult result = FolderCheck(keeping, folder, options).Run();
     // A folder without any of the files keeps nothing of the check.
     if (folder.empty() || result.files.empty())
         return result;
+    result.findings = WriteFindings(op, folder, facts.started, keeping.lines);
+    if (!result.findings.empty())
+        result.writtenFiles.push_back(result.findings);
     facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     facts.folder = folder;
     facts.outputFolder = folder;
     facts.settings = ChangedSettings(options);
     facts.check = &result;
     std::string error;
+    facts.writtenFiles = result.writtenFiles;
     result.report = WriteMigrationReport(facts, error);
     if (result.report.empty())
         op.AddToLog(FromUtf8("Rapport non écrit : ") + error);
+    else
+        result.writtenFiles.push_back(result.report);
     return result;
 }
 

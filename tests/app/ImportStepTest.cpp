@@ -86,10 +86,11 @@ TEST(ImportStep, AFailingLineIsLoggedWithItsNumberAndTheNextLinesGoOn) {
     EXPECT_EQ(summary.skipped, 1);
     EXPECT_EQ(summary.failed, 1);
 
-    // The failed line, exactly as read, with its reason in a column of its own: ready to be corrected.
+    // The failed line, exactly as read, with its reason in a column of its own, naming the column of the value
+    // that did not convert: ready to be corrected.
     EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
               "CODE_POSTAL\tVILLE\tN\tMOTIF_DU_REJET\r\n"
-              "17300\tRochefort\tdeux\t'deux' n'est pas une valeur entière correcte\r\n");
+              "17300\tRochefort\tdeux\tN : 'deux' n'est pas une valeur entière correcte\r\n");
     // The line left aside likewise, with the reason the work gave.
     EXPECT_EQ(ToUtf8(s.dir.Read("IGNOREES_VILLES.TXT")),
               "CODE_POSTAL\tVILLE\tN\tMOTIF_IGNOREE\r\n17100\tskip\t0\tville à ignorer\r\n");
@@ -224,7 +225,7 @@ TEST(ImportStep, RejectsImportAgainWithTheReasonInItsOwnColumn) {
     s.Run();
     EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
               "CODE_POSTAL\tVILLE\tN\tMOTIF\tMOTIF_DU_REJET\r\n"
-              "17300\tRochefort\tdeux\t\t'deux' n'est pas une valeur entière correcte\r\n");
+              "17300\tRochefort\tdeux\t\tN : 'deux' n'est pas une valeur entière correcte\r\n");
 
     // The rejects file, corrected and imported again: MOTIF stays empty; a new failure takes the old reason's
     // place instead of adding a column.
@@ -236,7 +237,7 @@ TEST(ImportStep, RejectsImportAgainWithTheReasonInItsOwnColumn) {
     EXPECT_EQ(summary.imported, 1);
     EXPECT_EQ(ToUtf8(s.dir.Read("REJETS_VILLES.TXT")),
               "CODE_POSTAL\tVILLE\tN\tMOTIF\tMOTIF_DU_REJET\r\n"
-              "17100\tSaintes\ttrois\t\t'trois' n'est pas une valeur entière correcte\r\n");
+              "17100\tSaintes\ttrois\t\tN : 'trois' n'est pas une valeur entière correcte\r\n");
 }
 
 TEST(ImportStep, ALineWhoseMainRowStaysIsImportedWithAWarningNotRejected) {

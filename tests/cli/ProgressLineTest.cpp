@@ -2,6 +2,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/ConsoleOperator.h"
 #include "support/TempDir.h"
+#include "normalized/Win1252.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,8 @@ TEST(ProgressLine, StepFileCountPaceAndTimeLeftForTheStepAndTheRun) {
     const ProgressLine::Clock::time_point t0 = ProgressLine::Clock::time_point{} + 1h;
 
     // The step is drawn as it begins, in place: back to the row's start, the text, the rest of the row erased.
-    line.Report(StepProgressReport::Step(3, 16, "doImportationClients", 4000), t0);
-    EXPECT_EQ(tty.str(), "\rétape 3/16 doImportationClients\033[K");
+    line.Report(StepProgressReport::Step(3, 16, "Clients", 4000), t0);
+    EXPECT_EQ(tty.str(), "\rétape 3/16 Clients\033[K");
     // A file is drawn as its first line is read; then at most ten drawings a second.
     line.Report(StepProgressReport::Line("CLIENTS.TXT", clients, 1, 100), t0);
     EXPECT_EQ(LastDrawn(tty.str()), "étape 3/16 CLIENTS.TXT 1/100");
@@ -52,8 +53,8 @@ TEST(ProgressLine, StepFileCountPaceAndTimeLeftForTheStepAndTheRun) {
     EXPECT_EQ(LastDrawn(tty.str()), "étape 3/16 CLIENTS.TXT 51/100 25 lignes/s restant 2 s (import 14 s)");
 
     // The next step reads the next file: its pace is its own, the run counts the first file as read.
-    line.Report(StepProgressReport::Step(4, 16, "doImportationAnimaux", 4000), t0 + 3s);
-    EXPECT_EQ(LastDrawn(tty.str()), "étape 4/16 doImportationAnimaux");
+    line.Report(StepProgressReport::Step(4, 16, "Animaux", 4000), t0 + 3s);
+    EXPECT_EQ(LastDrawn(tty.str()), "étape 4/16 Animaux");
     line.Report(StepProgressReport::Line("ANIMAUX.TXT", animals, 1, 300), t0 + 3s);
     line.Report(StepProgressReport::Line("ANIMAUX.TXT", animals, 101, 300), t0 + 5s);
     EXPECT_EQ(LastDrawn(tty.str()), "étape 4/16 ANIMAUX.TXT 101/300 50 lignes/s restant 4 s (import 5 s)");
@@ -70,7 +71,7 @@ TEST(ProgressLine, StepFileCountPaceAndTimeLeftForTheStepAndTheRun) {
 TEST(ProgressLine, CutToTheTerminalsWidthAndTimesLeftToTheSecond) {
     std::ostringstream tty;
     ProgressLine line(tty, 24);
-    line.Report(StepProgressReport::Step(12, 16, "doImportationTarifsActes", 0), ProgressLine::Clock::now());
+    line.Report(StepProgressReport::Step(12, 16, "Tarifs des actes", 0), ProgressLine::Clock::now());
     line.Report(StepProgressReport::Line("CATEGORIES_ACTES.TXT", "", 1, 5), ProgressLine::Clock::now() + 1s);
     EXPECT_EQ(LastDrawn(tty.str()), "étape 12/16 CATEGORIES_") << "one column short of the row: no wrapping";
 
@@ -84,16 +85,30 @@ TEST(ProgressLine, TheConsoleErasesItBeforeEveryLogLineAndMessage) {
     std::ostringstream out, err;
     ConsoleOperator op(out, err);
     // Not the program's stderr: no progress line unless asked for.
-    op.StepProgress(StepProgressReport::Step(1, 16, "doImportationUsers", 0));
+    op.StepProgress(StepProgressReport::Step(1, 16, "Utilisateurs", 0));
     EXPECT_EQ(err.str(), "");
 
     op.SetProgressLine(true);
-    op.StepProgress(StepProgressReport::Step(1, 16, "doImportationUsers", 0));
-    EXPECT_EQ(err.str(), "\rétape 1/16 doImportationUsers\033[K");
+    op.StepProgress(StepProgressReport::Step(1, 16, "Utilisateurs", 0));
+    EXPECT_EQ(err.str(), "\rétape 1/16 Utilisateurs\033[K");
     op.AddToLog("DEBUT import doImportationUsers");
-    EXPECT_EQ(err.str(), "\rétape 1/16 doImportationUsers\033[K\r\033[K");
+    EXPECT_EQ(err.str(), "\rétape 1/16 Utilisateurs\033[K\r\033[K");
     EXPECT_EQ(out.str(), "DEBUT import doImportationUsers\n");
     op.ShowMessage("Fin");
-    EXPECT_EQ(err.str(), "\rétape 1/16 doImportationUsers\033[K\r\033[Kmessage: Fin\n")
+    EXPECT_EQ(err.str(), "\rétape 1/16 Utilisateurs\033[K\r\033[Kmessage: Fin\n")
         << "nothing left to erase before the message";
+}
+
+TEST(ProgressLine, TheBackupsTablesInPlaceThenTheRunUntilItEnds) {
+    std::ostringstream tty;
+    ProgressLine line(tty, 200);
+    const auto t0 = ProgressLine::Clock::now();
+    line.Report(ServiceProgressReport{FromUtf8("Sauvegarde : table 2/5 CLIENTS : 300 lignes (310 en tout)"), 2, 5}, t0);
+    EXPECT_EQ(LastDrawn(tty.str()), "Sauvegarde : table 2/5 CLIENTS : 300 lignes (310 en tout)");
+    line.Report(StepProgressReport::Step(1, 16, "Utilisateurs", 0), t0);
+    EXPECT_EQ(LastDrawn(tty.str()), "étape 1/16 Utilisateurs") << "the run takes the line over";
+    // Its end takes the line off: nothing is left to draw.
+    line.Report(StepProgressReport::RunEnded(), t0 + 1s);
+    EXPECT_TRUE(tty.str().ends_with("\r\033[K"));
+    EXPECT_EQ(line.Text(t0 + 1s), "");
 }

@@ -22,7 +22,11 @@ done
 script -qec "'$tool' import --database '$work/tty.FDB' --source '$work/tty' --yes" /dev/null >"$work/tty.out"
 status=$?
 [ $status -eq 3 ] || fail "import on a terminal ended with status $status"
-grep -aq $'\rétape 1/16 doImportationUsers\e\[K' "$work/tty.out" || fail "no progress line for the first step"
+grep -aq $'\rétape 1/16 Utilisateurs\e\[K' "$work/tty.out" || fail "no progress line for the first step"
+grep -aq $'\rétape 13/16 Synthèses des dossiers médicaux\e\[K' "$work/tty.out" || fail "a step without file not named"
+# The drawings name the steps as a person reads them, never by the program's names (the log's DEBUT/FIN do).
+grep -ao $'\r[^\r]*\e\[K' "$work/tty.out" | grep -aE 'do(Importation|Impprtation|Build)' &&
+    fail "an internal step name in the progress line"
 grep -aqE $'\rétape 3/16 CLIENTS.TXT 1/[0-9]+' "$work/tty.out" || fail "no progress line naming the file and i/n"
 # Taken off the terminal before every log line: once the drawings are removed, the log is whole lines.
 sed -E $'s/\r[^\r]*\e\\[K//g; s/\r$//' "$work/tty.out" >"$work/tty.log"

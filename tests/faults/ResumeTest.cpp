@@ -393,7 +393,7 @@ TEST(Resume, KilledWhileTheListsWereWrittenTheResumeWritesThemAndImportsNothingT
 
     const ChildRun resumed = Import(ImportArgs(c.database, c.sources, reference.users, {"--resume"}));
     EXPECT_EQ(resumed.status, 3) << resumed.out << resumed.err;
-    EXPECT_NE(resumed.out.find("étape déjà faite par l'importation interrompue : doImportationEvenements"),
+    EXPECT_NE(resumed.out.find("étape déjà faite par l'importation interrompue : Événements"),
               std::string::npos)
         << resumed.out;
     ExpectSameResult(reference.result, ResultOf(c.database, c.sources));

@@ -514,7 +514,9 @@ TEST(guiMainWindow, CheckButtonReadsTheTickedFilesOfTheScannedFolderIntoTheLog) 
     EXPECT_EQ(answerer.unexpected, 0) << "the check shows no message box";
     EXPECT_FALSE(window.WaitWindow().isVisible());
     EXPECT_TRUE(check->isEnabled());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sources.path()), {}), 4) << "the report alone written";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sources.path()), {}), 5)
+        << "its findings and its report alone written";
+    EXPECT_TRUE(std::filesystem::exists(sources.path() / "VERIFICATION.TXT"));
     EXPECT_TRUE(std::filesystem::exists(sources.path() / "RAPPORT_IMPORTATION.html"));
 }
 

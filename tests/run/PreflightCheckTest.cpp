@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <regex>
 
 using namespace clinova;
 
@@ -236,7 +237,7 @@ TEST(PreflightCheck, FlagsFilesThatAreNotWindows1252Text) {
     EXPECT_EQ(c.op.log.back(), "0 ligne(s) à corriger, 5 problème(s) de fichier");
 }
 
-TEST(PreflightCheck, ReadsOnlyTheTickedFilesWritesOnlyItsReportAndStopsWhenInterrupted) {
+TEST(PreflightCheck, ReadsOnlyTheTickedFilesWritesOnlyItsFindingsAndReportAndStopsWhenInterrupted) {
     Check c;
     c.Write("VILLES.TXT", {"CODE_POSTAL\tVILLE", "17000\tLa Rochelle"});
     c.Write("CATEGORIES_ACTES.TXT", {"ID_CATEGORIE\tLIBELLE_CATEGORIE", "un\tConsultations"});
@@ -257,7 +258,16 @@ TEST(PreflightCheck, ReadsOnlyTheTickedFilesWritesOnlyItsReportAndStopsWhenInter
         after[entry.path().filename().string()] = c.dir.Read(entry.path().filename().string());
     EXPECT_EQ(result.report, c.dir.File("RAPPORT_IMPORTATION.html"));
     EXPECT_NE(after["RAPPORT_IMPORTATION.html"].find("<td>VILLES.TXT</td><td class=\"n\">1</td>"), std::string::npos);
+    // Its findings in VERIFICATION.TXT, which the import that follows leaves: the log's lines, Windows-1252 and
+    // CR LF, after the line that says when and where the check ran; listed among the files it wrote.
+    EXPECT_EQ(result.writtenFiles, (std::vector<std::string>{c.dir.File("VERIFICATION.TXT"), result.report}));
+    const std::string findings = after["VERIFICATION.TXT"];
+    EXPECT_TRUE(std::regex_search(ToUtf8(findings), std::regex("^Vérification du [0-9]{2}/[0-9]{2}/[0-9]{4} à "
+                                                               "[0-9]{2}:[0-9]{2} : [^\r\n]+\r\n")))
+        << findings;
+    EXPECT_EQ(findings.substr(findings.find("\r\n") + 2), File1252(c.op.log));
     after.erase("RAPPORT_IMPORTATION.html");
+    after.erase("VERIFICATION.TXT");
     EXPECT_EQ(after, before);
 
     c.op.interruptAtWaitMessage = "Vérification VILLES.TXT";

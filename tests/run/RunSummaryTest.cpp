@@ -1,5 +1,6 @@
 // The summary of an import as the log prints it, and a file left aside for a missing column in every step.
 #include "app/RunSummary.h"
+#include "import/ImportSteps.h"
 #include "run/ImportRun.h"
 #include "app/RunState.h"
 #include "run/SourceFolder.h"
@@ -20,6 +21,9 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 
@@ -63,7 +67,7 @@ TEST(RunSummary, FrenchCountsAndDurations) {
     EXPECT_EQ(ToUtf8(DurationText(3725)), "1 h 02 min");
 }
 
-TEST(RunSummary, RowsAlignedWithTheirTotalMarksAndWrittenFiles) {
+TEST(RunSummary, RowsAlignedUnderTheirColumnsWithTheirTotalMarksAndWrittenFiles) {
     StepSummary interrupted = Summary("VILLES.TXT", 16, 15, 0, 1, 0, 0.04);
     interrupted.interrupted = true;
     StepSummary leftAside;
@@ -74,10 +78,13 @@ TEST(RunSummary, RowsAlignedWithTheirTotalMarksAndWrittenFiles) {
     EXPECT_EQ(Utf8Lines(ImportSummaryLines(summaries, {"/src/REJETS_CLIENTS.TXT", "/ailleurs/LISTE.TXT"}, "/src/")),
               (std::vector<std::string>{
                   "Résumé de l'importation :",
-                  "CLIENTS.TXT       41 lues  37 importées  2 doublons  0 ignorée  2 en échec  0,1 s",
-                  "VILLES.TXT        16 lues  15 importées  0 doublon   1 ignorée  0 en échec  0,0 s  interrompu",
+                  "Fichier           lues importées doublons ignorées échecs durée",
+                  "CLIENTS.TXT         41        37        2        0      2 0,1 s",
+                  "VILLES.TXT          16        15        0        1      0 0,0 s",
                   "TARIFS_ACTES.TXT  non importé : colonnes obligatoires manquantes",
-                  "Total             57 lues  52 importées  2 doublons  1 ignorée  2 en échec  0,2 s",
+                  "Total               57        52        2        1      2 0,2 s",
+                  "Fichier     remarque",
+                  "VILLES.TXT  interrompu",
                   "Importation interrompue : les étapes suivantes n'ont rien lu",
                   "Fichiers écrits dans /src/ :",
                   "  REJETS_CLIENTS.TXT",
@@ -88,10 +95,45 @@ TEST(RunSummary, RowsAlignedWithTheirTotalMarksAndWrittenFiles) {
     EXPECT_TRUE(ImportSummaryLines({}, {"/src/X.TXT"}, "/src/").empty());
     const auto lines = ImportSummaryLines({Summary("NOTES.TXT", 1, 1, 0, 0, 0, 65)}, {}, "/src/");
     EXPECT_EQ(Utf8Lines(lines), (std::vector<std::string>{"Résumé de l'importation :",
-                                                          "NOTES.TXT  1 lue  1 importée  0 doublon  0 ignorée  "
-                                                          "0 en échec  1 min 05 s",
-                                                          "Total      1 lue  1 importée  0 doublon  0 ignorée  "
-                                                          "0 en échec  1 min 05 s"}));
+                                                          "Fichier    lues importées doublons ignorées échecs      durée",
+                                                          "NOTES.TXT     1         1        0        0      0 1 min 05 s",
+                                                          "Total         1         1        0        0      0 1 min 05 s"}));
+}
+
+// The widest summary a practice gives, every file of the run with the longest counts and times it may have, the
+// counts only some runs have, an interruption and a file left aside, fits an 80-column terminal: with the
+// resume's column (lines an interrupted run imported) and without it.
+TEST(RunSummary, EveryLineFitsEightyColumnsWithAndWithoutTheResumesColumn) {
+    for (const bool resumed : {false, true}) {
+        SCOPED_TRACE(resumed ? "resumed" : "not resumed");
+        std::vector<StepSummary> summaries;
+        for (const StepEntry *step : ImportSteps())
+            for (const StepFile &file : step->files) {
+                StepSummary s = Summary(file.definition().fileName.c_str(), 500000, 499999, 100000, 100000, 100000,
+                                        3599.4);
+                s.warnings = 100000;
+                s.notRead = 100000;
+                s.alreadyDone = resumed ? 400000 : 0;
+                summaries.push_back(s);
+            }
+        ASSERT_EQ(summaries.size(), 15u) << "the fifteen files of the run";
+        summaries[2].interrupted = true;
+        summaries[5].leftAside = FromUtf8("pas un fichier ordinaire");
+        summaries[6].missingColumns = true;
+        const auto lines = ImportSummaryLines(summaries, {"/src/REJETS_POSOLOGIES_ORIGINES.TXT"}, "/src/");
+        // Each line, counted in characters (Windows-1252 has one byte per character).
+        for (const std::string &line : lines)
+            EXPECT_LE(line.size(), 80u) << ToUtf8(line);
+        const std::string all = ToUtf8(fmt::format("{}", fmt::join(lines, "\n")));
+        EXPECT_NE(all.find("POSOLOGIES_ORIGINES.TXT"), std::string::npos);
+        // The total of the lines read has seven digits, its time is of hours.
+        EXPECT_NE(all.find(" " + std::to_string(500000 * summaries.size()) + " "), std::string::npos) << all;
+        EXPECT_NE(all.find(ToUtf8(DurationText(3599.4 * static_cast<double>(summaries.size())))), std::string::npos)
+            << all;
+        EXPECT_NE(all.find("avertissements"), std::string::npos) << all;
+        EXPECT_EQ(all.find("déjà importées") != std::string::npos, resumed) << all;
+        EXPECT_NE(all.find("interrompu"), std::string::npos) << all;
+    }
 }
 
 // Each step's file with a header that lacks its last mandatory column: the file is left aside, the summary

@@ -207,10 +207,9 @@ TEST_F(SamplePractice, ImportsTheExpectedRowsPerTableAndTheSummaryAgreesWithThem
         EXPECT_EQ(s->failed, e.failed);
         EXPECT_EQ(s->read, s->imported + s->matched + s->skipped + s->failed);
         EXPECT_EQ(run_->Rows(e.rows), s->imported + e.rowsBeforeStep);
-        // Its row of the summary, aligned: the counts with their words, French plurals, a decimal comma.
-        const std::string row =
-            fmt::format("{} +{} lues? +{} importées? +{} doublons? +{} ignorées? +{} en échec +[0-9]+,[0-9] s", e.file,
-                        s->read, s->imported, s->matched, s->skipped, s->failed);
+        // Its row of the summary, aligned under the columns' names, a decimal comma.
+        const std::string row = fmt::format("{} +{} +{} +{} +{} +{} +[0-9]+,[0-9] s", e.file, s->read, s->imported,
+                                            s->matched, s->skipped, s->failed);
         EXPECT_EQ(std::count_if(run_->op.log.begin(), run_->op.log.end(),
                                 [&](const std::string &logged) { return std::regex_match(logged, std::regex(row)); }),
                   1)
@@ -247,6 +246,7 @@ TEST_F(SamplePractice, RejectsFilesHoldExactlyTheFailedLinesAsReadWithTheirReaso
         expectedFiles.insert("REJETS_" + file);
     EXPECT_EQ(rejectFiles, expectedFiles);
 
+    std::map<std::string, std::string> reasons; // "CLIENTS.TXT/5": the reason of its reject
     for (const auto &[file, numbers] : kFailedLines) {
         SCOPED_TRACE(file);
         const auto original = SplitLines(ReadWholeFile(kSample + "/" + file)).lines;
@@ -264,11 +264,24 @@ TEST_F(SamplePractice, RejectsFilesHoldExactlyTheFailedLinesAsReadWithTheirReaso
             ASSERT_EQ(tabs, width) << rejected;
             const std::string reason = ToUtf8(rejected.substr(rejected.rfind('\t') + 1));
             EXPECT_FALSE(reason.empty());
-            const std::string logged = file + "/ligne " + std::to_string(number) + "/" + reason;
+            // A value that did not convert is named by its column, as the check names it; the log line says the
+            // line and the message as the step gave it.
+            std::string message = reason;
+            const auto colon = reason.find(" : '");
+            if (colon != std::string::npos && ("\t" + original[0] + "\t").find("\t" + reason.substr(0, colon) + "\t") !=
+                                                   std::string::npos)
+                message = reason.substr(colon + 3);
+            const std::string logged = file + "/ligne " + std::to_string(number) + "/" + message;
             EXPECT_NE(std::find(run_->op.log.begin(), run_->op.log.end(), logged), run_->op.log.end()) << logged;
+            reasons[file + "/" + std::to_string(number)] = reason;
         }
         EXPECT_EQ(run_->Summary(file)->failed, static_cast<int>(numbers.size()));
     }
+    EXPECT_EQ(reasons["CLIENTS.TXT/5"], "DATE_CREATION : '31/02/2020' n'est pas une date correcte");
+    EXPECT_EQ(reasons["CLIENTS.TXT/25"], "REMISE_ACTES : 'abc' n'est pas une valeur entière correcte");
+    EXPECT_NE(std::find(run_->op.log.begin(), run_->op.log.end(),
+                        "CLIENTS.TXT/ligne 5/'31/02/2020' n'est pas une date correcte"),
+              run_->op.log.end());
 }
 
 TEST_F(SamplePractice, IgnoredFilesHoldEveryLineLeftAsideInOrderWithItsReason) {
@@ -335,7 +348,7 @@ TEST_F(SamplePractice, ReportSaysWhatTheSummaryAndTheDatabaseSayAndEveryLineNotI
         const auto *row = report.Row("files", ToUtf8(s.fileName));
         ASSERT_NE(row, nullptr) << s.fileName;
         for (std::size_t c = 0; c < columns.size(); ++c)
-            EXPECT_EQ(ReportNumber(row->at(c + 1)), s.*(columns[c].count)) << s.fileName << " " << columns[c].plural;
+            EXPECT_EQ(ReportNumber(row->at(c + 2)), s.*(columns[c].count)) << s.fileName << " " << columns[c].plural;
     }
     // Per table, the rows the database holds now; the new database held no client before.
     const auto &tables = report.tables.at("tables");

@@ -156,6 +156,7 @@ void doImportationRendezVous(RunState &state) {
 const StepEntry &AppointmentStepEntry() {
     static const StepEntry entry{
         .name = "doImportationRendezVous",
+        .label = "Rendez-vous",
         .work = doImportationRendezVous,
         .files = {{.definition = AppointmentStepDefinition,
                    .boxPosition = 12,

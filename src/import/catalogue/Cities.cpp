@@ -64,7 +64,7 @@ void doImportationVilles(RunState &state) {
 }
 
 const StepEntry &CityStepEntry() {
-    static const StepEntry entry{.name = "doImportationVilles", .work = doImportationVilles, .files = {{.definition = CityStepDefinition, .boxPosition = 11}}};
+    static const StepEntry entry{.name = "doImportationVilles", .label = "Villes", .work = doImportationVilles, .files = {{.definition = CityStepDefinition, .boxPosition = 11}}};
     return entry;
 }
 

@@ -211,7 +211,7 @@ void doImportationContacts(RunState &state) {
 }
 
 const StepEntry &ContactStepEntry() {
-    static const StepEntry entry{.name = "doImportationContacts", .work = doImportationContacts, .files = {{.definition = ContactStepDefinition, .boxPosition = 13}}};
+    static const StepEntry entry{.name = "doImportationContacts", .label = "Contacts", .work = doImportationContacts, .files = {{.definition = ContactStepDefinition, .boxPosition = 13}}};
     return entry;
 }
 

@@ -163,6 +163,7 @@ void doImportationPosologies(RunState &state) {
 const StepEntry &DosageStepEntry() {
     static const StepEntry entry{
         .name = "doImportationPosologies",
+        .label = "Posologies",
         .work = doImportationPosologies,
         .files = {{.definition = DosageOriginDefinition, .box = &ImportOptions::cbPOSOLOGIES},
                   {.definition = DosageStepDefinition,

@@ -143,6 +143,7 @@ void doImportationTarifsActes(RunState &state) {
 const StepEntry &FeeScheduleStepEntry() {
     static const StepEntry entry{
         .name = "doImportationTarifsActes",
+        .label = "Tarifs des actes",
         .work = doImportationTarifsActes,
         .files = {{.definition = FeeCategoryStepDefinition,
                    .box = &ImportOptions::cbCATEGORIES_ACTES,

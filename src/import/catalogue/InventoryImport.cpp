@@ -152,6 +152,7 @@ void doImportationInventaires(RunState &state) {
 const StepEntry &InventoryStepEntry() {
     static const StepEntry entry{
         .name = "doImportationInventaires",
+        .label = "Inventaire",
         .work = doImportationInventaires,
         .files = {{.definition = InventoryStepDefinition,
                    .boxPosition = 8,

@@ -305,6 +305,7 @@ bool HasPassportNumber(const StepLine &line) {
 const StepEntry &AnimalStepEntry() {
     static const StepEntry entry{
         .name = "doImportationAnimaux",
+        .label = "Animaux",
         .work = doImportationAnimaux,
         .files = {{.definition = AnimalStepDefinition,
                    .boxPosition = 2,

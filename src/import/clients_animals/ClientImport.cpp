@@ -354,6 +354,7 @@ bool CreatesLoyaltyCard(const StepLine &line) {
 const StepEntry &ClientStepEntry() {
     static const StepEntry entry{
         .name = "doImportationClients",
+        .label = "Clients",
         .work = doImportationClients,
         .files = {{.definition = ClientStepDefinition,
                    .boxPosition = 1,

@@ -220,6 +220,7 @@ bool IsWeighing(const StepLine &line) {
 const StepEntry &WeightStepEntry() {
     static const StepEntry entry{
         .name = "doImportationPoids",
+        .label = "Poids",
         .work = doImportationPoids,
         .files = {{.definition = WeightStepDefinition,
                    .boxPosition = 9,

@@ -281,6 +281,7 @@ void doImportationConsultations(RunState &state) {
 const StepEntry &ConsultationStepEntry() {
     static const StepEntry entry{
         .name = "doImportationConsultations",
+        .label = "Consultations",
         .work = doImportationConsultations,
         .files = {{.definition = ConsultationStepDefinition,
                    .boxPosition = 3,

@@ -107,6 +107,7 @@ void doImportationEvenements(RunState &state) {
 const StepEntry &EventStepEntry() {
     static const StepEntry entry{
         .name = "doImportationEvenements",
+        .label = "Événements",
         .work = doImportationEvenements,
         .files = {{.definition = EventStepDefinition,
                    .boxPosition = 4,

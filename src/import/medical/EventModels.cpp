@@ -76,7 +76,7 @@ void doImportationModelesEvenements(RunState &state) {
 }
 
 const StepEntry &EventModelStepEntry() {
-    static const StepEntry entry{.name = "doImportationModelesEvenements", .work = doImportationModelesEvenements};
+    static const StepEntry entry{.name = "doImportationModelesEvenements", .label = "Modèles d'événements", .work = doImportationModelesEvenements};
     return entry;
 }
 

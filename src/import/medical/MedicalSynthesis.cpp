@@ -183,7 +183,7 @@ RunOutcome Button1Click(RunState &state) {
 }
 
 const StepEntry &MedicalSynthesisStepEntry() {
-    static const StepEntry entry{.name = "doBuildSyntheseDossiersMedicaux", .work = doBuildSyntheseDossiersMedicaux};
+    static const StepEntry entry{.name = "doBuildSyntheseDossiersMedicaux", .label = "Synthèses des dossiers médicaux", .work = doBuildSyntheseDossiersMedicaux};
     return entry;
 }
 

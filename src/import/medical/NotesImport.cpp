@@ -85,6 +85,7 @@ bool HasNoteText(const StepLine &line) {
 const StepEntry &NoteStepEntry() {
     static const StepEntry entry{
         .name = "doImpprtationNotes",
+        .label = "Notes",
         .work = doImpprtationNotes,
         .files = {{.definition = NoteStepDefinition,
                    .boxPosition = 10,

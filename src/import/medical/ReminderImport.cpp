@@ -129,6 +129,7 @@ void doImportationRelances(RunState &state) {
 const StepEntry &ReminderStepEntry() {
     static const StepEntry entry{
         .name = "doImportationRelances",
+        .label = "Relances",
         .work = doImportationRelances,
         .files = {{.definition = ReminderStepDefinition,
                    .boxPosition = 5,
