@@ -5,6 +5,7 @@
 #include "app/UncommittedLines.h"
 #include "app/LineReport.h"
 #include "app/RunState.h"
+#include "app/StepReports.h"
 #include "database/DatabaseError.h"
 #include "database/RowBatch.h"
 #include "normalized/Errors.h"
@@ -54,26 +55,6 @@ public:
 
 private:
     std::function<void()> reset_;
-};
-
-// The three reports of a step's lines beside its file: REJETS_ for the failed lines, AVERTISSEMENTS_ for the lines
-// imported with a warning, IGNOREES_ for the lines left aside by a rule of the step.
-struct StepReports {
-    std::optional<LineReport> rejects;
-    std::optional<LineReport> warnings;
-    std::optional<LineReport> skipped;
-
-    void Start(const RunState &state, const StepDefinition &step, const std::string &header, bool utf8) {
-        rejects.emplace(state.OutputPath(FromUtf8("REJETS_") + step.fileName), header, "MOTIF_DU_REJET", utf8);
-        warnings.emplace(state.OutputPath(FromUtf8("AVERTISSEMENTS_") + step.fileName), header, "AVERTISSEMENT",
-                         utf8);
-        skipped.emplace(state.OutputPath(FromUtf8("IGNOREES_") + step.fileName), header, "MOTIF_IGNOREE", utf8);
-    }
-    void Finish(RunState &state) {
-        for (auto *report : {&rejects, &warnings, &skipped})
-            if (*report)
-                (*report)->Finish(state.op, state.writtenFiles);
-    }
 };
 
 // Hides the wait window and logs the interruption however the step ends, also on an escaping error.
@@ -305,6 +286,7 @@ private:
         skipReason_.clear();
         fieldsRead_.clear();
         followingRefused_ = false;
+        bool ended = false;
         try {
             if (const auto unmapped = reader_->Unmapped()) {
                 ++summary_.read;
@@ -345,17 +327,22 @@ private:
                 currentLateFailure_.reset();
             }
             Ended(std::move(record), raw);
+            ended = true;
             if (journal)
                 journal->LineEnded(i);
-            if (commitDue)
-                db.CommitRetaining();
             if (!failedLate)
                 uncommitted.LineDone(state_, lineListsBefore_, commitsBefore, i, raw, outcome);
+            if (commitDue) {
+                db.CommitRetaining();
+                uncommitted.Committed(state_);
+            }
         } catch (const DatabaseError &e) {
             onceWritten_.clear();
             if (e.ConnectionLost())
                 LoseUncommitted(uncommitted, e);
-            LineFailed(i, raw, e.what());
+            // A line already ended (its commit failed) is among the uncommitted lines, failed with them.
+            if (!ended)
+                LineFailed(i, raw, e.what());
             if (e.ConnectionLost()) {
                 StopReading(i, e);
                 throw;
