@@ -130,8 +130,7 @@ double FloorSeconds(const std::string &importPath, const std::string &work, cons
     TargetDatabase source;
     source.Open(importPath);
     TargetDatabase db;
-    db.Open(Name(server, path));
-    db.SetBatching(!gOneByOne);
+    db.Open(Name(server, path), {CommitPolicy::Grouped, !gOneByOne});
     rows = 0;
     const auto started = Clock::now();
     for (const auto &t : kTargets) {

@@ -106,13 +106,13 @@ void OpenTargetDatabase(RunState &state) {
     if (const std::string foreign = ForeignPathText(state.options); !foreign.empty())
         throw DatabaseError(ConnectionFailureLeadIn() + foreign);
     try {
-        state.db.Open(DatabaseName(TargetConnection(state.options)));
+        state.db.Open(DatabaseName(TargetConnection(state.options)),
+                      {state.options.cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped,
+                       state.options.cbEnvoisGroupes});
     } catch (const DatabaseError &e) {
         // The client library's own text is often English: the operator first reads what failed and what to do.
         throw e.Reworded(ConnectionFailureLeadIn() + ExplainedText(e));
     }
-    state.db.SetCommitPolicy(state.options.cbCommitParLigne ? CommitPolicy::Strict : CommitPolicy::Grouped);
-    state.db.SetBatching(state.options.cbEnvoisGroupes);
     state.op.ProcessPendingMessages();
 }
 

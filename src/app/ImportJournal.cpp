@@ -357,12 +357,11 @@ std::string ResumeRefusal(const JournalContents &journal, const RunState &state)
 }
 
 ImportJournal::ImportJournal(RunState &state, std::unique_ptr<OutputFile> file)
-    : state_(state), file_(std::move(file)) {
+    : CommitObserver(state.db), state_(state), file_(std::move(file)) {
     at_.written.assign(kCorrespondenceLists.size(), 0);
-    state_.db.SetCommitObserver(this);
 }
 
-ImportJournal::~ImportJournal() { state_.db.SetCommitObserver(nullptr); }
+ImportJournal::~ImportJournal() = default;
 
 std::unique_ptr<ImportJournal> ImportJournal::Start(RunState &state, const std::vector<std::string> &files) {
     std::string header;

@@ -15,9 +15,9 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
-#include <functional>
 #include <utility>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -40,21 +40,6 @@ struct LineRecord {
     std::vector<std::function<void()>> onceWritten;
     ListLengths before, after;
     bool held;
-};
-
-// Something set on the connection for a scope, and set back however the scope ends: the grouped commits that
-// wait for the end of a line.
-class ConnectionScope {
-public:
-    ConnectionScope(const std::function<void()> &set, std::function<void()> reset) : reset_(std::move(reset)) {
-        set();
-    }
-    ~ConnectionScope() { reset_(); }
-    ConnectionScope(const ConnectionScope &) = delete;
-    ConnectionScope &operator=(const ConnectionScope &) = delete;
-
-private:
-    std::function<void()> reset_;
 };
 
 // Hides the wait window and logs the interruption however the step ends, also on an escaping error.
@@ -176,7 +161,7 @@ private:
         // the rows of a line.
         db.CommitPendingRows();
         UncommittedLines uncommitted(state_);
-        const ConnectionScope lineCommits([&db] { db.SetLineCommits(true); }, [&db] { db.SetLineCommits(false); });
+        const Connection::WholeLines wholeLines(db);
         uncommitted_ = &uncommitted;
         // The batch of a step whose rows travel together, when the rows are sent grouped and so committed.
         struct OpenBatch {

@@ -32,10 +32,9 @@ public:
     static constexpr int kGroupRows = 2000;
     static constexpr int kGroupMilliseconds = 200;
 
+    // For a connection opened (after Reset).
     void SetPolicy(CommitPolicy policy) { policy_ = policy; }
-    CommitPolicy Policy() const { return policy_; }
-    // While a step reads its lines, grouped commits wait for the end of a line, so that a line's rows are
-    // committed together and a lost connection loses whole lines, never half of one.
+    // While a step reads its lines, grouped commits wait for the end of a line.
     void SetLineCommits(bool on) { lineCommits_ = on; }
 
     // Each of these answers whether a commit is due now.

@@ -54,7 +54,7 @@ Connection::Handles Connection::TakeHandles() noexcept {
 }
 
 void Connection::Attach(const std::string &databaseName, const std::vector<unsigned char> &attachParameters,
-                        const std::vector<unsigned char> &transactionParameters) {
+                        const std::vector<unsigned char> &transactionParameters, WritingSettings writing) {
     Close();
     Attachment attachment = Attachment::Attach(databaseName, attachParameters);
     Transaction transaction(attachment, transactionParameters);
@@ -63,7 +63,10 @@ void Connection::Attach(const std::string &databaseName, const std::vector<unsig
     transactionParameters_ = transactionParameters;
     lifetime_ = std::make_shared<const int>(0);
     schedule_.Reset();
+    schedule_.SetPolicy(writing.policy);
+    writing_ = writing;
     ids_.Reset();
+    ids_.SetBlocks(writing.batching);
 }
 
 template <typename Commit> void Connection::ObservedCommit(Commit &&commit) {
@@ -177,15 +180,6 @@ void Connection::ExecuteImmediate(std::string_view sql) {
     const std::string upper = UpperCase1252(text);
     if (upper.find("SEQUENCE") != std::string::npos || upper.find("GENERATOR") != std::string::npos)
         ids_.Forget();
-}
-
-void Connection::SetBatching(bool on) {
-    if (on == batching_)
-        return;
-    if (IsOpen())
-        ids_.GiveBack();
-    batching_ = on;
-    ids_.SetBlocks(on);
 }
 
 std::int64_t Connection::NextID(std::string_view generator) {

@@ -12,13 +12,22 @@
 #include "database/Transaction.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace clinova {
+
+// How the rows written on a connection are sent and made permanent: chosen when it is opened, for as long as it
+// stays open.
+struct WritingSettings {
+    CommitPolicy policy = CommitPolicy::Grouped;
+    // Whether the round trips to the server are spared (identifiers reserved in blocks, documents sent with
+    // their rows, no count asked for a row an insert is known to write); off, every request is made one by
+    // one, as a comparison and a fallback.
+    bool batching = true;
+};
 
 class Connection : public StatementHost {
 public:
@@ -46,14 +55,20 @@ public:
     void CommitPendingRows();
     // At the end of a data line, whether a grouped commit is due: the step then commits.
     bool CommitDueAtLineEnd() const { return schedule_.LineEnded(); }
-    void SetLineCommits(bool on) { schedule_.SetLineCommits(on); }
-    void SetCommitPolicy(CommitPolicy policy) { schedule_.SetPolicy(policy); }
-    CommitPolicy Policy() const override { return schedule_.Policy(); }
-    // Whether the round trips to the server are spared (identifiers reserved in blocks, documents sent with
-    // their rows, no count asked for a row an insert is known to write); off, every request is made one by
-    // one, as a comparison and a fallback.
-    void SetBatching(bool on);
-    bool Batching() const override { return batching_; }
+    CommitPolicy Policy() const override { return writing_.policy; }
+    bool Batching() const override { return writing_.batching; }
+    // While a step reads its lines: grouped commits wait for the end of a line (CommitDueAtLineEnd), so that a
+    // line's rows are committed together and a lost connection loses whole lines, never half of one.
+    class WholeLines {
+    public:
+        explicit WholeLines(Connection &db) : db_(db) { db_.schedule_.SetLineCommits(true); }
+        ~WholeLines() { db_.schedule_.SetLineCommits(false); }
+        WholeLines(const WholeLines &) = delete;
+        WholeLines &operator=(const WholeLines &) = delete;
+
+    private:
+        Connection &db_;
+    };
     // The next identifier of a generator (a failure thrown), and the last one handed out per generator.
     std::int64_t NextID(std::string_view generator);
     // The last value handed out by each generator since the connection was opened, by generator name
@@ -67,8 +82,8 @@ public:
     int PendingRows() const { return schedule_.PendingRows(); }
     // Successful commits since the connection was opened.
     std::uint64_t Commits() const { return schedule_.Commits(); }
-    // Told of each commit (the import's journal), so that what the commit makes permanent can be recorded
-    // before it is asked for and confirmed after. None of its calls may throw.
+    // Told of each commit for as long as it lives (the import's journal), so that what the commit makes
+    // permanent can be recorded before it is asked for and confirmed after. None of its calls may throw.
     class CommitObserver {
     public:
         // The rows the commit makes permanent are all sent; the commit is asked for next.
@@ -78,9 +93,14 @@ public:
         virtual void CommitFailed(bool connectionLost) noexcept = 0;
 
     protected:
-        ~CommitObserver() = default;
+        explicit CommitObserver(Connection &db) : db_(db) { db_.commitObserver_ = this; }
+        ~CommitObserver() { db_.commitObserver_ = nullptr; }
+        CommitObserver(const CommitObserver &) = delete;
+        CommitObserver &operator=(const CommitObserver &) = delete;
+
+    private:
+        Connection &db_;
     };
-    void SetCommitObserver(CommitObserver *observer) { commitObserver_ = observer; }
 
     // A mark every other connection to the database can see for as long as this one holds it, through a server
     // too: the row the statement locks (a select ... with lock, run in a transaction of its own that is never
@@ -110,7 +130,7 @@ protected:
     // Closes the connection when it is open, attaches with these parameters (DPB) and starts the transaction
     // (TPB).
     void Attach(const std::string &databaseName, const std::vector<unsigned char> &attachParameters,
-                const std::vector<unsigned char> &transactionParameters);
+                const std::vector<unsigned char> &transactionParameters, WritingSettings writing);
 
 private:
     // The handles leave the connection before they are ended, so that whatever fails, it is closed.
@@ -130,7 +150,7 @@ private:
     std::vector<unsigned char> transactionParameters_;
     std::shared_ptr<const int> lifetime_;
     CommitSchedule schedule_;
-    bool batching_ = true;
+    WritingSettings writing_;
     RowBatch *batch_ = nullptr; // the open batch
     IdReservations ids_{*this};
     CommitObserver *commitObserver_ = nullptr;

@@ -58,8 +58,8 @@ TargetDatabase::TargetDatabase() = default;
 // The generator statements go first; the connection then closes itself.
 TargetDatabase::~TargetDatabase() = default;
 
-void TargetDatabase::Open(const std::string &databaseName) {
-    Attach(databaseName, ConnectionParameters(false), TransactionParameters());
+void TargetDatabase::Open(const std::string &databaseName, WritingSettings writing) {
+    Attach(databaseName, ConnectionParameters(false), TransactionParameters(), writing);
 }
 
 int TargetDatabase::ReadGenerator(std::string_view generator) { return static_cast<int>(NextID(generator)); }

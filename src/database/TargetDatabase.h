@@ -37,7 +37,7 @@ public:
     ~TargetDatabase();
 
     // Disconnects when connected, attaches as SYSDBA (dialect 3, WIN1252) and starts the transaction.
-    void Open(const std::string &databaseName);
+    void Open(const std::string &databaseName, WritingSettings writing = {});
 
     // The next value of a generator; -1 on any failure, which is not reported.
     int GetNewID(std::string_view generator);

@@ -32,7 +32,7 @@ TEST(Connection, StatementsCountTheRowsTheirWritesAffect) {
     TargetDatabase db;
     db.Open(t.tdb.Path());
     // As in a step's lines: grouped commits wait for the end of a line, so only the count moves.
-    db.SetLineCommits(true);
+    const Connection::WholeLines wholeLines(db);
     Statement insert(db, "insert into T (ID, N) values (:ID, 0)");
     for (int id : {1, 2, 3}) {
         insert.SetInt("ID", id);
@@ -69,14 +69,14 @@ TEST(Connection, StatementsCountTheRowsTheirWritesAffect) {
     EXPECT_EQ(t.tdb.Scalar("select count(*) from CALLER_ID where IDFICHE = 7"), "2");
 
     // Strict: each write is committed as soon as it is written; a write of no row commits nothing.
-    db.SetCommitPolicy(CommitPolicy::Strict);
+    db.Open(t.tdb.Path(), {CommitPolicy::Strict});
     insert.SetInt("ID", 4);
     insert.Execute();
     EXPECT_EQ(db.PendingRows(), 0);
-    EXPECT_EQ(db.Commits(), 2u);
+    EXPECT_EQ(db.Commits(), 1u);
     EXPECT_EQ(t.Count(), "3");
     update.Execute();
-    EXPECT_EQ(db.Commits(), 2u);
+    EXPECT_EQ(db.Commits(), 1u);
     db.Close();
 }
 
@@ -85,8 +85,7 @@ TEST(Connection, StatementsCountTheRowsTheirWritesAffect) {
 TEST(Connection, RowsUnderASavepointWaitForItsReleaseAndARollbackToItTakesThemBack) {
     TableT t;
     TargetDatabase db;
-    db.Open(t.tdb.Path());
-    db.SetCommitPolicy(CommitPolicy::Strict);
+    db.Open(t.tdb.Path(), {CommitPolicy::Strict});
     Statement insert(db, "insert into T (ID, N) values (:ID, 0)");
     const auto write = [&](int id) {
         insert.SetInt("ID", id);
@@ -109,8 +108,8 @@ TEST(Connection, RowsUnderASavepointWaitForItsReleaseAndARollbackToItTakesThemBa
     EXPECT_EQ(t.tdb.Scalar("select list(ID) from T"), "11");
 
     // The same through prepared statements, grouped, with a row written before the savepoint: that one stays.
-    db.SetCommitPolicy(CommitPolicy::Grouped);
-    db.SetLineCommits(true);
+    db.Open(t.tdb.Path(), {CommitPolicy::Grouped});
+    const Connection::WholeLines wholeLines(db);
     write(12);
     Statement savepoint(db, "SAVEPOINT ROW_2");
     Statement rollback(db, "ROLLBACK TO ROW_2");

@@ -45,8 +45,7 @@ TEST(IdReservations, BlocksHandOutTheOneAtATimeSequenceAndGiveTheRestBack) {
     for (const bool blocks : {true, false}) {
         d.tdb.Exec("alter sequence G_DOC restart with 0");
         TargetDatabase db;
-        db.Open(d.tdb.Path());
-        db.SetBatching(blocks);
+        db.Open(d.tdb.Path(), {CommitPolicy::Grouped, blocks});
         const auto ids = Draw(db, 1000);
         for (int i = 0; i < 1000; ++i)
             ASSERT_EQ(ids[static_cast<std::size_t>(i)], i + 1) << "blocks " << blocks;
@@ -109,8 +108,7 @@ TEST(SparedRequests, DocumentsArriveTheSameSentInsideTheMessageOrAsBlobs) {
     for (const bool batching : {true, false}) {
         d.tdb.Exec("delete from DOC");
         TargetDatabase db;
-        db.Open(d.tdb.Path());
-        db.SetBatching(batching);
+        db.Open(d.tdb.Path(), {CommitPolicy::Grouped, batching});
         Statement insert(db, "insert into DOC (ID, TXT, BIN, NOTE) values (:ID, :TXT, :BIN, :NOTE)");
         for (const Row &row : rows) {
             insert.ClearParameters();

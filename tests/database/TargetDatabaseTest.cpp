@@ -135,8 +135,7 @@ TEST(TargetDatabase, GroupedCommitsKeepRowsOfTheGroupWhenOneStatementFails) {
     TestDatabase tdb;
     tdb.Exec("create table T (ID integer not null primary key)");
     TargetDatabase db;
-    db.Open(tdb.Path());
-    db.SetCommitPolicy(CommitPolicy::Grouped);
+    db.Open(tdb.Path(), {CommitPolicy::Grouped});
     Statement ins(db, "insert into T (ID) values (:ID)");
     for (int id : {1, 2, 3}) {
         ins.SetInt("ID", id);
@@ -152,7 +151,7 @@ TEST(TargetDatabase, GroupedCommitsKeepRowsOfTheGroupWhenOneStatementFails) {
     EXPECT_EQ(db.PendingRows(), 0);
     EXPECT_EQ(tdb.Scalar("select count(*) from T"), "4");
 
-    db.SetCommitPolicy(CommitPolicy::Strict);
+    db.Open(tdb.Path(), {CommitPolicy::Strict});
     ins.SetInt("ID", 5);
     ins.Execute();
     EXPECT_EQ(db.PendingRows(), 0);
