@@ -3,7 +3,12 @@
 // (a) the real import of the folder, on a fresh database;
 // (b) the floor: the same rows written into the same tables of another fresh database by prepared
 //     statements, each identifier drawn from its generator, one transaction, one commit, no file and no logic;
-// (c) lines/s per step, total time, the ratio import/floor (floor time / import time) and the peak memory.
+//     the batched floor: the same again with the rows sent in EXECUTE BLOCKs of 64, the best script a person
+//     would write by hand;
+// (c) the disk's limit: the pages the import wrote (the database's monitoring tables) times the time of one
+//     synchronous page write on the disk of the work folder, measured here;
+// (d) lines/s per step, total time, the import's ratio to each floor and to the disk's limit (floor time /
+//     import time), and the peak memory.
 // With --strict-sample, the clients and animals of the folder are imported once more under the strict
 // per-row commit policy, for the speed-up of the grouped commits.
 // With --rtt MS (and --server), everything goes through a relay of the benchmark's own that adds MS to every
@@ -15,6 +20,7 @@
 #include "import/ImportSteps.h"
 #include "run/SourceFolder.h"
 #include "database/DatabaseSetup.h"
+#include "database/RowBatch.h"
 #include "database/Statement.h"
 #include "database/TargetDatabase.h"
 #include "normalized/NormalizedFile.h"
@@ -32,7 +38,11 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <random>
+#include <stdexcept>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,9 +134,11 @@ void CopyColumn(const Statement &from, int column, Statement &to) {
 
 // (a) The floor: the rows the import wrote, copied into a fresh database by prepared statements, each
 // identifier drawn from its generator, in one transaction with one commit. Same rows, same columns, same
-// blobs: only the reading of the files and the logic of the steps are left out.
-double FloorSeconds(const std::string &importPath, const std::string &work, const std::string &server, long &rows) {
-    const std::string path = FreshDatabase(work, "FLOOR.FDB");
+// blobs: only the reading of the files and the logic of the steps are left out. Batched, the rows of each
+// table go in EXECUTE BLOCKs of 64 (the import's own batch, each row a line of its own).
+double FloorSeconds(const std::string &importPath, const std::string &work, const std::string &server, bool batched,
+                    long &rows) {
+    const std::string path = FreshDatabase(work, batched ? "BATCHED_FLOOR.FDB" : "FLOOR.FDB");
     TargetDatabase source;
     source.Open(importPath);
     TargetDatabase db;
@@ -144,12 +156,27 @@ double FloorSeconds(const std::string &importPath, const std::string &work, cons
             values += (c ? ", :" : ":") + read.ColumnName(c);
         }
         Statement insert(db, fmt::format("insert into {} ({}) values ({})", t.table, columns, values));
+        std::optional<RowBatch> batch;
+        if (batched)
+            batch.emplace(db);
         for (; row; row = read.Next()) {
             for (int c = 0; c < read.ColumnCount(); ++c)
                 CopyColumn(read, c, insert);
             insert.SetInt("ID", db.DrawNewID(t.generator));
-            insert.Execute();
             ++rows;
+            if (!batch) {
+                insert.Execute();
+                continue;
+            }
+            batch->StartLine(static_cast<int>(rows));
+            batch->Add(insert, false);
+            if (batch->Full())
+                batch->Send();
+        }
+        if (batch) {
+            batch->Send();
+            if (!batch->TakeRefused().empty())
+                throw std::runtime_error(std::string("the batched floor: rows of ") + t.table + " refused");
         }
         read.Close();
     }
@@ -158,6 +185,64 @@ double FloorSeconds(const std::string &importPath, const std::string &work, cons
     db.Close();
     source.Close();
     return seconds;
+}
+
+// The pages written to a database, as its monitoring tables count them from the moment it was opened: a keeper
+// connection holds it open meanwhile, and each reading has a connection of its own (the monitoring tables are a
+// snapshot kept for the life of a transaction).
+class PageWrites {
+public:
+    explicit PageWrites(const std::string &databaseName) : name_(databaseName) { keeper_.Open(name_); }
+    ~PageWrites() {
+        try {
+            keeper_.Close();
+        } catch (const std::exception &) {
+        }
+    }
+    std::int64_t Read() const {
+        TargetDatabase db;
+        db.Open(name_);
+        Statement query(db, "select i.MON$PAGE_WRITES as WRITES from MON$IO_STATS i join MON$DATABASE d "
+                            "on i.MON$STAT_ID = d.MON$STAT_ID");
+        const std::int64_t writes = query.Open() ? query.GetInt64("WRITES") : 0;
+        query.Close();
+        db.Close();
+        return writes;
+    }
+
+private:
+    std::string name_;
+    TargetDatabase keeper_;
+};
+
+// The time of one synchronous write of an 8 KB page on the disk of the folder, in milliseconds: pages written in
+// place at random, as a database's are, each waited for (O_DSYNC), in a file written and synced first.
+double SyncPageWriteMilliseconds(const std::string &folder) {
+    constexpr std::size_t kPage = 8192, kPages = 2048;
+    constexpr int kWrites = 400;
+    const std::string path = (std::filesystem::path(folder) / "PAGES.TMP").string();
+    const std::vector<char> page(kPage, 'x');
+    int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    if (fd < 0)
+        throw std::runtime_error("cannot write " + path);
+    for (std::size_t i = 0; i < kPages; ++i)
+        if (::write(fd, page.data(), kPage) != static_cast<ssize_t>(kPage))
+            throw std::runtime_error("cannot write " + path);
+    ::fsync(fd);
+    ::close(fd);
+    fd = ::open(path.c_str(), O_WRONLY | O_DSYNC);
+    if (fd < 0)
+        throw std::runtime_error("cannot write " + path);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> at(0, kPages - 1);
+    const auto started = Clock::now();
+    for (int i = 0; i < kWrites; ++i)
+        if (::pwrite(fd, page.data(), kPage, static_cast<off_t>(at(random) * kPage)) != static_cast<ssize_t>(kPage))
+            throw std::runtime_error("cannot write " + path);
+    const double milliseconds = Seconds(started) * 1000.0 / kWrites;
+    ::close(fd);
+    std::filesystem::remove(path);
+    return milliseconds;
 }
 
 struct RowsWritten {
@@ -265,6 +350,7 @@ struct ImportResult {
     std::vector<StepCost> steps; // through the relay
     RowsWritten rowsWritten;
     RelayCounts relayed;
+    std::int64_t pageWrites = 0; // measured with print
 };
 
 // (b) The real import; only the given files when the list is not empty. With print and a relay, the cost of
@@ -295,11 +381,19 @@ ImportResult Import(const std::string &source, const std::string &work, const Ro
         meter.emplace(*route.relay, Name(route.direct, path), state);
         op.onLog = [&meter](const std::string &line) { meter->OnLog(line); };
     }
+    std::optional<PageWrites> pages;
+    std::int64_t pagesBefore = 0;
+    if (print) {
+        pages.emplace(Name(route.direct, path));
+        pagesBefore = pages->Read();
+    }
     const RelayCounts before = route.relay ? route.relay->Counts() : RelayCounts{};
     const auto started = Clock::now();
     const RunOutcome outcome = btnImportationClick(state);
     ImportResult r;
     r.seconds = Seconds(started);
+    if (pages)
+        r.pageWrites = pages->Read() - pagesBefore;
     r.path = path;
     if (route.relay)
         r.relayed = route.relay->Counts() - before;
@@ -394,14 +488,27 @@ int main(int argc, char **argv) {
         double floorSeconds = 0;
         if (!noFloor) {
             long rows = 0;
-            const RelayCounts before = relay ? relay->Counts() : RelayCounts{};
-            floorSeconds = FloorSeconds(grouped.path, work, route.server, rows);
+            RelayCounts before = relay ? relay->Counts() : RelayCounts{};
+            floorSeconds = FloorSeconds(grouped.path, work, route.server, false, rows);
             std::cout << fmt::format("rows written: {}; import {:.0f} rows/s, floor {:.0f} rows/s ({:.2f} s)\n", rows,
                                      rows / grouped.seconds, rows / floorSeconds, floorSeconds);
             if (relay) {
                 const std::uint64_t trips = (relay->Counts() - before).roundTrips;
                 std::cout << fmt::format("floor: {} round trips, {} per row\n", trips, PerUnit(trips, rows));
+                before = relay->Counts();
             }
+            const double batchedSeconds = FloorSeconds(grouped.path, work, route.server, true, rows);
+            std::cout << fmt::format("batched floor: {:.0f} rows/s ({:.2f} s)", rows / batchedSeconds, batchedSeconds);
+            if (relay)
+                std::cout << fmt::format(", {} round trips", (relay->Counts() - before).roundTrips);
+            std::cout << "\n";
+            const double pageMs = SyncPageWriteMilliseconds(work);
+            const double diskSeconds = static_cast<double>(grouped.pageWrites) * pageMs / 1000.0;
+            std::cout << fmt::format("disk's limit: {} page writes x {:.3f} ms (one synchronous 8 KB write here) = "
+                                     "{:.2f} s\n",
+                                     grouped.pageWrites, pageMs, diskSeconds);
+            std::cout << fmt::format("import/batched floor ratio: {:.3f}\n", batchedSeconds / grouped.seconds);
+            std::cout << fmt::format("import/disk's limit ratio: {:.3f}\n", diskSeconds / grouped.seconds);
             if (strictSample) {
                 const std::vector<std::string> sample = {"CLIENTS.TXT", "ANIMAUX.TXT"};
                 const ImportResult g = Import(source, work, route, "SAMPLE_GROUPED.FDB", false, sample, false);
