@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Builds the Debian package of both programs, clinova-importation_<version>_amd64.deb, into the build folder
-# (build/, or BUILD_DIR), and checks it with lintian. Only the two programs are built (the tests are not); the
-# version is CMake's project version. Prints the package's path on its last line.
+# (build/, or BUILD_DIR), and checks it with lintian. Only the two programs are built (the tests are not); a build
+# folder that holds the tests keeps them, so that packaging never leaves a developer's tests stale. The version is
+# CMake's project version. Prints the package's path on its last line.
 #   scripts/package.sh            installs what is missing first
 #   NO_LINTIAN=1 scripts/package.sh   without the check
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh" --package
-"$root/scripts/build.sh" -DCLINOVA_BUILD_TESTS=OFF -DCLINOVA_BUILD_BENCH=OFF
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" >/dev/null
+else
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} -DCLINOVA_BUILD_TESTS=OFF \
+        -DCLINOVA_BUILD_BENCH=OFF >/dev/null
+fi
+cmake --build "$build" -j"${JOBS:-2}" --target clinova-import ClinovaImportation
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
