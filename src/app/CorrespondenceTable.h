@@ -34,9 +34,9 @@ template <auto Member> constexpr CorrespondenceList InLists(const char *name, bo
             [](const RunState &s) -> ConstListRef { return &(s.lists.*Member); }, true, takenBack, emptiedByRun,
             writtenWith};
 }
-template <auto Member> constexpr CorrespondenceList InState(const char *name) {
+template <auto Member> constexpr CorrespondenceList InState(const char *name, bool takenBack) {
     return {name, [](RunState &s) -> ListRef { return &(s.*Member); },
-            [](const RunState &s) -> ConstListRef { return &(s.*Member); }, true, false, false, nullptr};
+            [](const RunState &s) -> ConstListRef { return &(s.*Member); }, true, takenBack, false, nullptr};
 }
 } // namespace lists_detail
 
@@ -60,11 +60,11 @@ inline constexpr std::array kCorrespondenceLists = {
     // What a line keeps of the models it met waits for its rows instead (StepLine::OnceWritten).
     lists_detail::InLists<&CorrespondenceLists::fEventModelLabelList>(         "fEventModelLabelList",            false, true, nullptr),
     lists_detail::InLists<&CorrespondenceLists::fEventModelCategoryList>(      "fEventModelCategoryList",         false, true, nullptr),
-    lists_detail::InState<&RunState::fSourceIDUserList>(                       "fSourceIDUserList"),
-    lists_detail::InState<&RunState::fDatabaseIDUserList>(                     "fDatabaseIDUserList"),
-    lists_detail::InState<&RunState::fSourceIDContactList>(                    "fSourceIDContactList"),
-    lists_detail::InState<&RunState::fDatabaseIDContactList>(                  "fDatabaseIDContactList"),
-    lists_detail::InState<&RunState::fContactNameList>(                        "fContactNameList"),
+    lists_detail::InState<&RunState::fSourceIDUserList>(                       "fSourceIDUserList",               false),
+    lists_detail::InState<&RunState::fDatabaseIDUserList>(                     "fDatabaseIDUserList",             false),
+    lists_detail::InState<&RunState::fSourceIDContactList>(                    "fSourceIDContactList",            true),
+    lists_detail::InState<&RunState::fDatabaseIDContactList>(                  "fDatabaseIDContactList",          true),
+    lists_detail::InState<&RunState::fContactNameList>(                        "fContactNameList",                true),
     // clang-format on
 };
 

@@ -281,10 +281,21 @@ private:
             if (!CutLine())
                 return;
             ++summary_.read;
+            // The batch knows the line in progress for as long as its work runs, however it ends.
+            struct LineInBatch {
+                RowBatch *batch;
+                ~LineInBatch() {
+                    if (batch)
+                        batch->EndLine();
+                }
+            } inBatch{batch_ ? &*batch_ : nullptr};
             if (batch_)
                 batch_->StartLine(i);
             const LineOutcome outcome =
                 work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_, &fieldsRead_));
+            inBatch.batch = nullptr;
+            if (batch_)
+                batch_->EndLine();
             if (outcome == LineOutcome::Skipped && skipReason_.empty())
                 throw ProgramError(FromUtf8("ligne ignorée sans motif"));
             // The end of the line: the batch leaves when it is full, and before a commit, so that what the server
@@ -321,6 +332,17 @@ private:
                 db.CommitRetaining();
                 uncommitted.Committed(state_);
             }
+        } catch (const MainRowRefused &e) {
+            // Its main row was refused as the rows that waited left, before another of its statements: it fails
+            // there, and what it added to the lists goes. (A work that swallows the error fails the same way at
+            // its end.)
+            onceWritten_.clear();
+            Settle();
+            EraseBetween(state_, lineListsBefore_, CurrentLengths(state_));
+            LineFailed(i, raw, currentLateFailure_.value_or(e.what()));
+            currentLateFailure_.reset();
+            if (journal)
+                journal->LineEnded(i);
         } catch (const DatabaseError &e) {
             onceWritten_.clear();
             if (e.ConnectionLost())
@@ -401,9 +423,9 @@ private:
     // The work's writes after the line's main row go into the batch as such; what waits for the rows waits with
     // them.
     void FollowingMainRow(bool following) override { followingMainRow_ = following; }
-    void Write(Statement &write) override {
+    void Write(Statement &write, bool refusalIgnored) override {
         if (batch_)
-            batch_->Add(write, followingMainRow_);
+            batch_->Add(write, followingMainRow_, refusalIgnored);
         else
             write.Execute();
     }

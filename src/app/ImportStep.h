@@ -55,8 +55,9 @@ public:
     // A write that follows the main row failed at once: what the line keeps of its rows is not kept.
     virtual void FollowingRefused() = 0;
     virtual void OnceWritten(std::function<void()> action) = 0;
-    // A write of the line: into the step's batch when its rows travel together, executed otherwise.
-    virtual void Write(Statement &write) = 0;
+    // A write of the line: into the step's batch when its rows travel together, executed otherwise. With
+    // refusalIgnored, a refusal found when the batch is sent is dropped.
+    virtual void Write(Statement &write, bool refusalIgnored) = 0;
 
 protected:
     ~LineWrites() = default;
@@ -112,6 +113,8 @@ public:
         } following(writes_);
         try {
             write();
+        } catch (const MainRowRefused &) {
+            throw;
         } catch (const DatabaseError &e) {
             if (e.ConnectionLost())
                 throw;
@@ -125,7 +128,15 @@ public:
     // refusal reaches the line later; otherwise it is executed now.
     void Write(Statement &write) const {
         if (writes_)
-            writes_->Write(write);
+            writes_->Write(write, false);
+        else
+            write.Execute();
+    }
+    // Within AfterMainRow, a write whose refusal changes nothing else and is not reported (the identification
+    // of calls): a failure now is thrown as for Write; a refusal found when the batch is sent is dropped.
+    void WriteIgnoringRefusal(Statement &write) const {
+        if (writes_)
+            writes_->Write(write, true);
         else
             write.Execute();
     }

@@ -25,15 +25,20 @@ void Connection::BatchClosed(RowBatch &batch) noexcept {
 }
 
 void Connection::SendBatch() {
-    if (!batch_ || batch_->Empty())
+    if (!batch_)
         return;
-    try {
-        batch_->Send();
-    } catch (const DatabaseError &e) {
-        if (e.ConnectionLost())
-            Abandon();
-        throw;
+    if (!batch_->Empty()) {
+        try {
+            batch_->Send();
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost())
+                Abandon();
+            throw;
+        }
     }
+    // The line in progress does not go on past its refused main row: none of its later statements runs.
+    if (const std::string *refusal = batch_->RefusalOfLineInProgress())
+        throw MainRowRefused(*refusal);
 }
 
 Connection::Connection() = default;

@@ -76,7 +76,8 @@ public:
     const std::map<std::string, std::int64_t> &LastDrawnIDs() const { return ids_.LastDrawn(); }
     // A generator was moved by hand: what was reserved from it is not handed out any more.
     void ForgetReservations() noexcept { ids_.Forget(); }
-    // Sends the rows of the open batch (see RowBatch), if any; a lost connection is abandoned and thrown.
+    // Sends the rows of the open batch (see RowBatch), if any; a lost connection is abandoned and thrown, and so
+    // is the refusal of the main row of the line in progress (MainRowRefused).
     void SendBatch() override;
     // Rows written since the last commit.
     int PendingRows() const { return schedule_.PendingRows(); }

@@ -39,4 +39,12 @@ private:
     long systemError_ = 0;
 };
 
+// The main row of the data line in progress was refused when the rows that waited were sent, before another
+// statement of that line: the line fails where it stands, as it would have at its insert, with the server's
+// message for the row.
+class MainRowRefused final : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
 } // namespace clinova

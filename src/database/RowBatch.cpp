@@ -1,5 +1,6 @@
 #include "database/RowBatch.h"
 
+#include "database/DatabaseError.h"
 #include "database/FbClient.h"
 #include "database/Statement.h"
 #include "database/StatementParts.h"
@@ -45,10 +46,21 @@ RowBatch::~RowBatch() {
 
 void RowBatch::StartLine(int line) {
     line_ = line;
+    inLine_ = true;
     lineHasMainRow_ = false;
 }
 
-void RowBatch::Add(Statement &write, bool followsMainRow) {
+const std::string *RowBatch::RefusalOfLineInProgress() const {
+    if (!inLine_ || !lineHasMainRow_)
+        return nullptr;
+    const auto it = std::find_if(refused_.begin(), refused_.end(),
+                                 [&](const RefusedLine &r) { return r.line == line_ && !r.warning; });
+    return it == refused_.end() ? nullptr : &it->message;
+}
+
+void RowBatch::Add(Statement &write, bool followsMainRow, bool refusalIgnored) {
+    if (const std::string *refusal = RefusalOfLineInProgress())
+        throw MainRowRefused(*refusal);
     if (followsMainRow ? !lineHasMainRow_ : lineHasMainRow_)
         throw ProgramError(FromUtf8("une ligne dont les écritures voyagent ensemble écrit plus d'une ligne "
                                     "principale, ou une écriture qui suit une ligne principale absente"));
@@ -61,14 +73,14 @@ void RowBatch::Add(Statement &write, bool followsMainRow) {
     }
     bytes_ += row.message.size();
     entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_,
-                             followsMainRow});
+                             followsMainRow, refusalIgnored && followsMainRow});
     host_.RowsWritten(1);
 }
 
 void RowBatch::AddOnItsOwn(Statement &write) {
     Statement::HeldRow row = write.Hold();
     bytes_ += row.message.size();
-    entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_, true});
+    entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_, true, false});
     host_.RowsWritten(1);
 }
 
@@ -99,7 +111,8 @@ void RowBatch::Send() {
             if (entry.afterMainRow != afterMainRow)
                 continue;
             auto it = std::find_if(groups.begin(), groups.end(), [&](const auto &g) {
-                return g.first == entry.shape.get() && g.second.front()->afterMainRow == afterMainRow;
+                return g.first == entry.shape.get() && g.second.front()->afterMainRow == afterMainRow &&
+                       g.second.front()->refusalIgnored == entry.refusalIgnored;
             });
             if (it == groups.end()) {
                 groups.push_back({entry.shape.get(), {}});
@@ -117,6 +130,8 @@ void RowBatch::Send() {
                 continue;
             const std::size_t before = refused_.size();
             SendGroup(group);
+            if (group.front()->refusalIgnored)
+                refused_.resize(before);
             for (std::size_t k = before; k < refused_.size(); ++k) {
                 refused_[k].warning = group.front()->afterMainRow;
                 if (!refused_[k].warning)

@@ -47,13 +47,16 @@ public:
     RowBatch(const RowBatch &) = delete;
     RowBatch &operator=(const RowBatch &) = delete;
 
-    // The writes added from now on are those of this data line (numbers only grow).
+    // The writes added from now on are those of this data line (numbers only grow), until EndLine.
     void StartLine(int line);
+    void EndLine() { inLine_ = false; }
     // The row of the write as its parameters stand now, for the current line: the line's main row, or with
     // followsMainRow a write that follows it. What makes a refusal fail its line alone is checked here: a line
     // has at most one main row, written by an insert, and nothing follows a main row the line does not have; a
-    // write that breaks it is a fault of the program (ProgramError), not a refusal of the data.
-    void Add(Statement &write, bool followsMainRow);
+    // write that breaks it is a fault of the program (ProgramError), not a refusal of the data. With
+    // refusalIgnored, a refusal of the write is dropped: a write that changes nothing else (the identification
+    // of calls).
+    void Add(Statement &write, bool followsMainRow, bool refusalIgnored = false);
     // A write that stands on its own (an update of many lines' rows after them, one per number): its refusal
     // comes back as a warning of its number, and nothing else depends on it.
     void AddOnItsOwn(Statement &write);
@@ -69,6 +72,9 @@ public:
     void Send();
     // The lines refused by the sendings since the last call, in the order they were found.
     std::vector<RefusedLine> TakeRefused() { return std::exchange(refused_, {}); }
+    // While a line is in progress, the refusal of its main row by a sending (it stays among those TakeRefused
+    // gives); nullptr when there is none. Any later write of that line is then refused too (MainRowRefused).
+    const std::string *RefusalOfLineInProgress() const;
     // The connection is gone: nothing waits any more, nothing prepared is used again.
     void Drop() noexcept;
 
@@ -79,6 +85,7 @@ private:
         std::vector<unsigned char> message;
         int line;
         bool afterMainRow;
+        bool refusalIgnored;
     };
     using Group = std::vector<const Entry *>;
 
@@ -93,6 +100,7 @@ private:
     std::vector<Entry> entries_;
     std::size_t bytes_ = 0;
     int line_ = 0;
+    bool inLine_ = false;
     bool lineHasMainRow_ = false;
     std::vector<RefusedLine> refused_;
     std::weak_ptr<const void> preparedOn_;

@@ -58,6 +58,16 @@ RunResult Import(const std::string &sources, const std::function<void(ImportOpti
     return result;
 }
 
+// A contact refused when its rows are sent, filed under a category the step already knew, has drawn the
+// identifier of its membership, which no row then receives: with such refusals the memberships are compared
+// without their identifiers, and their generator may be ahead.
+void ForgetMembershipIdentifiers(RunResult &run) {
+    for (auto &row : run.database["CONTACT_OF_CAT"])
+        row = row.substr(row.find('|'));
+    std::sort(run.database["CONTACT_OF_CAT"].begin(), run.database["CONTACT_OF_CAT"].end());
+    run.database.erase("generator CURRENT_ID_CONTACT_OF_CAT");
+}
+
 void ExpectSameRun(const RunResult &grouped, const RunResult &oneByOne) {
     EXPECT_GT(RowCount(grouped.database), 500u);
     EXPECT_EQ(grouped.log, oneByOne.log);
@@ -105,13 +115,18 @@ TEST(Batching, EmbeddedRunsAreTheSameGroupedAndOneByOne) {
 
 namespace {
 
-// The database refuses some rows the import writes (checks the product's schema does not have): three
-// consultations, two of them one after the other, one appointment, one event (the first of its model, which later
+// The database refuses some rows the import writes (checks the product's schema does not have): two contacts
+// (one when its new category is looked for, one filed under a category already known), a client, the caller
+// identification of another (which is not reported), an animal with a passport, three consultations, two of them one after the other, one appointment, one event (the first of its model, which later
 // lines name again: a model kept from a refused line would show), two reminders in a row, and the
 // link written back from one reminder to its event.
 void RefuseSomeRows(const std::string &database) {
     TargetDatabase db;
     db.Open(database);
+    db.ExecuteImmediate("alter table CONTACT add constraint REFUSED_CONTACT check (NOM not in ('LEROY', 'BRETON'))");
+    db.ExecuteImmediate("alter table CLIENTS add constraint REFUSED_CLIENT check (ID <> 4)");
+    db.ExecuteImmediate(FromUtf8("alter table ANIMAUX add constraint REFUSED_ANIMAL check (NOM <> 'Hélios')"));
+    db.ExecuteImmediate("alter table CALLER_ID add constraint REFUSED_CALLER check (IDFICHE <> 7)");
     db.ExecuteImmediate("alter table CONSULT add constraint REFUSED_CONSULT check (ID not in (3, 40, 41))");
     db.ExecuteImmediate("alter table RDV add constraint REFUSED_RDV check (ID <> 4)");
     db.ExecuteImmediate("alter table EVENTS add constraint REFUSED_EVENT check (ID <> 15)");
@@ -140,8 +155,10 @@ TEST(Batching, ServerRunsAreTheSameGroupedAndOneByOne) {
             o.cbDedoublonageConsult = false;
         };
     };
-    const RunResult grouped = Import(server.sources, select(server.path), server.server.Database(server.path), true);
-    const RunResult oneByOne = Import(otherSources, select(second), server.server.Database(second), false);
+    RunResult grouped = Import(server.sources, select(server.path), server.server.Database(server.path), true);
+    RunResult oneByOne = Import(otherSources, select(second), server.server.Database(second), false);
+    ForgetMembershipIdentifiers(grouped);
+    ForgetMembershipIdentifiers(oneByOne);
     EXPECT_TRUE(grouped.files.count("REJETS_CONSULTATIONS.TXT"));
     ExpectSameRun(grouped, oneByOne);
 }
@@ -165,9 +182,14 @@ TEST(Batching, ARefusedRowFailsItsLineAloneBothWays) {
             },
             database, batching);
     }
+    ForgetMembershipIdentifiers(runs[0]);
+    ForgetMembershipIdentifiers(runs[1]);
     const RunResult &grouped = runs[0];
     const RunResult &oneByOne = runs[1];
-    const std::map<std::string, std::size_t> refused = {{"CONSULTATIONS.TXT/ligne ", 3},
+    const std::map<std::string, std::size_t> refused = {{"CONTACT.TXT/ligne ", 2},
+                                                        {"CLIENTS.TXT/ligne ", 1},
+                                                        {"ANIMAUX.TXT/ligne ", 1},
+                                                        {"CONSULTATIONS.TXT/ligne ", 3},
                                                         {"RENDEZ_VOUS.TXT/ligne ", 1},
                                                         {"EVENEMENTS.TXT/ligne ", 1},
                                                         {"RELANCES.TXT/ligne ", 3}};

@@ -8,6 +8,7 @@
 #include "normalized/Conversions.h"
 #include "normalized/Win1252.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,7 @@ public:
                 q.SetText(flag, OneToTF(line.Field(flag)));
         if (line.Has("NOTES"))
             q.SetText("NOTES", VerticalTabsToLines(line.Field("NOTES")));
-        q.Execute();
+        line.Write(q);
 
         // Recorded as soon as the contact exists, so that its clients find it even if filing it fails.
         const std::string &sourceID = line.Field("ID_CONTACT");
@@ -129,7 +130,7 @@ public:
 
         // The contact stays when filing it fails: a warning of the line.
         const std::string &category = line.Field("CATEGORIE");
-        line.AfterMainRow([&] { FileUnder(category.empty() ? FromUtf8("Vétos référents") : category, id); });
+        line.AfterMainRow([&] { FileUnder(line, category.empty() ? FromUtf8("Vétos référents") : category, id); });
         return LineOutcome::Imported;
     }
 
@@ -149,30 +150,34 @@ private:
             QContact_.SetText("RUE", StringsToText(lines));
     }
 
+    // The category of that label: the one the step already found or made for it, else the database's, else a
+    // new one. Made at once, not with the step's rows: later lines name it again.
     int CategoryID(const std::string &label) {
+        if (const auto known = categories_.find(label); known != categories_.end())
+            return known->second;
         QPart1_.SetText("LIBELLE", label);
         const bool found = QPart1_.Open();
         const int existing = found && !QPart1_.IsNull("ID") ? QPart1_.GetInt("ID") : -1;
         QPart1_.Close();
         if (found)
-            return existing;
+            return categories_[label] = existing;
         int id = state_.db.DrawNewID("CURRENT_ID_CONTACT_CAT");
         if (id == kReservedCategoryID)
             id = state_.db.DrawNewID("CURRENT_ID_CONTACT_CAT");
         QInsertCategory_.SetInt("ID", id);
         QInsertCategory_.SetText("LIBELLE", label);
         QInsertCategory_.Execute();
-        return id;
+        return categories_[label] = id;
     }
 
-    void FileUnder(const std::string &label, int contact) {
+    void FileUnder(const StepLine &line, const std::string &label, int contact) {
         const int category = CategoryID(label);
         if (category == -1)
             return;
         QInsertMembership_.SetInt("ID", state_.db.DrawNewID("CURRENT_ID_CONTACT_OF_CAT"));
         QInsertMembership_.SetInt("IDCAT", category);
         QInsertMembership_.SetInt("IDCONTACT", contact);
-        QInsertMembership_.Execute();
+        line.Write(QInsertMembership_);
     }
 
     RunState &state_;
@@ -180,6 +185,7 @@ private:
     Statement QPart1_;
     Statement QInsertCategory_;
     Statement QInsertMembership_;
+    std::map<std::string, int> categories_; // by label, as found or made by this step
 };
 
 } // namespace
@@ -192,7 +198,8 @@ const StepDefinition &ContactStepDefinition() {
                                      .mandatoryColumns = {"NOM"},
                                      .interruptionKind = "CONTACTS",
                                      .logPrefix = "CONTACT.TXT",
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 

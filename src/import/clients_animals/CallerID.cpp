@@ -1,5 +1,6 @@
 #include "import/clients_animals/CallerID.h"
 
+#include "app/ImportStep.h"
 #include "database/Statement.h"
 #include "normalized/Conversions.h"
 
@@ -16,7 +17,8 @@ std::int64_t PhoneToNumber(std::string_view text) {
     return TryStrToInt64(RemoveAllChars(text, ' ')).value_or(0);
 }
 
-void UpdateCallerID(Statement &IBProcUpdateCallerID, int what, int recordID, const std::array<std::string, 6> &tels) {
+void UpdateCallerID(const StepLine &line, Statement &IBProcUpdateCallerID, int what, int recordID,
+                    const std::array<std::string, 6> &tels) {
     try {
         Statement &proc = IBProcUpdateCallerID;
         proc.Close();
@@ -24,7 +26,7 @@ void UpdateCallerID(Statement &IBProcUpdateCallerID, int what, int recordID, con
         proc.SetInt("P_IDFICHE", recordID);
         for (std::size_t i = 0; i < tels.size(); ++i)
             proc.SetDouble("P_TEL_" + std::to_string(i + 1), static_cast<double>(PhoneToNumber(tels[i])));
-        proc.Execute();
+        line.WriteIgnoringRefusal(proc);
     } catch (const std::exception &) {
         // A database without the procedure, or a procedure that refuses the numbers, changes nothing else.
     }

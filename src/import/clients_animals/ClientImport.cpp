@@ -110,9 +110,9 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
         }
     }
 
-    QClient_.Execute();
-    // The client stays when its phone numbers cannot be filed for the caller display: a warning of the line.
-    line.AfterMainRow([&] { UpdateCallerID(IBProcUpdateCallerID_, 1, id, phones); });
+    line.Write(QClient_);
+    // The client stays when its phone numbers cannot be filed for the caller display.
+    line.AfterMainRow([&] { UpdateCallerID(line, IBProcUpdateCallerID_, 1, id, phones); });
     loyalty_.AddLoyaltyRows(id, card);
     Remember(line.Field("ID_CLIENT"), id);
     return LineOutcome::Imported;
@@ -307,7 +307,8 @@ const StepDefinition &ClientStepDefinition() {
                                      .mandatoryColumns = {"ID_CLIENT", "NOM"},
                                      .interruptionKind = "CLIENTS",
                                      .logPrefix = {},
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 
