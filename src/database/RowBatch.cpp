@@ -153,12 +153,14 @@ void RowBatch::SendGroup(const Group &group) {
     const std::size_t byText = std::max<std::size_t>(1, kBlockText / std::max<std::size_t>(1, shape.textPerRow));
     std::size_t begin = 0;
     while (begin < group.size()) {
-        // As many rows as the limits allow, in a power of two so that few blocks are prepared.
+        // As many rows as the limits allow: in a power of two, so that few blocks are prepared, unless the message
+        // is what limits them (rows carrying their documents), where every row that fits goes, since the block of
+        // each size is prepared once and then serves the whole run.
         std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText});
         std::size_t bytes = 0, fit = 0;
         while (fit < rows && bytes + group[begin + fit]->message.size() <= kMessageLimit)
             bytes += group[begin + fit++]->message.size();
-        rows = PowerOfTwoAtMost(std::max<std::size_t>(fit, 1));
+        rows = fit < rows ? std::max<std::size_t>(fit, 1) : PowerOfTwoAtMost(rows);
         SendRange(group, begin, begin + rows);
         begin += rows;
     }
