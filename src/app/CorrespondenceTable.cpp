@@ -9,6 +9,8 @@ namespace {
 template <typename... F> struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out: clang before version 17 deduces no template arguments for an aggregate.
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
 void EraseEntries(IdentifierList &list, int from, int to) {
     std::vector<std::string> later;
