@@ -212,11 +212,16 @@ constexpr unsigned kInlineText = 32765;
 // The parameters' message stays below this size, whatever texts it carries.
 constexpr unsigned kOctets = 1;
 
-// The text length a document is sent with: a few sizes only, so that few layouts are made.
+// The text length a document is sent with: a few sizes only, so that few layouts are made; above 512 bytes in
+// eighths of the power of two above, so that the texts leave little of a message's room unused.
 unsigned InlineLength(std::size_t size) {
     unsigned length = 64;
     while (length < size)
         length *= 2;
+    if (length > 512) {
+        const unsigned step = length / 8;
+        length = static_cast<unsigned>((size + step - 1) / step * step);
+    }
     return std::min(length, kInlineText);
 }
 

@@ -183,6 +183,8 @@ TEST(RowBatch, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWr
     Statement note(db, "update DOC set NOTE = :NOTE where ID = :ID");
     std::vector<RefusedLine> refused;
     {
+        // As in a step: no grouped commit sends the rows in the middle of a line.
+        const Connection::WholeLines wholeLines(db);
         RowBatch batch(db);
         for (int line = 1; line <= 6; ++line) {
             batch.StartLine(line);

@@ -46,37 +46,40 @@ std::unordered_map<int, std::string> AnimalSummaries(TargetDatabase &db, const T
     Statement longTexts(db, kLongTexts);
     QSynthese_1.SetInt("FIRST", first);
     QSynthese_1.SetInt("LAST", last);
-    struct Row {
+    // An entry whose texts are long is written once the cursor is closed, where it belongs in its animal's
+    // summary: the later ones first, so that the places of the earlier ones stay true. Only those are kept
+    // (a large practice has millions of consultations).
+    struct LongRow {
         int animal, id;
         std::optional<Date> day;
-        bool inline_;
-        std::string synthese, vaccins;
+        std::string synthese, vaccins; // what came inline
+        std::size_t at;                // in the animal's summary
     };
-    std::vector<Row> rows;
+    std::vector<LongRow> longRows;
     for (bool row = QSynthese_1.Open(); row; row = QSynthese_1.Next()) {
-        const int animal = QSynthese_1.GetInt("IDANIMAL");
-        if (!summaries.count(animal))
+        const auto summary = summaries.find(QSynthese_1.GetInt("IDANIMAL"));
+        if (summary == summaries.end())
             continue;
-        Row r{animal, QSynthese_1.GetInt("ID"), std::nullopt, true, {}, {}};
+        std::optional<Date> day;
         if (!QSynthese_1.IsNull("DATETIME_CONSULT"))
-            r.day = QSynthese_1.GetDateTime("DATETIME_CONSULT").date;
-        r.inline_ = (QSynthese_1.IsNull("LS") || !QSynthese_1.IsNull("S")) &&
-                    (QSynthese_1.IsNull("LV") || !QSynthese_1.IsNull("V"));
-        r.synthese = QSynthese_1.GetText("S");
-        r.vaccins = QSynthese_1.GetText("V");
-        rows.push_back(std::move(r));
+            day = QSynthese_1.GetDateTime("DATETIME_CONSULT").date;
+        const bool inlineTexts = (QSynthese_1.IsNull("LS") || !QSynthese_1.IsNull("S")) &&
+                                 (QSynthese_1.IsNull("LV") || !QSynthese_1.IsNull("V"));
+        if (inlineTexts)
+            summary->second += AnimalSummaryEntry(day, QSynthese_1.GetText("S"), QSynthese_1.GetText("V"));
+        else
+            longRows.push_back({summary->first, QSynthese_1.GetInt("ID"), day, QSynthese_1.GetText("S"),
+                                QSynthese_1.GetText("V"), summary->second.size()});
     }
     QSynthese_1.Close();
-    for (Row &r : rows) {
-        if (!r.inline_) {
-            longTexts.SetInt("ID", r.id);
-            if (longTexts.Open()) {
-                r.synthese = longTexts.GetText("SYNTHESE");
-                r.vaccins = longTexts.GetText("VACCINS");
-            }
-            longTexts.Close();
+    for (auto r = longRows.rbegin(); r != longRows.rend(); ++r) {
+        longTexts.SetInt("ID", r->id);
+        if (longTexts.Open()) {
+            r->synthese = longTexts.GetText("SYNTHESE");
+            r->vaccins = longTexts.GetText("VACCINS");
         }
-        summaries[r.animal] += AnimalSummaryEntry(r.day, r.synthese, r.vaccins);
+        longTexts.Close();
+        summaries[r->animal].insert(r->at, AnimalSummaryEntry(r->day, r->synthese, r->vaccins));
     }
     return summaries;
 }
