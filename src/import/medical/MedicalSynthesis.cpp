@@ -30,20 +30,13 @@ const char *const kQSynthese_2 = "update ANIMAUX set SYNTHESE_DOSSIER = :SYNTHES
 const char *const kQuery = "select ID, CARTON from CONSULT";
 const char *const kQPart1 = "update CONSULT set SYNTHESE=:SYNTHESE where ID=:ID";
 
-// The summary of each animal of the run, built from all their consultations in one reading.
-std::unordered_map<int, std::string> AnimalSummaries(TargetDatabase &db, const TIntegerList &animals) {
-    std::unordered_map<int, std::string> summaries;
-    if (animals.Count() == 0)
-        return summaries;
-    int first = animals.Get(0);
-    int last = first;
-    for (int i = 0; i < animals.Count(); ++i) {
-        summaries.emplace(animals.Get(i), std::string());
-        first = std::min(first, animals.Get(i));
-        last = std::max(last, animals.Get(i));
-    }
-    Statement QSynthese_1(db, kQSynthese_1);
-    Statement longTexts(db, kLongTexts);
+// Animals read at once by the summaries' query: the server sorts what it reads, and a sort that fits its memory
+// neither spills to disk nor holds hundreds of megabytes for a large practice.
+constexpr std::size_t kAnimalsPerReading = 4096;
+
+// The summaries of the animals between first and last that the map holds, from their consultations.
+void ReadSummaries(Statement &QSynthese_1, Statement &longTexts, int first, int last,
+                   std::unordered_map<int, std::string> &summaries) {
     QSynthese_1.SetInt("FIRST", first);
     QSynthese_1.SetInt("LAST", last);
     // An entry whose texts are long is written once the cursor is closed, where it belongs in its animal's
@@ -81,6 +74,22 @@ std::unordered_map<int, std::string> AnimalSummaries(TargetDatabase &db, const T
         longTexts.Close();
         summaries[r->animal].insert(r->at, AnimalSummaryEntry(r->day, r->synthese, r->vaccins));
     }
+}
+
+// The summary of each animal of the run, built from all their consultations, read a few thousand animals at a
+// time.
+std::unordered_map<int, std::string> AnimalSummaries(TargetDatabase &db, const TIntegerList &animals) {
+    std::unordered_map<int, std::string> summaries;
+    std::vector<int> ids;
+    for (int i = 0; i < animals.Count(); ++i)
+        if (summaries.emplace(animals.Get(i), std::string()).second)
+            ids.push_back(animals.Get(i));
+    std::sort(ids.begin(), ids.end());
+    Statement QSynthese_1(db, kQSynthese_1);
+    Statement longTexts(db, kLongTexts);
+    for (std::size_t k = 0; k < ids.size(); k += kAnimalsPerReading)
+        ReadSummaries(QSynthese_1, longTexts, ids[k], ids[std::min(k + kAnimalsPerReading, ids.size()) - 1],
+                      summaries);
     return summaries;
 }
 
