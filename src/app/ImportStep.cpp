@@ -14,12 +14,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
-#include <utility>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace clinova {
 
@@ -284,18 +284,18 @@ private:
             // The batch knows the line in progress for as long as its work runs, however it ends.
             struct LineInBatch {
                 RowBatch *batch;
-                ~LineInBatch() {
+                void End() {
                     if (batch)
                         batch->EndLine();
+                    batch = nullptr;
                 }
+                ~LineInBatch() { End(); }
             } inBatch{batch_ ? &*batch_ : nullptr};
             if (batch_)
                 batch_->StartLine(i);
             const LineOutcome outcome =
                 work_(StepLine(columns_, cut_, i, raw, &warnings_, this, &skipReason_, &fieldsRead_));
-            inBatch.batch = nullptr;
-            if (batch_)
-                batch_->EndLine();
+            inBatch.End();
             if (outcome == LineOutcome::Skipped && skipReason_.empty())
                 throw ProgramError(FromUtf8("ligne ignorée sans motif"));
             // The end of the line: the batch leaves when it is full, and before a commit, so that what the server
