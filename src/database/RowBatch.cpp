@@ -22,7 +22,7 @@ namespace {
 
 // A block carries at most this many rows (a power of two, below the server's 255 tables per request), this much
 // text, and a message of at most kMessageLimit bytes.
-constexpr std::size_t kRowsPerBlock = 64;
+constexpr std::size_t kRowsPerBlock = 128;
 constexpr std::size_t kBlockText = 60000;
 // A step sends its batch at the end of a line once this many rows wait, or this many bytes.
 constexpr std::size_t kBatchRows = 1024;
@@ -33,6 +33,37 @@ std::size_t PowerOfTwoAtMost(std::size_t n) {
     while (p * 2 <= n)
         p *= 2;
     return p;
+}
+
+// Whether the parameter holds the same value, of the same type, in both rows.
+bool SameValue(const StatementSlot &x, const unsigned char *a, const StatementSlot &y, const unsigned char *b) {
+    if (x.type != y.type || x.length != y.length || x.scale != y.scale || x.subType != y.subType ||
+        x.charSet != y.charSet)
+        return false;
+    short nullA = 0, nullB = 0;
+    std::memcpy(&nullA, a + x.nullOffset, sizeof nullA);
+    std::memcpy(&nullB, b + y.nullOffset, sizeof nullB);
+    if ((nullA != 0) != (nullB != 0))
+        return false;
+    if (nullA != 0)
+        return true;
+    std::size_t size = ValueSize(x);
+    if (x.type == kVaryingType) {
+        unsigned short used = 0;
+        std::memcpy(&used, a + x.offset, sizeof used);
+        size = std::min<std::size_t>(size, sizeof used + used); // a different length differs in these bytes
+    }
+    return std::memcmp(a + x.offset, b + y.offset, size) == 0;
+}
+
+// What a parameter adds to a block's message at most: its value, its null indicator, their alignment.
+std::size_t MessageBytes(const StatementSlot &slot) { return ValueSize(slot) + sizeof(short) + 8; }
+
+std::string VaryingText(const std::vector<bool> &varying) {
+    std::string text;
+    for (const bool v : varying)
+        text += v ? 'v' : 's';
+    return text;
 }
 
 } // namespace
@@ -148,18 +179,65 @@ void RowBatch::Send() {
     bytes_ = 0;
 }
 
+const std::vector<bool> &RowBatch::Varying(const Group &group) {
+    const Entry &first = *group.front();
+    const std::size_t parameters = first.shape->declarations.size();
+    auto [it, added] = varying_.try_emplace(first.shape->sql, parameters, false);
+    std::vector<bool> &varying = it->second;
+    bool changed = false;
+    for (std::size_t p = 0; p < parameters; ++p)
+        for (std::size_t r = 1; r < group.size() && !varying[p]; ++r)
+            if (!SameValue(first.form->slots[p], first.message.data(), group[r]->form->slots[p],
+                           group[r]->message.data()))
+                varying[p] = changed = true;
+    if (changed) {
+        // The blocks of the former form serve no more: the server's memory for them is given back.
+        for (auto k = prepared_.begin(); k != prepared_.end();) {
+            // A block's key: its rows, its form, the write's text.
+            const std::size_t rows = k->first.find('\n');
+            const std::size_t form = rows == std::string::npos ? rows : k->first.find('\n', rows + 1);
+            const bool block = form != std::string::npos && k->first.compare(form + 1, std::string::npos,
+                                                                             first.shape->sql) == 0;
+            if (block && !preparedOn_.expired()) {
+                fb::EndQuietly(k->second, [](auto *s, auto *st) { s->free(st); });
+                k = prepared_.erase(k);
+            } else {
+                ++k;
+            }
+        }
+    }
+    return varying;
+}
+
 void RowBatch::SendGroup(const Group &group) {
     const Statement::WriteShape &shape = *group.front()->shape;
-    const std::size_t byText = std::max<std::size_t>(1, kBlockText / std::max<std::size_t>(1, shape.textPerRow));
+    const std::vector<bool> &varying = Varying(group);
+    // The block's text: the shared parameters declared once; each row its statement, and its own parameters.
+    const std::size_t nameLength = BlockParameter(999, varying.size()).size();
+    std::size_t fixedText = 32, textPerRow = shape.sql.size() + 4;
+    for (std::size_t p = 0; p < varying.size(); ++p) {
+        const std::size_t declaration = shape.declarations[p].size() + nameLength + 8;
+        (varying[p] ? textPerRow : fixedText) += declaration;
+        textPerRow += nameLength + 1;
+    }
+    const std::size_t byText =
+        std::max<std::size_t>(1, (kBlockText - std::min(fixedText, kBlockText / 2)) / textPerRow);
+    const auto rowBytes = [&](const Entry &entry, bool shared) {
+        std::size_t bytes = 0;
+        for (std::size_t p = 0; p < varying.size(); ++p)
+            if (varying[p] != shared)
+                bytes += MessageBytes(entry.form->slots[p]);
+        return bytes;
+    };
     std::size_t begin = 0;
     while (begin < group.size()) {
         // As many rows as the limits allow: in a power of two, so that few blocks are prepared, unless the message
         // is what limits them (rows carrying their documents), where every row that fits goes, since the block of
         // each size is prepared once and then serves the whole run.
         std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText});
-        std::size_t bytes = 0, fit = 0;
-        while (fit < rows && bytes + group[begin + fit]->message.size() <= kMessageLimit)
-            bytes += group[begin + fit++]->message.size();
+        std::size_t bytes = rowBytes(*group[begin], true), fit = 0;
+        while (fit < rows && bytes + rowBytes(*group[begin + fit], false) <= kMessageLimit)
+            bytes += rowBytes(*group[begin + fit++], false);
         rows = fit < rows ? std::max<std::size_t>(fit, 1) : PowerOfTwoAtMost(rows);
         SendRange(group, begin, begin + rows);
         begin += rows;
@@ -221,7 +299,8 @@ void RowBatch::SendBlock(const Group &group, std::size_t begin, std::size_t end)
     const Statement::WriteShape &shape = *group.front()->shape;
     const std::size_t rows = end - begin;
     const std::size_t parameters = shape.declarations.size();
-    const std::string key = fmt::format("{}\n{}", rows, shape.sql);
+    const std::vector<bool> &varying = varying_.at(shape.sql);
+    const std::string key = fmt::format("{}\n{}\n{}", rows, VaryingText(varying), shape.sql);
     IStatement *block = nullptr;
     {
         auto it = prepared_.find(key);
@@ -230,50 +309,60 @@ void RowBatch::SendBlock(const Group &group, std::size_t begin, std::size_t end)
     }
     if (!block) {
         std::string sql = "EXECUTE BLOCK (";
+        const auto declare = [&](const std::string &name, std::size_t p) {
+            sql += fmt::format("{}{} {} = ?", sql.back() == '(' ? "" : ", ", name, shape.declarations[p]);
+        };
+        for (std::size_t p = 0; p < parameters; ++p)
+            if (!varying[p])
+                declare(SharedBlockParameter(p), p);
         for (std::size_t r = 0; r < rows; ++r)
             for (std::size_t p = 0; p < parameters; ++p)
-                sql += fmt::format("{}{} {} = ?", r || p ? ", " : "", BlockParameter(r, p), shape.declarations[p]);
+                if (varying[p])
+                    declare(BlockParameter(r, p), p);
         sql += ") AS BEGIN\n";
         for (std::size_t r = 0; r < rows; ++r) {
             sql += shape.pieces[0];
             for (std::size_t p = 0; p < parameters; ++p)
-                sql += ":" + BlockParameter(r, p) + shape.pieces[p + 1];
+                sql += ":" + (varying[p] ? BlockParameter(r, p) : SharedBlockParameter(p)) + shape.pieces[p + 1];
             sql += ";\n";
         }
         sql += "END";
         block = Prepared(key, sql);
     }
-    // The message: each row's values as its own layout holds them, one after the other.
+    // The message, in the order of the block's parameters: the shared values (the first row's), then each row's
+    // own, as its layout holds them.
+    std::vector<std::pair<const Entry *, std::size_t>> values;
+    for (std::size_t p = 0; p < parameters; ++p)
+        if (!varying[p])
+            values.emplace_back(group[begin], p);
+    for (std::size_t r = 0; r < rows; ++r)
+        for (std::size_t p = 0; p < parameters; ++p)
+            if (varying[p])
+                values.emplace_back(group[begin + r], p);
     fb::Handle<IMessageMetadata> meta;
     unsigned length = 0;
-    std::vector<std::vector<Statement::Slot>> placed(rows);
     fb::Call([&](ThrowStatusWrapper *st) {
-        fb::Handle<IMetadataBuilder> builder(fb::Master()->getMetadataBuilder(st, static_cast<unsigned>(rows * parameters)));
-        for (std::size_t r = 0; r < rows; ++r) {
-            const auto &slots = group[begin + r]->form->slots;
-            for (std::size_t p = 0; p < parameters; ++p) {
-                const unsigned i = static_cast<unsigned>(r * parameters + p);
-                const Statement::Slot &slot = slots[p];
-                builder->setType(st, i, slot.type);
-                builder->setSubType(st, i, static_cast<int>(slot.subType));
-                builder->setLength(st, i, slot.length);
-                builder->setScale(st, i, slot.scale);
-                builder->setCharSet(st, i, slot.charSet);
-            }
+        fb::Handle<IMetadataBuilder> builder(fb::Master()->getMetadataBuilder(st, static_cast<unsigned>(values.size())));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const Statement::Slot &slot = values[i].first->form->slots[values[i].second];
+            const unsigned at = static_cast<unsigned>(i);
+            builder->setType(st, at, slot.type);
+            builder->setSubType(st, at, static_cast<int>(slot.subType));
+            builder->setLength(st, at, slot.length);
+            builder->setScale(st, at, slot.scale);
+            builder->setCharSet(st, at, slot.charSet);
         }
         meta.reset(builder->getMetadata(st));
         length = meta->getMessageLength(st);
     });
     const auto all = ReadSlots(meta.get());
     std::vector<unsigned char> buffer(length, 0);
-    for (std::size_t r = 0; r < rows; ++r) {
-        const Entry &entry = *group[begin + r];
-        for (std::size_t p = 0; p < parameters; ++p) {
-            const Statement::Slot &from = entry.form->slots[p];
-            const Statement::Slot &to = all[r * parameters + p];
-            std::memcpy(buffer.data() + to.offset, entry.message.data() + from.offset, ValueSize(from));
-            std::memcpy(buffer.data() + to.nullOffset, entry.message.data() + from.nullOffset, sizeof(short));
-        }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const Entry &entry = *values[i].first;
+        const Statement::Slot &from = entry.form->slots[values[i].second];
+        const Statement::Slot &to = all[i];
+        std::memcpy(buffer.data() + to.offset, entry.message.data() + from.offset, ValueSize(from));
+        std::memcpy(buffer.data() + to.nullOffset, entry.message.data() + from.nullOffset, sizeof(short));
     }
     fb::Call([&](ThrowStatusWrapper *st) {
         block->execute(st, host_.TransactionHandle(), meta.get(), buffer.data(), nullptr, nullptr);

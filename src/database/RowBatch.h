@@ -89,6 +89,8 @@ private:
     };
     using Group = std::vector<const Entry *>;
 
+    // Which of the write's parameters have differed between rows in this step: the others travel once per block.
+    const std::vector<bool> &Varying(const Group &group);
     void SendGroup(const Group &group);
     void SendRange(const Group &group, std::size_t begin, std::size_t end);
     void SendBlock(const Group &group, std::size_t begin, std::size_t end);
@@ -105,6 +107,9 @@ private:
     std::vector<RefusedLine> refused_;
     std::weak_ptr<const void> preparedOn_;
     std::map<std::string, fb::Handle<Firebird::IStatement>> prepared_;
+    // Per write (its text), the parameters that have differed between rows. A parameter only ever joins them,
+    // so that the blocks' texts change a few times in a step, not from one block to the next.
+    std::map<std::string, std::vector<bool>> varying_;
 };
 
 } // namespace clinova

@@ -60,7 +60,6 @@ struct StatementWriteShape {
     std::string sql;                       // the insert as prepared, markers '?'
     std::vector<std::string> pieces;       // the text between the markers: one more than the parameters
     std::vector<std::string> declarations; // "INTEGER", "VARCHAR(40) CHARACTER SET WIN1252"...
-    std::size_t textPerRow = 0;            // the length the block's text grows by for each row
     bool insert = false;                   // an insert of one row (otherwise an update of one row)
 };
 
@@ -72,6 +71,8 @@ inline unsigned ValueSize(const StatementSlot &slot) { return slot.type == kVary
 
 // The name of a parameter of an EXECUTE BLOCK: row, then the insert's parameter.
 std::string BlockParameter(std::size_t row, std::size_t parameter);
+// The name of a parameter the block's rows share (the same value in each of them).
+std::string SharedBlockParameter(std::size_t parameter);
 
 // The values of the messages (MessageValues.cpp).
 namespace message {

@@ -105,6 +105,8 @@ std::vector<std::string> CutAtMarkers(const std::string &sql) {
 
 std::string BlockParameter(std::size_t row, std::size_t parameter) { return fmt::format("R{}_{}", row, parameter); }
 
+std::string SharedBlockParameter(std::size_t parameter) { return fmt::format("S{}", parameter); }
+
 std::shared_ptr<const Statement::WriteShape> Statement::MakeWriteShape(const std::string &sql,
                                                                          const std::vector<Slot> &slots, bool insert) {
     auto shape = std::make_shared<WriteShape>();
@@ -117,9 +119,7 @@ std::shared_ptr<const Statement::WriteShape> Statement::MakeWriteShape(const std
         shape->declarations.push_back(Declaration(slot));
         if (shape->declarations.back().empty())
             return nullptr;
-        shape->textPerRow += shape->declarations.back().size() + 2 * BlockParameter(999, slots.size()).size() + 8;
     }
-    shape->textPerRow += sql.size() + 4;
     return shape;
 }
 

@@ -231,3 +231,36 @@ TEST(RowBatch, ARefusedMainRowTakesItsFollowingWritesAlongAndARefusedFollowingWr
     EXPECT_EQ(clinova::test::SelectRows(db, "select count(*) from DOC where ID = 7"), (std::vector<std::string>{"0"}));
     db.Close();
 }
+
+TEST(RowBatch, AValueEveryRowOfABlockHoldsTravelsOnceAndStillArrivesInEachRow) {
+    TestDatabase tdb;
+    tdb.Exec("create table DOC (ID integer not null primary key, NOTE varchar(20), N integer)");
+    TargetDatabase db;
+    db.Open(tdb.Path());
+    Statement insert(db, "insert into DOC (ID, NOTE, N) values (:ID, :NOTE, :N)");
+    const Connection::WholeLines wholeLines(db);
+    RowBatch batch(db);
+    // Three sendings: NOTE the same in the rows of each of the first two (another value each time), then
+    // different from row to row, NULL and empty among them; N the same in all, then NULL in all.
+    const std::vector<std::vector<const char *>> sendings = {
+        {"a", "a", "a"}, {"b", "b", "b", "b"}, {"c", nullptr, "", "c", "d"}};
+    int id = 0;
+    std::vector<std::string> expected;
+    for (std::size_t s = 0; s < sendings.size(); ++s) {
+        for (const char *note : sendings[s]) {
+            batch.StartLine(++id);
+            insert.SetInt("ID", id);
+            note ? insert.SetText("NOTE", note) : insert.SetNull("NOTE");
+            s < 2 ? insert.SetInt("N", 7) : insert.SetNull("N");
+            batch.Add(insert, false);
+            batch.EndLine();
+            expected.push_back(std::to_string(id) + "|" + (note ? std::string(note) == "" ? "''" : note : "NULL") +
+                               "|" + (s < 2 ? "7" : "NULL"));
+        }
+        batch.Send();
+    }
+    EXPECT_TRUE(batch.TakeRefused().empty());
+    EXPECT_EQ(clinova::test::SelectRows(db, "select ID, coalesce(iif(NOTE = '', '''''', NOTE), 'NULL') T, "
+                                            "coalesce(cast(N as varchar(9)), 'NULL') V from DOC order by ID"),
+              expected);
+}
