@@ -245,6 +245,11 @@ LatencyRelay::~LatencyRelay() {
     Stop();
 }
 
+void LatencyRelay::SetDelay(std::chrono::microseconds oneWayDelay) {
+    std::lock_guard lock(mutex_);
+    delay_ = oneWayDelay;
+}
+
 RelayCounts LatencyRelay::Counts() const {
     return {counters_.connections.load(),   counters_.roundTrips.load(),      counters_.bytesToServer.load(),
             counters_.bytesToClient.load(), counters_.packetsToServer.load(), counters_.packetsToClient.load()};

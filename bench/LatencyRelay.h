@@ -39,6 +39,8 @@ public:
     LatencyRelay &operator=(const LatencyRelay &) = delete;
 
     int Port() const { return port_; }
+    // The delay of the connections made from now on.
+    void SetDelay(std::chrono::microseconds oneWayDelay);
     // Readable while connections are relayed.
     RelayCounts Counts() const;
     void Stop();
@@ -55,7 +57,7 @@ private:
 
     std::string targetHost_;
     int targetPort_;
-    std::chrono::microseconds delay_;
+    std::chrono::microseconds delay_; // guarded by mutex_
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};

@@ -5,7 +5,8 @@
 # --source imports a folder of normalized files instead of a synthetic practice; --copies N imports N copies of
 # it, each with identifiers of its own. --strict also runs the whole import under the strict policy (one commit
 # per row: about half an hour at medium). --rtt MS, through the server, goes through a relay that adds MS
-# milliseconds to every round trip and reports the round trips per step, per line read and per row written.
+# milliseconds to every round trip and reports the round trips per step, per line read and per row written;
+# --rtt 0,2 imports once more at 2 ms through the same relay and gives the ratio of the two times.
 # The last line printed is "import/floor ratio: R" (not printed with --no-floor).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

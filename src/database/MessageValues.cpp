@@ -230,8 +230,9 @@ std::string ReadBlob(IAttachment *attachment, ITransaction *transaction, ISC_QUA
     return bytes;
 }
 
-// Whether the word stands in the text (case ignored), not as part of a longer name.
-bool HasWord(std::string_view text, std::string_view word) {
+// How many times the word stands in the text (case ignored), not as part of a longer name.
+std::size_t CountWord(std::string_view text, std::string_view word) {
+    std::size_t count = 0;
     const std::string upper = UpperCase1252(text);
     const auto isNamePart = [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
@@ -240,10 +241,12 @@ bool HasWord(std::string_view text, std::string_view word) {
         const bool startsWord = at == 0 || !isNamePart(upper[at - 1]);
         const std::size_t end = at + word.size();
         if (startsWord && (end == upper.size() || !isNamePart(upper[end])))
-            return true;
+            ++count;
     }
-    return false;
+    return count;
 }
+
+bool HasWord(std::string_view text, std::string_view word) { return CountWord(text, word) > 0; }
 
 // The statements that may write: inserts, updates and deletes, whose rows the server counts, and procedure
 // calls (a write with RETURNING is reported as one too), whose own writes it does not count.

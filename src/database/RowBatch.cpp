@@ -20,9 +20,10 @@ using namespace message;
 
 namespace {
 
-// A block carries at most this many rows (a power of two, below the server's 255 tables per request), this much
-// text, and a message of at most kMessageLimit bytes.
+// A block carries at most this many rows (a power of two), as many tables as the server allows a request, this
+// much text, and a message of at most kMessageLimit bytes.
 constexpr std::size_t kRowsPerBlock = 128;
+constexpr std::size_t kContextsPerBlock = 256;
 constexpr std::size_t kBlockText = 60000;
 // A step sends its batch at the end of a line once this many rows wait, or this many bytes.
 constexpr std::size_t kBatchRows = 1024;
@@ -222,6 +223,7 @@ void RowBatch::SendGroup(const Group &group) {
     }
     const std::size_t byText =
         std::max<std::size_t>(1, (kBlockText - std::min(fixedText, kBlockText / 2)) / textPerRow);
+    const std::size_t byContexts = PowerOfTwoAtMost(std::max<std::size_t>(1, kContextsPerBlock / shape.contexts));
     const auto rowBytes = [&](const Entry &entry, bool shared) {
         std::size_t bytes = 0;
         for (std::size_t p = 0; p < varying.size(); ++p)
@@ -234,7 +236,7 @@ void RowBatch::SendGroup(const Group &group) {
         // As many rows as the limits allow: in a power of two, so that few blocks are prepared, unless the message
         // is what limits them (rows carrying their documents), where every row that fits goes, since the block of
         // each size is prepared once and then serves the whole run.
-        std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText});
+        std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText, byContexts});
         std::size_t bytes = rowBytes(*group[begin], true), fit = 0;
         while (fit < rows && bytes + rowBytes(*group[begin + fit], false) <= kMessageLimit)
             bytes += rowBytes(*group[begin + fit++], false);

@@ -115,10 +115,11 @@ void Statement::Prepare() {
     singleRowInsert_ = type == isc_info_sql_stmt_insert && !HasWord(translated_.sql, "SELECT");
     inSlots_ = std::move(inSlots);
     outSlots_ = std::move(outSlots);
-    // An update without RETURNING travels as well: each of the tool's updates names its row by its key; so does
-    // a procedure that returns nothing.
-    if (singleRowInsert_ ||
-        ((type == isc_info_sql_stmt_update || type == isc_info_sql_stmt_exec_procedure) && outSlots_.empty()))
+    // An update without RETURNING travels as well: each of the tool's updates names its row by its key; so do
+    // a procedure that returns nothing and an insert of what a select reads (it cannot be a line's main row).
+    if (singleRowInsert_ || ((type == isc_info_sql_stmt_insert || type == isc_info_sql_stmt_update ||
+                              type == isc_info_sql_stmt_exec_procedure) &&
+                             outSlots_.empty()))
         shape_ = MakeWriteShape(translated_.sql, inSlots_, singleRowInsert_);
     inBuffer_.assign(inLength, 0);
     outBuffer_.assign(outLength, 0);

@@ -139,6 +139,9 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
     // The weight row is written after its animal, so that an animal that cannot be inserted leaves no
     // weight behind, attached to nothing or to another animal of the same ID.
     const int weightID = keys.weight != 0 ? state_.db.DrawNewID("CURRENT_ID_POIDS") : -1;
+    // So is the passport's: its rows then travel together, with the same identifiers whether the animal's row
+    // is refused at once or when the rows are sent.
+    const int passportID = passports_.DrawID(keys.passportNumber, keys.passportDate);
     line.Write(QAni_);
     lists.fSourceIDAnimalList.Add(sourceID);
     lists.fSourceIDNewAnimalList.Add(sourceID);
@@ -158,7 +161,7 @@ LineOutcome AnimalLineImport::operator()(const StepLine &line) {
         });
     }
     line.AfterMainRow(
-        [&] { passports_.doAddPasseport(keys.passportNumber, keys.passportDate, clientID, animalID); });
+        [&] { passports_.doAddPasseport(line, passportID, keys.passportNumber, keys.passportDate, clientID, animalID); });
     return LineOutcome::Imported;
 }
 

@@ -1,5 +1,6 @@
 #include "import/clients_animals/PassportImport.h"
 
+#include "app/ImportStep.h"
 #include "database/TargetDatabase.h"
 #include "normalized/Conversions.h"
 
@@ -7,82 +8,42 @@ namespace clinova {
 
 namespace {
 
+// The animal's and the owner's columns are read by the insert itself, so that the passport travels with its
+// animal's row instead of waiting for it to be written and read back.
 const char *const kInsertSQL =
     "insert into passeports\n"
     "(ID, ID_SITE, IDANIMAL, NUMERO_PASSEPORT, ESPECE, IDENTIFICATION, ADRESSE, PROPRIETAIRE, CP, VILLE, REMARQUE, "
     "DATE_DELIVRANCE, DELIVRE_PAR, PAR_MON_ETABLISSEMENT, NOM_ANIMAL)\n"
-    "values\n"
-    "(:ID, :ID_SITE, :IDANIMAL, :NUMERO_PASSEPORT, :ESPECE, :IDENTIFICATION, :ADRESSE, :PROPRIETAIRE, :CP, :VILLE, "
-    ":REMARQUE, :DATE_DELIVRANCE, :DELIVRE_PAR, :PAR_MON_ETABLISSEMENT, :NOM_ANIMAL)";
-
-// Closes the read statements however the passport ends, so that no cursor stays open on the next animal.
-class CloseReads {
-public:
-    CloseReads(Statement &a, Statement &b) : a_(a), b_(b) {}
-    ~CloseReads() {
-        try {
-            a_.Close();
-            b_.Close();
-        } catch (...) {
-            // The error already leaving the passport, if any, is the one the line reports.
-        }
-    }
-    CloseReads(const CloseReads &) = delete;
-    CloseReads &operator=(const CloseReads &) = delete;
-
-private:
-    Statement &a_;
-    Statement &b_;
-};
+    "select :ID, :ID_SITE, a.ID, :NUMERO_PASSEPORT, coalesce(a.ESPECE, ''), "
+    "coalesce(nullif(trim(a.PUCE_NUM), ''), trim(a.TATOUNUM), ''), coalesce(c.RUE1, ''), "
+    "trim(coalesce(c.TITRE, '')) || ' ' || trim(coalesce(c.NOM, '')), coalesce(c.CP1, ''), coalesce(c.VILLE1, ''), "
+    "'', :DATE_DELIVRANCE, '', 1, coalesce(a.NOM, '')\n"
+    "from animaux a join clients c on c.ID = :IDCLIENT\n"
+    "where a.ID = :IDANIMAL";
 
 } // namespace
 
-PassportImport::PassportImport(TargetDatabase &db, int siteID)
-    : db_(db), siteID_(siteID), Q1_(db, kInsertSQL),
-      // Prepared once with their parameter, rather than once per passport with the identifier in the text.
-      Q2_(db, "select ID, NOM, ESPECE, PUCE_NUM, TATOUNUM  from animaux where id=:ID"),
-      Q3_(db, "select ID, TITRE, NOM, RUE1,CP1,VILLE1 from clients where id=:ID") {}
+PassportImport::PassportImport(TargetDatabase &db, int siteID) : db_(db), siteID_(siteID), insert_(db, kInsertSQL) {}
 
-void PassportImport::doAddPasseport(const std::string &passportNumber, const std::string &dateText, int clientID,
-                                    int animalID) {
+int PassportImport::DrawID(const std::string &passportNumber, const std::string &dateText) {
     if (Trim(passportNumber).empty() || dateText.empty())
+        return -1;
+    return db_.GetNewID("CURRENT_PASSEPORT");
+}
+
+void PassportImport::doAddPasseport(const StepLine &line, int passportID, const std::string &passportNumber,
+                                    const std::string &dateText, int clientID, int animalID) {
+    if (passportID == -1)
         return;
     const Date issued = ParseDateDMY(dateText);
-
-    CloseReads closing(Q2_, Q3_);
-    Q2_.SetInt("ID", animalID);
-    if (!Q2_.Open())
-        return;
-    Q3_.SetInt("ID", clientID);
-    if (!Q3_.Open())
-        return;
-
-    const int id = db_.GetNewID("CURRENT_PASSEPORT");
-    if (id == -1)
-        return;
-
-    std::string identification = Trim(Q2_.GetText("PUCE_NUM"));
-    if (identification.empty())
-        identification = Trim(Q2_.GetText("TATOUNUM"));
-
-    Q1_.ClearParameters();
-    Q1_.SetInt("ID", id);
-    Q1_.SetInt("ID_SITE", siteID_);
-    Q1_.SetInt("IDANIMAL", animalID);
-    Q1_.SetText("NUMERO_PASSEPORT", passportNumber);
-    Q1_.SetText("ESPECE", Q2_.GetText("ESPECE"));
-    Q1_.SetText("IDENTIFICATION", identification);
-    Q1_.SetText("ADRESSE", Q3_.GetText("RUE1"));
-    // The blank is there even when the title is empty.
-    Q1_.SetText("PROPRIETAIRE", Trim(Q3_.GetText("TITRE")) + " " + Trim(Q3_.GetText("NOM")));
-    Q1_.SetText("CP", Q3_.GetText("CP1"));
-    Q1_.SetText("VILLE", Q3_.GetText("VILLE1"));
-    Q1_.SetText("REMARQUE", "");
-    Q1_.SetDate("DATE_DELIVRANCE", issued);
-    Q1_.SetText("DELIVRE_PAR", "");
-    Q1_.SetInt("PAR_MON_ETABLISSEMENT", 1);
-    Q1_.SetText("NOM_ANIMAL", Q2_.GetText("NOM"));
-    Q1_.Execute();
+    insert_.ClearParameters();
+    insert_.SetInt("ID", passportID);
+    insert_.SetInt("ID_SITE", siteID_);
+    insert_.SetInt("IDANIMAL", animalID);
+    insert_.SetInt("IDCLIENT", clientID);
+    insert_.SetText("NUMERO_PASSEPORT", passportNumber);
+    insert_.SetDate("DATE_DELIVRANCE", issued);
+    line.Write(insert_);
 }
 
 } // namespace clinova

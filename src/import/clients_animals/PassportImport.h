@@ -8,25 +8,28 @@
 
 namespace clinova {
 
+class StepLine;
 class TargetDatabase;
 
 class PassportImport {
 public:
-    // The statements live as long as the animal step that uses them.
+    // The statement lives as long as the animal step that uses it.
     PassportImport(TargetDatabase &db, int siteID);
 
-    // Writes the passport when both the number (trimmed and upper-cased, not cut) and the date text are
-    // given. A date that does not parse and database errors are thrown to the animal line, whose animal is
-    // already written; an animal or owner that cannot be read back, or a generator that fails, leave no
-    // passport and no trace.
-    void doAddPasseport(const std::string &passportNumber, const std::string &dateText, int clientID, int animalID);
+    // The identifier of the line's passport, drawn before its animal is written, as the animal's own is: -1 when
+    // the line has none (no number, trimmed, or no date text), or when the generator fails.
+    int DrawID(const std::string &passportNumber, const std::string &dateText);
+    // Writes the passport (the number upper-cased, not cut) as a write that follows the animal's row: it repeats
+    // the animal's name, species and identification and its owner's name and address as the database holds
+    // them. A date that does not parse and database errors are thrown to the animal line, whose animal is
+    // already written; an animal or owner that cannot be found leaves no passport.
+    void doAddPasseport(const StepLine &line, int passportID, const std::string &passportNumber,
+                        const std::string &dateText, int clientID, int animalID);
 
 private:
     TargetDatabase &db_;
     int siteID_;
-    Statement Q1_; // the insert
-    Statement Q2_; // the animal read back
-    Statement Q3_; // the owner read back
+    Statement insert_;
 };
 
 } // namespace clinova
