@@ -223,7 +223,7 @@ void RowBatch::SendGroup(const Group &group) {
     }
     const std::size_t byText =
         std::max<std::size_t>(1, (kBlockText - std::min(fixedText, kBlockText / 2)) / textPerRow);
-    const std::size_t byContexts = PowerOfTwoAtMost(std::max<std::size_t>(1, kContextsPerBlock / shape.contexts));
+    const std::size_t byContexts = std::max<std::size_t>(1, kContextsPerBlock / shape.contexts);
     const auto rowBytes = [&](const Entry &entry, bool shared) {
         std::size_t bytes = 0;
         for (std::size_t p = 0; p < varying.size(); ++p)
@@ -233,14 +233,15 @@ void RowBatch::SendGroup(const Group &group) {
     };
     std::size_t begin = 0;
     while (begin < group.size()) {
-        // As many rows as the limits allow: in a power of two, so that few blocks are prepared, unless the message
-        // is what limits them (rows carrying their documents), where every row that fits goes, since the block of
-        // each size is prepared once and then serves the whole run.
-        std::size_t rows = std::min({group.size() - begin, kRowsPerBlock, byText, byContexts});
+        // As many rows as the limits allow; the rest of a group in powers of two, so that few blocks are
+        // prepared, unless the message is what limits them (rows carrying their documents), where every row that
+        // fits goes: the block of each size is prepared once and then serves the whole step.
+        const std::size_t full = std::min({kRowsPerBlock, byText, byContexts});
+        std::size_t rows = std::min(group.size() - begin, full);
         std::size_t bytes = rowBytes(*group[begin], true), fit = 0;
         while (fit < rows && bytes + rowBytes(*group[begin + fit], false) <= kMessageLimit)
             bytes += rowBytes(*group[begin + fit++], false);
-        rows = fit < rows ? std::max<std::size_t>(fit, 1) : PowerOfTwoAtMost(rows);
+        rows = fit < rows ? std::max<std::size_t>(fit, 1) : rows == full ? rows : PowerOfTwoAtMost(rows);
         SendRange(group, begin, begin + rows);
         begin += rows;
     }

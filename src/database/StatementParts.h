@@ -21,7 +21,7 @@ namespace clinova {
 constexpr unsigned kTextType = SQL_TEXT;
 constexpr unsigned kVaryingType = SQL_VARYING;
 // The parameters' message stays below this size, whatever texts it carries.
-constexpr std::size_t kMessageLimit = 60000;
+constexpr std::size_t kMessageLimit = 64000; // the server takes up to 64 KB
 
 // A parameter's value, as set.
 struct StatementValue {
