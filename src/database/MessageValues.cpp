@@ -230,9 +230,8 @@ std::string ReadBlob(IAttachment *attachment, ITransaction *transaction, ISC_QUA
     return bytes;
 }
 
-// How many times the word stands in the text (case ignored), not as part of a longer name.
-std::size_t CountWord(std::string_view text, std::string_view word) {
-    std::size_t count = 0;
+// Whether the word stands in the text (case ignored), not as part of a longer name.
+bool HasWord(std::string_view text, std::string_view word) {
     const std::string upper = UpperCase1252(text);
     const auto isNamePart = [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
@@ -241,12 +240,10 @@ std::size_t CountWord(std::string_view text, std::string_view word) {
         const bool startsWord = at == 0 || !isNamePart(upper[at - 1]);
         const std::size_t end = at + word.size();
         if (startsWord && (end == upper.size() || !isNamePart(upper[end])))
-            ++count;
+            return true;
     }
-    return count;
+    return false;
 }
-
-bool HasWord(std::string_view text, std::string_view word) { return CountWord(text, word) > 0; }
 
 // The statements that may write: inserts, updates and deletes, whose rows the server counts, and procedure
 // calls (a write with RETURNING is reported as one too), whose own writes it does not count.

@@ -8,6 +8,7 @@
 #include "normalized/Win1252.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,10 +21,8 @@ using namespace message;
 
 namespace {
 
-// A block carries at most this many rows (a power of two), as many tables as the server allows a request, this
-// much text, and a message of at most kMessageLimit bytes.
-constexpr std::size_t kRowsPerBlock = 128;
-constexpr std::size_t kContextsPerBlock = 256;
+// A block carries at most this many rows, this much text, and a message of at most kMessageLimit bytes.
+constexpr std::size_t kRowsPerBlock = 256;
 constexpr std::size_t kBlockText = 60000;
 // A step sends its batch at the end of a line once this many rows wait, or this many bytes.
 constexpr std::size_t kBatchRows = 1024;
@@ -59,6 +58,14 @@ bool SameValue(const StatementSlot &x, const unsigned char *a, const StatementSl
 
 // What a parameter adds to a block's message at most: its value, its null indicator, their alignment.
 std::size_t MessageBytes(const StatementSlot &slot) { return ValueSize(slot) + sizeof(short) + 8; }
+
+// The parameters of the write as the block's procedure takes them.
+std::string WriteParameter(std::size_t parameter) { return fmt::format("P{}", parameter); }
+
+// " (a, b, c)", or nothing for no item.
+std::string Listed(const std::vector<std::string> &items) {
+    return items.empty() ? std::string() : fmt::format(" ({})", fmt::join(items, ", "));
+}
 
 std::string VaryingText(const std::vector<bool> &varying) {
     std::string text;
@@ -215,15 +222,15 @@ void RowBatch::SendGroup(const Group &group) {
     const std::vector<bool> &varying = Varying(group);
     // The block's text: the shared parameters declared once; each row its statement, and its own parameters.
     const std::size_t nameLength = BlockParameter(999, varying.size()).size();
-    std::size_t fixedText = 32, textPerRow = shape.sql.size() + 4;
+    std::size_t fixedText = 96 + shape.sql.size(), textPerRow = 24;
     for (std::size_t p = 0; p < varying.size(); ++p) {
         const std::size_t declaration = shape.declarations[p].size() + nameLength + 8;
         (varying[p] ? textPerRow : fixedText) += declaration;
-        textPerRow += nameLength + 1;
+        fixedText += declaration + nameLength; // the procedure's parameter, and its use in the write
+        textPerRow += nameLength + 3;
     }
     const std::size_t byText =
         std::max<std::size_t>(1, (kBlockText - std::min(fixedText, kBlockText / 2)) / textPerRow);
-    const std::size_t byContexts = std::max<std::size_t>(1, kContextsPerBlock / shape.contexts);
     const auto rowBytes = [&](const Entry &entry, bool shared) {
         std::size_t bytes = 0;
         for (std::size_t p = 0; p < varying.size(); ++p)
@@ -236,7 +243,7 @@ void RowBatch::SendGroup(const Group &group) {
         // As many rows as the limits allow; the rest of a group in powers of two, so that few blocks are
         // prepared, unless the message is what limits them (rows carrying their documents), where every row that
         // fits goes: the block of each size is prepared once and then serves the whole step.
-        const std::size_t full = std::min({kRowsPerBlock, byText, byContexts});
+        const std::size_t full = std::min(kRowsPerBlock, byText);
         std::size_t rows = std::min(group.size() - begin, full);
         std::size_t bytes = rowBytes(*group[begin], true), fit = 0;
         while (fit < rows && bytes + rowBytes(*group[begin + fit], false) <= kMessageLimit)
@@ -311,25 +318,29 @@ void RowBatch::SendBlock(const Group &group, std::size_t begin, std::size_t end)
             block = it->second.get();
     }
     if (!block) {
-        std::string sql = "EXECUTE BLOCK (";
-        const auto declare = [&](const std::string &name, std::size_t p) {
-            sql += fmt::format("{}{} {} = ?", sql.back() == '(' ? "" : ", ", name, shape.declarations[p]);
-        };
-        for (std::size_t p = 0; p < parameters; ++p)
+        // The write is declared once, as a procedure of the block, and each row calls it: a row costs the block's
+        // text its call and its own parameters' declarations, not the whole statement.
+        std::vector<std::string> inputs, arguments;
+        for (std::size_t p = 0; p < parameters; ++p) {
             if (!varying[p])
-                declare(SharedBlockParameter(p), p);
-        for (std::size_t r = 0; r < rows; ++r)
-            for (std::size_t p = 0; p < parameters; ++p)
-                if (varying[p])
-                    declare(BlockParameter(r, p), p);
-        sql += ") AS BEGIN\n";
-        for (std::size_t r = 0; r < rows; ++r) {
-            sql += shape.pieces[0];
-            for (std::size_t p = 0; p < parameters; ++p)
-                sql += ":" + (varying[p] ? BlockParameter(r, p) : SharedBlockParameter(p)) + shape.pieces[p + 1];
-            sql += ";\n";
+                inputs.push_back(fmt::format("{} {} = ?", SharedBlockParameter(p), shape.declarations[p]));
+            arguments.push_back(fmt::format("{} {}", WriteParameter(p), shape.declarations[p]));
         }
-        sql += "END";
+        std::string calls;
+        for (std::size_t r = 0; r < rows; ++r) {
+            std::vector<std::string> values;
+            for (std::size_t p = 0; p < parameters; ++p) {
+                if (varying[p])
+                    inputs.push_back(fmt::format("{} {} = ?", BlockParameter(r, p), shape.declarations[p]));
+                values.push_back(":" + (varying[p] ? BlockParameter(r, p) : SharedBlockParameter(p)));
+            }
+            calls += fmt::format("EXECUTE PROCEDURE W{};\n", Listed(values));
+        }
+        std::string write = shape.pieces[0];
+        for (std::size_t p = 0; p < parameters; ++p)
+            write += ":" + WriteParameter(p) + shape.pieces[p + 1];
+        const std::string sql = fmt::format("EXECUTE BLOCK{} AS\nDECLARE PROCEDURE W{} AS BEGIN\n{};\nEND\nBEGIN\n{}END",
+                                            Listed(inputs), Listed(arguments), write, calls);
         block = Prepared(key, sql);
     }
     // The message, in the order of the block's parameters: the shared values (the first row's), then each row's

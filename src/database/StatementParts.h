@@ -61,7 +61,6 @@ struct StatementWriteShape {
     std::vector<std::string> pieces;       // the text between the markers: one more than the parameters
     std::vector<std::string> declarations; // "INTEGER", "VARCHAR(40) CHARACTER SET WIN1252"...
     bool insert = false;                   // an insert of one row (otherwise an update of one row)
-    std::size_t contexts = 1;              // the tables it names, as the server counts them per request
 };
 
 // The slots of a message layout, as the server describes them.
@@ -106,7 +105,6 @@ ISC_QUAD WriteBlob(Firebird::IAttachment *attachment, Firebird::ITransaction *tr
 std::string ReadBlob(Firebird::IAttachment *attachment, Firebird::ITransaction *transaction, ISC_QUAD id);
 // Whether the word stands in the text (case ignored), not as part of a longer name.
 bool HasWord(std::string_view text, std::string_view word);
-std::size_t CountWord(std::string_view text, std::string_view word);
 // The statements that may write: inserts, updates and deletes, whose rows the server counts, and procedure
 // calls (a write with RETURNING is reported as one too), whose own writes it does not count.
 bool Writes(unsigned statementType);

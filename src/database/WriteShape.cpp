@@ -112,9 +112,6 @@ std::shared_ptr<const Statement::WriteShape> Statement::MakeWriteShape(const std
     auto shape = std::make_shared<WriteShape>();
     shape->sql = sql;
     shape->insert = insert;
-    // An update takes two contexts of the request (the row read, the row written); each table read one more.
-    shape->contexts = (message::HasWord(sql, "UPDATE") ? 2 : 1) + message::CountWord(sql, "FROM") +
-                      message::CountWord(sql, "JOIN");
     shape->pieces = CutAtMarkers(sql);
     if (shape->pieces.size() != slots.size() + 1)
         return nullptr;
