@@ -23,7 +23,7 @@ namespace {
 
 // A block carries at most this many rows, this much text, and a message of at most kMessageLimit bytes.
 constexpr std::size_t kRowsPerBlock = 256;
-constexpr std::size_t kBlockText = 60000;
+constexpr std::size_t kBlockText = 200000;
 // A step sends its batch at the end of a line once this many rows wait, or this many bytes.
 constexpr std::size_t kBatchRows = 1024;
 constexpr std::size_t kBatchBytes = 4 << 20;
@@ -248,7 +248,13 @@ void RowBatch::SendGroup(const Group &group) {
         std::size_t bytes = rowBytes(*group[begin], true), fit = 0;
         while (fit < rows && bytes + rowBytes(*group[begin + fit], false) <= kMessageLimit)
             bytes += rowBytes(*group[begin + fit++], false);
-        rows = fit < rows ? std::max<std::size_t>(fit, 1) : rows == full ? rows : PowerOfTwoAtMost(rows);
+        if (fit < rows) {
+            // In eighths of the power of two below: a few sizes of block serve whatever the texts' lengths.
+            const std::size_t step = std::max<std::size_t>(1, PowerOfTwoAtMost(std::max<std::size_t>(fit, 1)) / 8);
+            rows = std::max<std::size_t>(1, fit / step * step);
+        } else if (rows != full) {
+            rows = PowerOfTwoAtMost(rows);
+        }
         SendRange(group, begin, begin + rows);
         begin += rows;
     }

@@ -20,8 +20,9 @@ namespace clinova {
 
 constexpr unsigned kTextType = SQL_TEXT;
 constexpr unsigned kVaryingType = SQL_VARYING;
-// The parameters' message stays below this size, whatever texts it carries.
-constexpr std::size_t kMessageLimit = 64000; // the server takes up to 64 KB
+// The parameters' message stays below this size, whatever texts it carries: one row's documents sent inside it,
+// or the rows of a block. The server takes larger ones; this bounds what one sending holds in memory.
+constexpr std::size_t kMessageLimit = 1 << 20;
 
 // A parameter's value, as set.
 struct StatementValue {
