@@ -136,7 +136,7 @@ void CopyColumn(const Statement &from, int column, Statement &to) {
 // (a) The floor: the rows the import wrote, copied into a fresh database by prepared statements, each
 // identifier drawn from its generator, in one transaction with one commit. Same rows, same columns, same
 // blobs: only the reading of the files and the logic of the steps are left out. Batched, the rows of each
-// table go in EXECUTE BLOCKs of 64 (the import's own batch, each row a line of its own).
+// table go in EXECUTE BLOCKs (the import's own batch, each row a line of its own).
 double FloorSeconds(const std::string &importPath, const std::string &work, const std::string &server, bool batched,
                     long &rows) {
     const std::string path = FreshDatabase(work, batched ? "BATCHED_FLOOR.FDB" : "FLOOR.FDB");

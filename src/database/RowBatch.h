@@ -4,7 +4,9 @@
 // the batch sends them to the server several at a time, each group of the same insert or update as one EXECUTE
 // BLOCK: when the step asks, and before anything else runs on the connection (any other statement, a commit, a
 // savepoint, the connection's end), so that the order of the writes is never changed. The main rows go first,
-// then the writes that follow them; within a group the rows keep their order.
+// then the writes that follow them; within a group the rows keep their order. A block declares its write once,
+// as a procedure of its own that each row calls, and sends once the values every one of its rows holds (the
+// defaults most columns take), so that a row costs the block little more than its own values.
 //
 // A group the server refuses is split and sent again until the refused row is alone; that row is sent by
 // itself to read the server's own message. A refused main row fails its line after the fact and what follows it

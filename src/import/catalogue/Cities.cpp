@@ -34,7 +34,8 @@ const StepDefinition &CityStepDefinition() {
                                      .mandatoryColumns = {"CODE_POSTAL", "VILLE"},
                                      .interruptionKind = "VILLES",
                                      .logPrefix = {},
-                                     .logsInterruption = true};
+                                     .logsInterruption = true,
+                                     .rowsTravelTogether = true};
     return step;
 }
 
@@ -53,7 +54,7 @@ void doImportationVilles(RunState &state) {
             QVille.SetText("CODEPOSTAL", postcode);
             QVille.SetText("VILLE", town);
             QVille.SetNull("DEBUTTEL");
-            QVille.Execute();
+            line.Write(QVille);
             return LineOutcome::Imported;
         },
         [&state] {

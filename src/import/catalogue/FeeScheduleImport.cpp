@@ -83,7 +83,7 @@ public:
         QTarifsActes.SetText("PRODUITS", MultiLineText(line.Field("OPTIONS")));
         QTarifsActes.SetDouble("TAUXTVA", rate / 100.0);
         QTarifsActes.SetInt("ID_SITE", site_);
-        QTarifsActes.Execute();
+        line.Write(QTarifsActes);
         return LineOutcome::Imported;
     }
 
@@ -116,8 +116,13 @@ const StepDefinition &FeeCategoryStepDefinition() {
 }
 
 const StepDefinition &FeeActStepDefinition() {
-    static const StepDefinition definition =
-        FeeScheduleFile("TARIFS_ACTES.TXT", {"ID_CATEGORIE", "ID_CODE_ACTE", "LIBELLE", "PRIX_VENTE_TTC", "TAUX_TVA"});
+    // The acts' rows travel together; the categories' lines each empty their category first, one by one.
+    static const StepDefinition definition = [] {
+        StepDefinition acts = FeeScheduleFile("TARIFS_ACTES.TXT",
+                                              {"ID_CATEGORIE", "ID_CODE_ACTE", "LIBELLE", "PRIX_VENTE_TTC", "TAUX_TVA"});
+        acts.rowsTravelTogether = true;
+        return acts;
+    }();
     return definition;
 }
 
