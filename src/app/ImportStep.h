@@ -155,6 +155,8 @@ public:
     // database (at the end of the line, or, when its rows travel with others, once they are sent), in the order
     // of the lines, and never for a line whose main row, or a write that follows it, the server refused: the
     // line ends at the refused write, whichever way its rows travel.
+    // Whether the line's writes go with the step's batch rather than being executed one by one.
+    bool WritesTravelTogether() const { return writes_ != nullptr; }
     void OnceWritten(std::function<void()> action) const {
         if (writes_)
             writes_->OnceWritten(std::move(action));

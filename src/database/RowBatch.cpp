@@ -111,6 +111,7 @@ void RowBatch::Add(Statement &write, bool followsMainRow, bool refusalIgnored) {
         lineHasMainRow_ = true;
     }
     bytes_ += row.message.size();
+    firstUse_.try_emplace(row.shape->sql, firstUse_.size());
     entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_,
                              followsMainRow, refusalIgnored && followsMainRow});
     host_.RowsWritten(1);
@@ -119,6 +120,7 @@ void RowBatch::Add(Statement &write, bool followsMainRow, bool refusalIgnored) {
 void RowBatch::AddOnItsOwn(Statement &write) {
     Statement::HeldRow row = write.Hold();
     bytes_ += row.message.size();
+    firstUse_.try_emplace(row.shape->sql, firstUse_.size());
     entries_.push_back(Entry{std::move(row.shape), std::move(row.form), std::move(row.message), line_, true, false});
     host_.RowsWritten(1);
 }
@@ -143,7 +145,9 @@ void RowBatch::Send() {
     if (entries_.empty())
         return;
     // The rows of each write together: the main rows' writes in the order they first came, then those that
-    // follow main rows; each one's rows in order.
+    // follow main rows in the order the step first used them, so that a line whose later write depends on an
+    // earlier one (a membership, then rows written only for a member) finds it done, whatever was sent before;
+    // each one's rows in order.
     std::vector<std::pair<const Statement::WriteShape *, Group>> groups;
     for (const bool afterMainRow : {false, true})
         for (const Entry &entry : entries_) {
@@ -159,6 +163,12 @@ void RowBatch::Send() {
             }
             it->second.push_back(&entry);
         }
+    std::stable_sort(groups.begin(), groups.end(), [&](const auto &a, const auto &b) {
+        const Entry &x = *a.second.front(), &y = *b.second.front();
+        if (x.afterMainRow != y.afterMainRow)
+            return !x.afterMainRow;
+        return x.afterMainRow && firstUse_.at(x.shape->sql) < firstUse_.at(y.shape->sql);
+    });
     const std::size_t refusedBefore = refused_.size();
     try {
         std::set<int> refused; // the lines whose main row the server refused

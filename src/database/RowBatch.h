@@ -4,7 +4,8 @@
 // the batch sends them to the server several at a time, each group of the same insert or update as one EXECUTE
 // BLOCK: when the step asks, and before anything else runs on the connection (any other statement, a commit, a
 // savepoint, the connection's end), so that the order of the writes is never changed. The main rows go first,
-// then the writes that follow them; within a group the rows keep their order. A block declares its write once,
+// then the writes that follow them, in the order the step first used their statements; within a group the rows
+// keep their order. A block declares its write once,
 // as a procedure of its own that each row calls, and sends once the values every one of its rows holds (the
 // defaults most columns take), so that a row costs the block little more than its own values.
 //
@@ -112,6 +113,8 @@ private:
     // Per write (its text), the parameters that have differed between rows. A parameter only ever joins them,
     // so that the blocks' texts change a few times in a step, not from one block to the next.
     std::map<std::string, std::vector<bool>> varying_;
+    // Per write (its text), its rank among the writes the step used, in the order of their first use.
+    std::map<std::string, std::size_t> firstUse_;
 };
 
 } // namespace clinova

@@ -113,7 +113,7 @@ LineOutcome ClientLineImport::operator()(const StepLine &line) {
     line.Write(QClient_);
     // The client stays when its phone numbers cannot be filed for the caller display.
     line.AfterMainRow([&] { UpdateCallerID(line, IBProcUpdateCallerID_, 1, id, phones); });
-    loyalty_.AddLoyaltyRows(id, card);
+    loyalty_.AddLoyaltyRows(line, id, card);
     Remember(line.Field("ID_CLIENT"), id);
     return LineOutcome::Imported;
 }

@@ -1,5 +1,6 @@
 #include "import/clients_animals/ClientLoyalty.h"
 
+#include "database/DatabaseError.h"
 #include "database/TargetDatabase.h"
 #include "normalized/Conversions.h"
 #include "normalized/DateTime.h"
@@ -40,7 +41,32 @@ ClientLoyalty::ClientLoyalty(TargetDatabase &db, int siteID)
                   "VALUES\n"
                   "(:ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
                   ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS)"),
-      membership_(db, "update clients set fidelite=1 where (id=:ID) and (fidelite<>1)") {}
+      membership_(db, "update clients set fidelite=1 where (id=:ID) and (fidelite<>1)"),
+      memberRow_(db, "insert into FIDELITE01\n"
+                     "(ID, WHAT, DT, ID_CLIENT, ID_SITE\n"
+                     ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n"
+                     "select :ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
+                     ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS\n"
+                     "from rdb$database where exists (select 1 from clients where ID=:ID_CLIENT and FIDELITE=1)"),
+      membershipUndone_(db, "update clients set fidelite=0 where (id=:ID) and (fidelite=1) "
+                            "and not exists (select 1 from FIDELITE01 where ID_CLIENT=:ID)") {}
+
+void ClientLoyalty::SetRow(Statement &row, int clientID, int idUser, int pourcentage, int credit, int montant,
+                           int idFacture, int idEcriture) {
+    row.SetInt("ID", db_.DrawNewID("GEN_FIDELITE01"));
+    row.SetInt("WHAT", 1);
+    row.SetDateTime("DT", Now());
+    row.SetInt("ID_CLIENT", clientID);
+    row.SetInt("ID_SITE", siteID_);
+    row.SetInt("ID_ECRITURE", idEcriture);
+    row.SetInt("ID_FACTURE", idFacture);
+    row.SetInt("ID_USER", idUser);
+    row.SetInt("MONTANT", montant);
+    row.SetInt("POURCENTAGE", pourcentage);
+    row.SetInt("CREDIT", credit);
+    row.SetInt("DONE", 0);
+    row.SetText("INFOS", "");
+}
 
 bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, int credit, int montant, int idFacture,
                                     int idEcriture) {
@@ -53,19 +79,7 @@ bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, i
     }
     try {
         insert_.Close();
-        insert_.SetInt("ID", db_.DrawNewID("GEN_FIDELITE01"));
-        insert_.SetInt("WHAT", 1);
-        insert_.SetDateTime("DT", Now());
-        insert_.SetInt("ID_CLIENT", clientID);
-        insert_.SetInt("ID_SITE", siteID_);
-        insert_.SetInt("ID_ECRITURE", idEcriture);
-        insert_.SetInt("ID_FACTURE", idFacture);
-        insert_.SetInt("ID_USER", idUser);
-        insert_.SetInt("MONTANT", montant);
-        insert_.SetInt("POURCENTAGE", pourcentage);
-        insert_.SetInt("CREDIT", credit);
-        insert_.SetInt("DONE", 0);
-        insert_.SetText("INFOS", "");
+        SetRow(insert_, clientID, idUser, pourcentage, credit, montant, idFacture, idEcriture);
         insert_.Execute();
         membership_.SetInt("ID", clientID);
         membership_.Execute();
@@ -81,12 +95,38 @@ bool ClientLoyalty::doAddFidelite01(int clientID, int idUser, int pourcentage, i
     }
 }
 
-void ClientLoyalty::AddLoyaltyRows(int clientID, const LoyaltyCard &card) {
+void ClientLoyalty::AddLoyaltyRows(const StepLine &line, int clientID, const LoyaltyCard &card) {
     if (!card.create || card.takings <= 0)
         return;
-    for (int i = 1; i < card.purchases; ++i)
-        doAddFidelite01(clientID, 1, card.rate, 0, 0, -1, -1);
-    doAddFidelite01(clientID, 1, card.rate, card.credit, card.takings, -1, -1);
+    if (!line.WritesTravelTogether()) {
+        for (int i = 1; i < card.purchases; ++i)
+            doAddFidelite01(clientID, 1, card.rate, 0, 0, -1, -1);
+        doAddFidelite01(clientID, 1, card.rate, card.credit, card.takings, -1, -1);
+        return;
+    }
+    // Refusals are dropped when the rows are sent; a failure now leaves that write out, as its refusal would.
+    const auto write = [&](Statement &statement, const auto &set) {
+        try {
+            set();
+            line.WriteIgnoringRefusal(statement);
+        } catch (const MainRowRefused &) {
+            throw;
+        } catch (const DatabaseError &e) {
+            if (e.ConnectionLost())
+                throw;
+        } catch (const std::exception &) {
+        }
+    };
+    line.AfterMainRow([&] {
+        write(membership_, [&] { membership_.SetInt("ID", clientID); });
+        for (int i = 1; i <= std::max(card.purchases, 1); ++i) {
+            const bool last = i >= card.purchases;
+            write(memberRow_, [&] {
+                SetRow(memberRow_, clientID, 1, card.rate, last ? card.credit : 0, last ? card.takings : 0, -1, -1);
+            });
+        }
+        write(membershipUndone_, [&] { membershipUndone_.SetInt("ID", clientID); });
+    });
 }
 
 } // namespace clinova

@@ -36,14 +36,23 @@ public:
                          int idEcriture);
 
     // The rows of a new client: none without a card or without takings; otherwise an empty row for each
-    // earlier purchase, then one row with the totals. Failures stay inside doAddFidelite01.
-    void AddLoyaltyRows(int clientID, const LoyaltyCard &card);
+    // earlier purchase, then one row with the totals. A row that fails is left out silently, and so is every
+    // row when the membership fails: the client is a member exactly when one of its rows is written. Row by
+    // row through doAddFidelite01; when the line's writes travel together, as writes that follow the client's
+    // row: the membership first, then the rows, each written only for a member, then the membership taken
+    // back from a client none of whose rows was written.
+    void AddLoyaltyRows(const StepLine &line, int clientID, const LoyaltyCard &card);
 
 private:
+    void SetRow(Statement &row, int clientID, int idUser, int pourcentage, int credit, int montant, int idFacture,
+                int idEcriture);
+
     TargetDatabase &db_;
     int siteID_;
     Statement insert_;
     Statement membership_;
+    Statement memberRow_;       // a row written only for a member
+    Statement membershipUndone_; // a member without rows is none
 };
 
 } // namespace clinova

@@ -272,6 +272,26 @@ TEST(ClientImport, AFailingLoyaltyRowIsRolledBackAloneAndTheClientStays) {
     EXPECT_EQ(s.state.lists.fSourceIDClientList.Count(), 2);
 }
 
+TEST(ClientImport, AClientIsAMemberExactlyWhenOneOfItsLoyaltyRowsIsWrittenBothWays) {
+    for (const bool batching : {true, false}) {
+        SCOPED_TRACE(batching ? "grouped" : "one by one");
+        ClientStep s;
+        // The rows with the totals fail: client 1 keeps its empty row and its membership, client 2 (one
+        // purchase, its only row the totals) has neither.
+        s.tdb.Exec("alter table FIDELITE01 add constraint PAS_DE_MONTANT check (MONTANT = 0)");
+        s.Write({"ID_CLIENT\tNOM\tFIDELITE_CREER_CARTE\tFIDELITE_TOTAL_ENCAISSEMENT_TTC_INT100\t"
+                 "FIDELITE_POURCENTAGE_INT100\tFIDELITE_TOTAL_ACHATS",
+                 "1\tDeux\t1\t10000\t500\t2", "2\tUne\t1\t9000\t500\t1", "3\tTrois\t1\t100\t500\t3"});
+        s.state.db.Open(s.tdb.Path(), {CommitPolicy::Grouped, batching});
+        doImportationClients(s.state);
+        s.state.db.Close();
+        EXPECT_TRUE(s.op.log.empty());
+        EXPECT_EQ(s.Q("select list(NOM || ':' || FIDELITE || ':' || (select count(*) from FIDELITE01 f "
+                      "where f.ID_CLIENT = c.ID), ',') from (select * from CLIENTS order by ID) c"),
+                  "Deux:1:1,Une:0:0,Trois:1:2");
+    }
+}
+
 TEST(ClientImport, KeepIDsModeTakesTheSourceIdentifier) {
     ClientStep s;
     s.state.options.cbGarder_ID_CLIENT_du_logiciel_d_origine = true;
