@@ -12,6 +12,8 @@
 #include "normalized/TCut.h"
 #include "normalized/Win1252.h"
 
+#include <map>
+#include <string>
 #include <vector>
 
 namespace clinova {
@@ -62,13 +64,18 @@ public:
                           "(CODECENTRALE=:CODECENTRALE)"),
           QCentrale(state.db, "select ID from CENTRALES where NOM=:NOM") {}
 
-    // By exact name, on every site; the first row gives the identifier.
+    // By exact name, on every site; the first row gives the identifier. Each name is looked for once.
     void ResolveWholesalers() {
+        std::map<std::string, int> found;
         for (auto &origin : origins_) {
-            QCentrale.SetText("NOM", origin.wholesalerName);
-            if (QCentrale.Open())
-                origin.wholesalerID = QCentrale.GetInt("ID");
-            QCentrale.Close();
+            const auto [known, added] = found.try_emplace(origin.wholesalerName, origin.wholesalerID);
+            if (added) {
+                QCentrale.SetText("NOM", origin.wholesalerName);
+                if (QCentrale.Open())
+                    known->second = QCentrale.GetInt("ID");
+                QCentrale.Close();
+            }
+            origin.wholesalerID = known->second;
         }
     }
 
