@@ -200,8 +200,7 @@ void RowBatch::Send() {
 const std::vector<bool> &RowBatch::Varying(const Group &group) {
     const Entry &first = *group.front();
     const std::size_t parameters = first.shape->declarations.size();
-    auto [it, added] = varying_.try_emplace(first.shape->sql, parameters, false);
-    std::vector<bool> &varying = it->second;
+    std::vector<bool> &varying = varying_.try_emplace(first.shape->sql, parameters, false).first->second;
     bool changed = false;
     for (std::size_t p = 0; p < parameters; ++p)
         for (std::size_t r = 1; r < group.size() && !varying[p]; ++r)
