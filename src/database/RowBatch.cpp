@@ -229,7 +229,8 @@ const std::vector<bool> &RowBatch::Varying(const Group &group) {
 void RowBatch::SendGroup(const Group &group) {
     const Statement::WriteShape &shape = *group.front()->shape;
     const std::vector<bool> &varying = Varying(group);
-    // The block's text: the shared parameters declared once; each row its statement, and its own parameters.
+    // The block's text: once the write, its procedure's parameters and the shared parameters; each row its call
+    // and its own parameters.
     const std::size_t nameLength = BlockParameter(999, varying.size()).size();
     std::size_t fixedText = 96 + shape.sql.size(), textPerRow = 24;
     for (std::size_t p = 0; p < varying.size(); ++p) {
