@@ -18,6 +18,15 @@ TEST(NamedParameters, DoubledQuoteStaysInsideTheLiteral) {
     EXPECT_EQ(t.names, (std::vector<std::string>{"Y"}));
 }
 
+TEST(NamedParameters, AnExecuteBlocksBodyKeepsItsVariables) {
+    const auto t = TranslateNamedParameters(
+        " execute block (ID integer = :ID, N varchar(9) = :nom) as begin delete from T where ID = :ID; end");
+    EXPECT_EQ(t.sql, " execute block (ID integer = ?, N varchar(9) = ?) as begin delete from T where ID = :ID; end");
+    EXPECT_EQ(t.names, (std::vector<std::string>{"ID", "NOM"}));
+    EXPECT_TRUE(TranslateNamedParameters("EXECUTE BLOCK AS DECLARE I INTEGER; BEGIN SELECT 1 FROM R INTO :I; END")
+                    .names.empty());
+}
+
 TEST(SqlScript, SplitsAtTerminatorAndFollowsSetTerm) {
     const auto parts = SplitSqlScript("create table A (X integer); -- a; comment\n"
                                       "insert into A values (';');\n"

@@ -16,7 +16,15 @@ namespace clinova {
 
 namespace {
 
-const char *const kQCategorieActes = "INSERT INTO TARIFSACTES_CAT (ID,LIBELLE,ID_SITE) VALUES (:ID,:LIBELLE,:ID_SITE)";
+// A category replaces the site's category of that number and empties it of its acts, in one request: the line
+// leaves the category as it was when its insert fails.
+const char *const kQCategorieActes =
+    "EXECUTE BLOCK (ID INTEGER = :ID, LIBELLE TYPE OF COLUMN TARIFSACTES_CAT.LIBELLE = :LIBELLE, "
+    "ID_SITE INTEGER = :ID_SITE) AS BEGIN\n"
+    "delete from TARIFSACTES_CAT where (ID=:ID) and (ID_SITE=:ID_SITE);\n"
+    "delete from TARIFSACTES where (IDCAT=:ID) and (ID_SITE=:ID_SITE);\n"
+    "INSERT INTO TARIFSACTES_CAT (ID,LIBELLE,ID_SITE) VALUES (:ID,:LIBELLE,:ID_SITE);\n"
+    "END";
 
 const char *const kQTarifsActes =
     "INSERT INTO TARIFSACTES (ID,IDCAT,CODE,LIBELLE,PRIXVENTE,DESCRIPTION,LINK_WITH_PRODUIT,PRODUITS,TAUXTVA,ID_SITE) "
@@ -56,10 +64,6 @@ public:
         const int number = StrToInt(line.Field("ID_CATEGORIE"));
         if (!IsSourceCategory(number))
             return line.Skip(OutsideCategories(number));
-        const std::string id = std::to_string(TargetCategory(number));
-        const std::string site = std::to_string(site_);
-        state_.db.ExecuteImmediate("delete from TARIFSACTES_CAT where (ID=" + id + ") and (ID_SITE=" + site + ")");
-        state_.db.ExecuteImmediate("delete from TARIFSACTES where (IDCAT=" + id + ") and (ID_SITE=" + site + ")");
         QCategorieActes.SetInt("ID", TargetCategory(number));
         QCategorieActes.SetText("LIBELLE", line.Field("LIBELLE_CATEGORIE"));
         QCategorieActes.SetInt("ID_SITE", site_);
