@@ -207,20 +207,13 @@ const std::vector<bool> &RowBatch::Varying(const Group &group) {
             if (!SameValue(first.form->slots[p], first.message.data(), group[r]->form->slots[p],
                            group[r]->message.data()))
                 varying[p] = changed = true;
-    if (changed) {
-        // The blocks of the former form serve no more: the server's memory for them is given back.
-        for (auto k = prepared_.begin(); k != prepared_.end();) {
-            // A block's key: its rows, its form, the write's text.
-            const std::size_t rows = k->first.find('\n');
-            const std::size_t form = rows == std::string::npos ? rows : k->first.find('\n', rows + 1);
-            const bool block = form != std::string::npos && k->first.compare(form + 1, std::string::npos,
-                                                                             first.shape->sql) == 0;
-            if (block && !preparedOn_.expired()) {
-                fb::EndQuietly(k->second, [](auto *s, auto *st) { s->free(st); });
-                k = prepared_.erase(k);
-            } else {
-                ++k;
-            }
+    if (changed && !preparedOn_.expired()) {
+        // The blocks of the former form serve no more: the server's memory for them is given back. They are the
+        // keys that start with the write's text and the separator (SendBlock).
+        const std::string prefix = first.shape->sql + '\0';
+        for (auto k = prepared_.lower_bound(prefix); k != prepared_.end() && k->first.starts_with(prefix);) {
+            fb::EndQuietly(k->second, [](auto *s, auto *st) { s->free(st); });
+            k = prepared_.erase(k);
         }
     }
     return varying;
@@ -326,7 +319,8 @@ void RowBatch::SendBlock(const Group &group, std::size_t begin, std::size_t end)
     const std::size_t rows = end - begin;
     const std::size_t parameters = shape.declarations.size();
     const std::vector<bool> &varying = varying_.at(shape.sql);
-    const std::string key = fmt::format("{}\n{}\n{}", rows, VaryingText(varying), shape.sql);
+    // The write's text, a separator no text holds, the block's form and rows.
+    const std::string key = shape.sql + '\0' + VaryingText(varying) + fmt::format("\n{}", rows);
     IStatement *block = nullptr;
     {
         auto it = prepared_.find(key);

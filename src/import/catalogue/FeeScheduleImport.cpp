@@ -120,7 +120,7 @@ const StepDefinition &FeeCategoryStepDefinition() {
 }
 
 const StepDefinition &FeeActStepDefinition() {
-    // The acts' rows travel together; the categories' lines each empty their category first, one by one.
+    // The acts' rows travel together; a category's line replaces its category in a request of its own.
     static const StepDefinition definition = [] {
         StepDefinition acts = FeeScheduleFile("TARIFS_ACTES.TXT",
                                               {"ID_CATEGORIE", "ID_CODE_ACTE", "LIBELLE", "PRIX_VENTE_TTC", "TAUX_TVA"});

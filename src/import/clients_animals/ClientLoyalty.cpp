@@ -9,6 +9,13 @@ namespace clinova {
 
 namespace {
 
+// A FIDELITE01 row as its insert names it: the columns, then their values.
+const std::string kRowColumns = "insert into FIDELITE01\n"
+                                "(ID, WHAT, DT, ID_CLIENT, ID_SITE\n"
+                                ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n";
+const std::string kRowValues = ":ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
+                               ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS";
+
 std::int32_t TotalField(const StepLine &line, std::string_view column) {
     return line.Has(column) ? StrToInt(line.Field(column)) : 0;
 }
@@ -35,19 +42,10 @@ std::int32_t LoyaltyCredit(std::int32_t takings, std::int32_t rate) {
 
 ClientLoyalty::ClientLoyalty(TargetDatabase &db, int siteID)
     : db_(db), siteID_(siteID),
-      insert_(db, "insert into FIDELITE01\n"
-                  "(ID, WHAT, DT, ID_CLIENT, ID_SITE\n"
-                  ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n"
-                  "VALUES\n"
-                  "(:ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
-                  ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS)"),
+      insert_(db, kRowColumns + "VALUES\n(" + kRowValues + ")"),
       membership_(db, "update clients set fidelite=1 where (id=:ID) and (fidelite<>1)"),
-      memberRow_(db, "insert into FIDELITE01\n"
-                     "(ID, WHAT, DT, ID_CLIENT, ID_SITE\n"
-                     ", ID_ECRITURE, ID_FACTURE, ID_USER, MONTANT, POURCENTAGE, CREDIT, DONE, INFOS)\n"
-                     "select :ID, :WHAT, :DT, :ID_CLIENT, :ID_SITE\n"
-                     ", :ID_ECRITURE, :ID_FACTURE, :ID_USER, :MONTANT, :POURCENTAGE, :CREDIT, :DONE, :INFOS\n"
-                     "from rdb$database where exists (select 1 from clients where ID=:ID_CLIENT and FIDELITE=1)"),
+      memberRow_(db, kRowColumns + "select " + kRowValues +
+                         "\nfrom rdb$database where exists (select 1 from clients where ID=:ID_CLIENT and FIDELITE=1)"),
       membershipUndone_(db, "update clients set fidelite=0 where (id=:ID) and (fidelite=1) "
                             "and not exists (select 1 from FIDELITE01 where ID_CLIENT=:ID)") {}
 
